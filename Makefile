@@ -1,0 +1,31 @@
+# The two commands a new user needs are `make run` and `make test`; both
+# install what is missing first.
+RELEASE_DIR := build/release
+TEST_DIR    := build/test
+BENCH_DIR   := build/bench
+JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: run test bench build clean deps
+
+deps:
+	@bash scripts/deps
+
+build: deps
+	@cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUIRE_BUILD_TESTS=OFF >/dev/null
+	@cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+run: build
+	./$(RELEASE_DIR)/quire --help
+
+test: deps
+	@cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUIRE_SANITIZE=ON >/dev/null
+	@cmake --build $(TEST_DIR) -j $(JOBS)
+	@cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	@cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUIRE_BUILD_TESTS=OFF -DQUIRE_BUILD_BENCH=ON >/dev/null
+	@cmake --build $(BENCH_DIR) -j $(JOBS)
+	@bash bench/run $(BENCH_DIR)
+
+clean:
+	rm -rf build

@@ -1,0 +1,45 @@
+#include "appstate.h"
+
+#include "skill.h"
+
+AppState::AppState(QObject *parent) : QObject(parent) { }
+
+void AppState::setSelectedSkill(Skill *skill)
+{
+    if (m_selectedSkill == skill)
+        return;
+    m_selectedSkill = skill;
+    Q_EMIT selectedSkillChanged();
+}
+
+void AppState::setSearchText(const QString &text)
+{
+    if (m_searchText == text)
+        return;
+    m_searchText = text;
+    Q_EMIT searchTextChanged();
+}
+
+void AppState::setShowingNewSkillSheet(bool showing)
+{
+    if (m_showingNewSkillSheet == showing)
+        return;
+    m_showingNewSkillSheet = showing;
+    Q_EMIT showingNewSkillSheetChanged();
+}
+
+void AppState::setSidebarFilter(const SidebarFilter &filter)
+{
+    if (m_sidebarFilter == filter)
+        return;
+    m_sidebarFilter = filter;
+    Q_EMIT sidebarFilterChanged();
+}
+
+void AppState::setDetailViewMode(DetailViewMode mode)
+{
+    if (m_detailViewMode == mode)
+        return;
+    m_detailViewMode = mode;
+    Q_EMIT detailViewModeChanged();
+}

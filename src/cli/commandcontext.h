@@ -1,0 +1,34 @@
+#pragma once
+
+#include "result.h"
+
+#include <QTextStream>
+
+#include <memory>
+
+class ModelContext;
+class SettingsStore;
+
+// What every command gets: the two output streams and the services, made on
+// first use so that a command that needs no store never opens one.
+class CommandContext final
+{
+public:
+    CommandContext(QTextStream &out, QTextStream &err);
+    ~CommandContext();
+    CommandContext(const CommandContext &) = delete;
+    CommandContext &operator=(const CommandContext &) = delete;
+
+    QTextStream &out() { return m_out; }
+    QTextStream &err() { return m_err; }
+
+    SettingsStore &settings();
+    // The store at its usual place; an error whose message the command prints.
+    Result<ModelContext *> store();
+
+private:
+    QTextStream &m_out;
+    QTextStream &m_err;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<ModelContext> m_store;
+};

@@ -1,0 +1,66 @@
+#include "commandline.h"
+
+#include "commandcontext.h"
+#include "dirscommand.h"
+#include "exitcode.h"
+#include "parsecommand.h"
+#include "scancommand.h"
+#include "showcommand.h"
+
+using namespace Qt::StringLiterals;
+
+QString CommandLine::usage()
+{
+    return uR"(Usage: quire [COMMAND] [OPTIONS]
+
+With no command, quire opens its window.
+
+Commands:
+  scan [--prune]          scan every tool's folders into the store; --prune then
+                          drops vanished routes and skills left without any
+  show PATH [--json]      show the skill at PATH (its file or any of its routes)
+  parse FILE [--style frontmatter|heading|frontmatter-then-heading]
+                          print how FILE is read, as JSON (no store access)
+  dirs list               list the custom scan directories
+  dirs add DIR            add a custom scan directory
+  dirs remove DIR         remove a custom scan directory
+  --help                  show this text
+  --version               show the version
+
+Environment: HOME, XDG_DATA_HOME, XDG_CONFIG_HOME, QUIRE_STORE (path of the store
+file, or :memory:).
+)"_s;
+}
+
+QString CommandLine::versionText()
+{
+    return u"quire "_s + QStringLiteral(QUIRE_VERSION) + u" ("_s + QStringLiteral(QUIRE_BUILD_NUMBER)
+        + u")"_s;
+}
+
+int CommandLine::run(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    CommandContext context(out, err);
+    if (arguments.isEmpty() || arguments.first() == u"--help" || arguments.first() == u"-h"
+        || arguments.first() == u"help") {
+        out << usage();
+        return ExitOk;
+    }
+    const QString command = arguments.first();
+    const QStringList rest = arguments.mid(1);
+    if (command == u"--version") {
+        out << versionText() << '\n';
+        return ExitOk;
+    }
+    if (command == u"parse")
+        return ParseCommand::run(rest, context);
+    if (command == u"dirs")
+        return DirsCommand::run(rest, context);
+    if (command == u"scan")
+        return ScanCommand::run(rest, context);
+    if (command == u"show")
+        return ShowCommand::run(rest, context);
+
+    err << "quire: unknown command '" << command << "'\n\n" << usage();
+    return ExitUsage;
+}

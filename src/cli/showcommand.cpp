@@ -1,0 +1,101 @@
+#include "showcommand.h"
+
+#include "commandcontext.h"
+#include "exitcode.h"
+#include "modelcontext.h"
+#include "skilljson.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A path as typed may be relative, unclean or reached through a link; any
+// of the record's own paths names it.
+Skill *find(const ModelContext &store, const QString &typed)
+{
+    const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(typed));
+    const QString canonical = QFileInfo(typed).canonicalFilePath();
+    const QStringList candidates{typed, absolute, canonical};
+    for (const QString &candidate : candidates) {
+        if (Skill *skill = candidate.isEmpty() ? nullptr : store.skillByResolvedPath(candidate))
+            return skill;
+    }
+    for (Skill *skill : store.skillsByName()) {
+        for (const QString &candidate : candidates) {
+            if (!candidate.isEmpty()
+                && (skill->filePath() == candidate || skill->installedPaths().contains(candidate)))
+                return skill;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QString ShowCommand::usage()
+{
+    return uR"(Usage: quire show PATH [--json]
+
+Shows the skill whose file, resolved file or any installed route is PATH.
+)"_s;
+}
+
+int ShowCommand::run(const QStringList &arguments, CommandContext &context)
+{
+    bool json = false;
+    QStringList paths;
+    for (const QString &argument : arguments) {
+        if (argument == u"--json") {
+            json = true;
+        } else if (argument == u"--help" || argument == u"-h") {
+            context.out() << usage();
+            return ExitOk;
+        } else if (argument.startsWith(u"--")) {
+            context.err() << "quire show: unknown option '" << argument << "'\n\n" << usage();
+            return ExitUsage;
+        } else {
+            paths.append(argument);
+        }
+    }
+    if (paths.size() != 1) {
+        context.err() << "quire show: give exactly one PATH\n\n" << usage();
+        return ExitUsage;
+    }
+    auto store = context.store();
+    if (!store) {
+        context.err() << "quire: " << store.error().message << '\n';
+        return ExitUserError;
+    }
+    const Skill *skill = find(*store.value(), paths.first());
+    if (!skill) {
+        context.err() << "quire show: no skill in the store at " << paths.first() << '\n';
+        return ExitUserError;
+    }
+    if (json) {
+        context.out() << QString::fromUtf8(QJsonDocument(SkillJson::toJson(*skill)).toJson(QJsonDocument::Indented));
+        return ExitOk;
+    }
+    QStringList tools;
+    for (ToolSource tool : skill->toolSources())
+        tools.append(ToolSources::displayName(tool));
+    QTextStream &out = context.out();
+    out << "Name:        " << skill->name() << '\n'
+        << "Description: " << skill->skillDescription() << '\n'
+        << "Tools:       " << tools.join(u", "_s) << '\n'
+        << "File:        " << skill->filePath() << '\n';
+    for (const QString &route : skill->installedPaths()) {
+        if (route != skill->filePath())
+            out << "Also at:     " << route << '\n';
+    }
+    if (const auto project = skill->projectName())
+        out << "Project:     " << *project << '\n';
+    out << "Size:        " << skill->fileSize() << " bytes\n"
+        << "Modified:    " << skill->fileModifiedDate().toUTC().toString(Qt::ISODateWithMs) << '\n'
+        << "Favorite:    " << (skill->isFavorite() ? "yes" : "no") << "\n\n"
+        << skill->content() << '\n';
+    return ExitOk;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+#include <QSettings>
+#include <QStringList>
+
+// The user's settings: one INI file under the config folder. Made once in main
+// and passed down; every write of the scan list posts customScanPathsChanged.
+class SettingsStore final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SettingsStore)
+
+public:
+    // <config dir>/Quire/Quire.conf, from $XDG_CONFIG_HOME or ~/.config.
+    static QString defaultPath();
+
+    explicit SettingsStore(const QString &iniPath, QObject *parent = nullptr);
+
+    QString path() const;
+
+    // The stored list, or empty when absent or not a list of text strings.
+    QStringList customScanPaths() const;
+    // Stores the whole list, then posts customScanPathsChanged (also when unchanged).
+    void setCustomScanPaths(const QStringList &paths);
+    // QSettings keeps the first error since opening, so after a write this
+    // tells a short-lived caller (the command line) whether that write reached disk.
+    QSettings::Status status() const;
+
+Q_SIGNALS:
+    void customScanPathsChanged();
+
+private:
+    // Reading syncs first, to see what another process wrote since.
+    mutable QSettings m_settings;
+};

@@ -1,0 +1,270 @@
+#include "skillscanner.h"
+
+#include "artifactcache.h"
+#include "artifactscanner.h"
+#include "frontmatterparser.h"
+#include "modelcontext.h"
+#include "settingsstore.h"
+#include "textfilereader.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool exists(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+bool isFolder(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+QString join(const QString &folder, const QString &name)
+{
+    return folder + u'/' + name;
+}
+
+// Direct entries, hidden ones left out, in the order the file system gives.
+std::optional<QFileInfoList> list(const QString &folder)
+{
+    QDir dir(folder);
+    if (!dir.exists() || !dir.isReadable())
+        return std::nullopt;
+    return dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::NoSort);
+}
+
+QString parseStyleKey(ParseStyle style)
+{
+    switch (style) {
+    case ParseStyle::Frontmatter: return u"f"_s;
+    case ParseStyle::Heading: return u"h"_s;
+    case ParseStyle::FrontmatterThenHeading: return u"fh"_s;
+    }
+    return {};
+}
+
+qint64 nanoseconds(const struct timespec &time)
+{
+    return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+} // namespace
+
+SkillScanner::SkillScanner(ModelContext *context, SettingsStore *settings, QObject *parent)
+    : QObject(parent), m_context(context), m_settings(settings)
+{
+}
+
+void SkillScanner::save()
+{
+    if (m_batchDepth == 0)
+        m_lastSave = m_context->save();
+}
+
+void SkillScanner::scanAll()
+{
+    // One transaction for the whole scan: the stored result is the same as
+    // saving after every file, at a fraction of the disk work.
+    ++m_batchDepth;
+    const QString home = QDir::homePath();
+    for (ToolSource tool : ToolSources::all) {
+        if (tool == ToolSource::Custom)
+            continue;
+        for (const QString &folder : ToolSources::globalPaths(tool, home))
+            scanToolFolder(folder, tool, true);
+    }
+    const QStringList directories = m_settings ? m_settings->customScanPaths() : QStringList();
+    for (const QString &directory : directories)
+        scanProjectsIn(directory);
+    --m_batchDepth;
+    save();
+}
+
+void SkillScanner::scanProjectsIn(const QString &directory)
+{
+    const auto entries = list(directory);
+    if (!entries)
+        return;
+    for (const QFileInfo &entry : *entries) {
+        if (!entry.isDir())
+            continue;
+        const QString project = join(directory, entry.fileName());
+        for (const ProjectFolder &row : ToolSources::projectFolders()) {
+            const QString candidate = join(project, row.relativePath);
+            if (!exists(candidate))
+                continue;
+            if (row.tool != ToolSource::Copilot) {
+                scanToolFolder(candidate, row.tool, false);
+                continue;
+            }
+            const QString file = join(candidate, u"copilot-instructions.md"_s);
+            if (exists(file))
+                processSkillFile(file, ToolSource::Copilot, false, false);
+        }
+    }
+}
+
+void SkillScanner::scanToolFolder(const QString &folder, ToolSource tool, bool isGlobal)
+{
+    if (!exists(folder))
+        return;
+    const FolderLayout layout = ToolSources::folderLayout(tool);
+    if (layout == FolderLayout::Agents) {
+        const QString own = join(folder, u"AGENTS.md"_s);
+        if (exists(own))
+            processSkillFile(own, tool, false, isGlobal);
+        const auto entries = list(folder);
+        if (!entries)
+            return;
+        for (const QFileInfo &entry : *entries) {
+            if (!entry.isDir())
+                continue;
+            const QString file = join(join(folder, entry.fileName()), u"AGENTS.md"_s);
+            if (exists(file))
+                processSkillFile(file, tool, true, isGlobal);
+        }
+        return;
+    }
+
+    if (!isFolder(folder))
+        return;
+    const auto entries = list(folder);
+    if (!entries)
+        return;
+    for (const QFileInfo &entry : *entries) {
+        const QString path = join(folder, entry.fileName());
+        if (entry.isDir()) {
+            const QString skillFile = join(path, u"SKILL.md"_s);
+            const QString agentsFile = join(path, u"AGENTS.md"_s);
+            if (exists(skillFile))
+                processSkillFile(skillFile, tool, true, isGlobal);
+            else if (exists(agentsFile))
+                processSkillFile(agentsFile, tool, true, isGlobal);
+            continue;
+        }
+        const QString suffix = entry.suffix();
+        if (suffix == u"md" || suffix == u"mdc")
+            processSkillFile(path, tool, false, isGlobal);
+    }
+}
+
+std::optional<ParsedSkill> SkillScanner::parseSkillFile(const QString &file, ToolSource tool)
+{
+    const auto text = TextFileReader::readUtf8(file);
+    if (!text)
+        return std::nullopt;
+    return FrontmatterParser::parse(text.value(), ToolSources::parseStyle(tool));
+}
+
+void SkillScanner::processSkillFile(const QString &file, ToolSource tool, bool isSkillFolder,
+                                    bool isGlobal)
+{
+    ++m_counts.filesSeen;
+    const QString routePath = file;
+    QString resolvedPath = QFileInfo(file).canonicalFilePath();
+    if (resolvedPath.isEmpty())
+        resolvedPath = routePath;
+
+    struct stat info {};
+    const bool hasAttributes = ::stat(QFile::encodeName(resolvedPath).constData(), &info) == 0;
+    const QString fallbackName = isSkillFolder ? file.section(u'/', -2, -2)
+                                               : QFileInfo(file).completeBaseName();
+    // What decides the stored fields: the file's identity and times, how it is
+    // parsed and which name stands in for a missing one.
+    const QString signature = hasAttributes
+        ? u"%1|%2|%3|%4|%5|%6|%7"_s.arg(parseStyleKey(ToolSources::parseStyle(tool)), fallbackName)
+              .arg(qint64(info.st_size))
+              .arg(nanoseconds(info.st_mtim))
+              .arg(nanoseconds(info.st_ctim))
+              .arg(quint64(info.st_ino))
+              .arg(quint64(info.st_dev))
+        : QString();
+
+    Skill *existing = m_context->skillByResolvedPath(resolvedPath);
+    if (existing && !signature.isEmpty() && existing->scanSignature() == signature) {
+        ++m_counts.unchanged;
+        existing->addInstallation(routePath, tool);
+    } else {
+        const auto parsed = parseSkillFile(file, tool);
+        if (!parsed) {
+            ++m_counts.skipped;
+            return; // unreadable: no record touched, the cache left alone
+        }
+        ++m_counts.filesRead;
+        const QDateTime modified = hasAttributes
+            ? QDateTime::fromMSecsSinceEpoch(qint64(info.st_mtim.tv_sec) * 1000
+                                                 + info.st_mtim.tv_nsec / 1'000'000,
+                                             Qt::UTC)
+            : QDateTime::currentDateTimeUtc();
+        const qint64 size = hasAttributes ? qint64(info.st_size) : 0;
+        const QString name = parsed->name.isEmpty() ? fallbackName : parsed->name;
+
+        if (existing) {
+            existing->setContent(parsed->content);
+            existing->setName(name);
+            existing->setSkillDescription(parsed->description);
+            existing->setFrontmatter(parsed->frontmatter);
+            existing->setFileModifiedDate(modified);
+            existing->setFileSize(size);
+            existing->addInstallation(routePath, tool);
+            existing->setScanSignature(signature);
+        } else {
+            Skill::Seed seed;
+            seed.filePath = routePath;
+            seed.resolvedPath = resolvedPath;
+            seed.isDirectory = isSkillFolder;
+            seed.name = name;
+            seed.description = parsed->description;
+            seed.content = parsed->content;
+            seed.frontmatter = parsed->frontmatter;
+            seed.fileModifiedDate = modified;
+            seed.fileSize = size;
+            seed.isGlobal = isGlobal;
+            seed.tool = tool;
+            Skill *skill = Skill::make(seed);
+            skill->setScanSignature(signature);
+            if (m_context->insert(skill)) {
+                ++m_counts.inserted;
+            } else {
+                delete skill;
+            }
+        }
+    }
+
+    if (isSkillFolder)
+        ArtifactCache::shared().setArtifacts(ArtifactScanner::scanArtifacts(routePath), routePath);
+    save();
+}
+
+void SkillScanner::pruneMissingSkills()
+{
+    const QList<Skill *> skills = m_context->skills();
+    for (Skill *skill : skills) {
+        const QStringList paths = skill->installedPaths();
+        QStringList existing;
+        for (const QString &path : paths) {
+            if (exists(path))
+                existing.append(path);
+        }
+        if (existing.isEmpty()) {
+            ++m_counts.removed;
+            m_context->remove(skill);
+            continue;
+        }
+        m_counts.routesDropped += int(paths.size() - existing.size());
+        skill->setInstalledPaths(existing);
+        if (!exists(skill->filePath()))
+            skill->setFilePath(existing.first());
+    }
+    m_lastSave = m_context->save();
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "parsedskill.h"
+#include "result.h"
+#include "toolsource.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class ModelContext;
+class SettingsStore;
+class Skill;
+
+// Finds skill files on disk and keeps the store in step with them: one record
+// per real file, remembering every route and every tool that reaches it.
+class SkillScanner final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SkillScanner)
+
+public:
+    struct Counts
+    {
+        int filesSeen = 0; // skill files met, counting every route
+        int filesRead = 0; // read and parsed
+        int unchanged = 0; // not read again: same file, same parse as last time
+        int skipped = 0; // unreadable, not UTF-8, too large, not a regular file
+        int inserted = 0;
+        int routesDropped = 0;
+        int removed = 0;
+    };
+
+    SkillScanner(ModelContext *context, SettingsStore *settings, QObject *parent = nullptr);
+
+    // Global folders of every tool first, then the projects of every custom
+    // scan directory. Never deletes anything.
+    void scanAll();
+    // Drops routes that no longer exist; deletes records left with none.
+    void pruneMissingSkills();
+    void scanProjectsIn(const QString &directory);
+    void scanToolFolder(const QString &folder, ToolSource tool, bool isGlobal);
+    void processSkillFile(const QString &file, ToolSource tool, bool isSkillFolder, bool isGlobal);
+    static std::optional<ParsedSkill> parseSkillFile(const QString &file, ToolSource tool);
+
+    // What the last operations did, and whether their saves reached the disk:
+    // the window ignores a failed save, the command line reports it.
+    Counts counts() const { return m_counts; }
+    void resetCounts() { m_counts = {}; }
+    Status lastSave() const { return m_lastSave; }
+
+private:
+    void save();
+
+    ModelContext *m_context;
+    SettingsStore *m_settings;
+    int m_batchDepth = 0;
+    Counts m_counts;
+    Status m_lastSave;
+};

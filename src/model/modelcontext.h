@@ -1,0 +1,104 @@
+#pragma once
+
+#include "result.h"
+#include "skill.h"
+#include "skillcollection.h"
+#include "sqlitedatabase.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+#include <memory>
+
+// The store of Skill and SkillCollection records: one SQLite file, loaded once
+// into an identity map. Setters mark records dirty; save() writes every
+// change in one transaction and then announces the batches, so list models
+// listen here instead of to each record.
+class ModelContext final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ModelContext)
+
+public:
+    static constexpr const char *schemaVersion = "1.0.0";
+    static constexpr int schemaUserVersion = 10000; // 1.0.0
+    static constexpr qint32 applicationId = 0x51756972; // "Quir"
+
+    // $QUIRE_STORE, else <data dir>/Quire/store.sqlite; ":memory:" is in memory.
+    static QString defaultPath();
+    // Opens or creates the store. A file that is not a Quire store of this
+    // schema is refused and left byte for byte as it was.
+    static Result<std::unique_ptr<ModelContext>> open(const QString &path);
+
+    ~ModelContext() override;
+
+    QString path() const { return m_path; }
+
+    // Takes ownership. Refused when it would break a unique field.
+    Status insert(Skill *skill);
+    Status insert(SkillCollection *collection);
+    // Nullifies the relationship at once; the row goes with the next save.
+    void remove(Skill *skill);
+    void remove(SkillCollection *collection);
+    // One transaction; on failure nothing is written and the in-memory state
+    // stays as it is, still pending.
+    Status save();
+    bool hasChanges() const;
+
+    Skill *skillByResolvedPath(const QString &resolvedPath) const;
+    Skill *skillById(qint64 id) const;
+    SkillCollection *collectionByName(const QString &name) const;
+    QList<Skill *> skills() const; // unsorted
+    QList<Skill *> skillsByName() const; // code-point order, as the store compares text
+    QList<SkillCollection *> collectionsBySortOrder() const;
+    qsizetype skillCount() const { return m_skills.size(); }
+    qsizetype collectionCount() const { return m_collections.size(); }
+
+    // Code-point order of names, ties by identity, so every list agrees.
+    static bool nameLess(const Skill *a, const Skill *b);
+
+Q_SIGNALS:
+    // After each successful save; removed records are still alive here and
+    // are deleted once control returns to the event loop.
+    void skillsInserted(const QList<Skill *> &skills);
+    void skillsRemoved(const QList<Skill *> &skills);
+    void skillsChanged(const QList<Skill *> &skills);
+    void collectionsInserted(const QList<SkillCollection *> &collections);
+    void collectionsRemoved(const QList<SkillCollection *> &collections);
+    void collectionsChanged(const QList<SkillCollection *> &collections);
+
+private:
+    friend class Skill;
+    friend class SkillCollection;
+
+    ModelContext(SqliteDatabase database, QString path);
+    Status load();
+    void markDirty(Skill *skill);
+    void markDirty(SkillCollection *collection);
+    void markMembershipChanged(SkillCollection *collection);
+    void resolvedPathChanged(Skill *skill, const QString &oldPath);
+    void collectionNameChanged(SkillCollection *collection, const QString &oldName);
+    QString loadContent(qint64 id);
+    Status writeChanges(QHash<const QObject *, qint64> &newIds);
+    Status saveError(const QString &what) const;
+
+    SqliteDatabase m_db;
+    QString m_path;
+
+    QList<Skill *> m_skills;
+    QList<SkillCollection *> m_collections;
+    QHash<QString, Skill *> m_skillsByPath;
+    QHash<qint64, Skill *> m_skillsById;
+    QHash<QString, SkillCollection *> m_collectionsByName;
+
+    QList<Skill *> m_insertedSkills;
+    QList<Skill *> m_removedSkills;
+    QSet<Skill *> m_dirtySkills;
+    QList<SkillCollection *> m_insertedCollections;
+    QList<SkillCollection *> m_removedCollections;
+    QSet<SkillCollection *> m_dirtyCollections;
+    QSet<SkillCollection *> m_membershipChanged;
+};

@@ -1,0 +1,142 @@
+#include "settingsstore.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class SettingsStoreTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void roundTrip_data();
+    void roundTrip();
+    void storedText_data();
+    void storedText();
+    void everyWritePostsAfterWriting();
+    void readSeesAnotherWriter();
+    void defaultPathFollowsXdgConfigHome();
+};
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
+} // namespace
+
+void SettingsStoreTest::roundTrip_data()
+{
+    QTest::addColumn<QStringList>("paths");
+    QTest::newRow("none") << QStringList();
+    QTest::newRow("one") << QStringList { u"/home/me/code"_s };
+    QTest::newRow("one with a comma") << QStringList { u"/home/me/a, b"_s };
+    QTest::newRow("one that looks typed") << QStringList { u"/@Invalid()"_s };
+    QTest::newRow("many") << QStringList { u"/a"_s, u"/with space/x"_s, u"/comma,inside"_s,
+        u"/quote\"s'"_s, u"/ünï/コード"_s, u"/semi;colon"_s, u"/eq=sign"_s, u"/back\\slash"_s,
+        u"/trailing "_s, u"/@at"_s, u"/#hash"_s };
+}
+
+void SettingsStoreTest::roundTrip()
+{
+    QFETCH(QStringList, paths);
+    QTemporaryDir dir;
+    const QString written = dir.filePath(u"written/Quire.conf"_s);
+    {
+        SettingsStore store(written);
+        store.setCustomScanPaths(paths);
+        QCOMPARE(store.status(), QSettings::NoError);
+    }
+    // A copy under a new name is read from disk, as another process would, not
+    // from the in-process cache QSettings keeps per file.
+    const QString copy = dir.filePath(u"copy.conf"_s);
+    QVERIFY(QFile::copy(written, copy));
+    QCOMPARE(SettingsStore(copy).customScanPaths(), paths);
+    QCOMPARE(SettingsStore(written).customScanPaths(), paths);
+}
+
+void SettingsStoreTest::storedText_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("no file") << QByteArray() << QStringList();
+    QTest::newRow("other keys only") << "[General]\nother=1\n"_ba << QStringList();
+    QTest::newRow("number") << "[General]\ncustomScanPaths=5\n"_ba << QStringList();
+    QTest::newRow("word") << "[General]\ncustomScanPaths=true\n"_ba << QStringList();
+    QTest::newRow("empty text") << "[General]\ncustomScanPaths=\n"_ba << QStringList();
+    QTest::newRow("typed number")
+        << "[General]\ncustomScanPaths=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n"_ba << QStringList();
+    QTest::newRow("bytes") << "[General]\ncustomScanPaths=@ByteArray(/a)\n"_ba << QStringList();
+    QTest::newRow("bare absolute path")
+        << "[General]\ncustomScanPaths=/a/b\n"_ba << QStringList { u"/a/b"_s };
+    QTest::newRow("list") << "[General]\ncustomScanPaths=/a, \"/b,c\"\n"_ba
+                          << QStringList { u"/a"_s, u"/b,c"_s };
+}
+
+void SettingsStoreTest::storedText()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Quire.conf"_s);
+    if (!text.isEmpty())
+        writeFile(path, text);
+    QCOMPARE(SettingsStore(path).customScanPaths(), expected);
+}
+
+void SettingsStoreTest::everyWritePostsAfterWriting()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Quire.conf"_s);
+    SettingsStore store(path);
+    QSignalSpy spy(&store, &SettingsStore::customScanPathsChanged);
+    QByteArray onDiskAtPost;
+    connect(&store, &SettingsStore::customScanPathsChanged, this, [&] {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            onDiskAtPost = file.readAll();
+    });
+
+    store.setCustomScanPaths({ u"/one/folder"_s });
+    QCOMPARE(spy.count(), 1);
+    QVERIFY(onDiskAtPost.contains("/one/folder"));
+    store.setCustomScanPaths({ u"/one/folder"_s });
+    QCOMPARE(spy.count(), 2);
+    store.setCustomScanPaths({});
+    QCOMPARE(spy.count(), 3);
+    QVERIFY(!onDiskAtPost.contains("/one/folder"));
+}
+
+void SettingsStoreTest::readSeesAnotherWriter()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Quire.conf"_s);
+    SettingsStore store(path);
+    store.setCustomScanPaths({ u"/first"_s });
+    writeFile(path, "[General]\ncustomScanPaths=/first, /from/elsewhere\n");
+    QCOMPARE(store.customScanPaths(), (QStringList { u"/first"_s, u"/from/elsewhere"_s }));
+}
+
+void SettingsStoreTest::defaultPathFollowsXdgConfigHome()
+{
+    QTemporaryDir dir;
+    const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    const QString path = SettingsStore::defaultPath();
+    if (wasSet)
+        qputenv("XDG_CONFIG_HOME", saved);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
+    QCOMPARE(path, dir.path() + u"/Quire/Quire.conf"_s);
+}
+
+QTEST_GUILESS_MAIN(SettingsStoreTest)
+#include "tst_settingsstore.moc"

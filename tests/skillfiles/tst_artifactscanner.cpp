@@ -1,0 +1,182 @@
+#include "artifactscanner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+using Category = SkillArtifact::Category;
+
+namespace {
+
+void touch(const QString &root, const QString &relative)
+{
+    const QString path = root + u'/' + relative;
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+QStringList relativePaths(const QList<SkillArtifact> &artifacts)
+{
+    QStringList paths;
+    for (const SkillArtifact &artifact : artifacts)
+        paths.append(artifact.relativePath);
+    return paths;
+}
+
+} // namespace
+
+class ArtifactScannerTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void classification_data();
+    void classification();
+    void listing_data();
+    void listing();
+    void linksFollowedOncePerRealFolder();
+    void sortedByCategoryKeepingWalkOrder();
+};
+
+void ArtifactScannerTest::classification_data()
+{
+    QTest::addColumn<QString>("relativePath");
+    QTest::addColumn<Category>("category");
+    QTest::addColumn<QString>("extension");
+    QTest::newRow("folder rule before extension")
+        << u"scripts/build.md"_s << Category::Script << u"md"_s;
+    QTest::newRow("script extension") << u"tools/run.py"_s << Category::Script << u"py"_s;
+    QTest::newRow("upper-case extension") << u"Tool.PY"_s << Category::Script << u"py"_s;
+    QTest::newRow("config extension") << u"docs/api.json"_s << Category::Config << u"json"_s;
+    QTest::newRow("prefs contains ref") << u"prefs/theme.txt"_s << Category::Reference << u"txt"_s;
+    QTest::newRow("ref before rule") << u"rules/ref/a.md"_s << Category::Reference << u"md"_s;
+    QTest::newRow("no extension in References")
+        << u"References/notes"_s << Category::Reference << QString();
+    QTest::newRow("rule folder before config extension")
+        << u"a/rules/x.yaml"_s << Category::Rule << u"yaml"_s;
+    QTest::newRow("top-level file") << u"README.md"_s << Category::Other << u"md"_s;
+    QTest::newRow("last dot only") << u"archive.tar.GZ"_s << Category::Other << u"gz"_s;
+    QTest::newRow("file name is not the folder") << u"script.txt"_s << Category::Other << u"txt"_s;
+}
+
+void ArtifactScannerTest::classification()
+{
+    QFETCH(QString, relativePath);
+    QFETCH(Category, category);
+    QFETCH(QString, extension);
+    QTemporaryDir dir;
+    touch(dir.path(), u"SKILL.md"_s);
+    touch(dir.path(), relativePath);
+
+    const QList<SkillArtifact> artifacts
+        = ArtifactScanner::scanArtifacts(dir.filePath(u"SKILL.md"_s));
+    QCOMPARE(artifacts.size(), 1);
+    QCOMPARE(artifacts[0].relativePath, relativePath);
+    QCOMPARE(artifacts[0].name, relativePath.section(u'/', -1));
+    QCOMPARE(artifacts[0].path, dir.path() + u'/' + relativePath);
+    QCOMPARE(artifacts[0].category, category);
+    QCOMPARE(artifacts[0].fileExtension, extension);
+}
+
+void ArtifactScannerTest::listing_data()
+{
+    QTest::addColumn<QString>("skillFile");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("expected"); // all of category Other here, so in walk order
+    QTest::newRow("skill file alone")
+        << u"SKILL.md"_s << QStringList { u"SKILL.md"_s } << QStringList();
+    QTest::newRow("missing folder") << u"gone/SKILL.md"_s << QStringList() << QStringList();
+    QTest::newRow("hidden names skipped, hidden folders walked")
+        << u"SKILL.md"_s
+        << QStringList { u"SKILL.md"_s, u".DS_Store"_s, u".git/HEAD"_s, u".git/config"_s,
+               u"docs/.hidden"_s }
+        << QStringList { u".git/HEAD"_s, u".git/config"_s };
+    QTest::newRow("skill file name below the top is listed")
+        << u"AGENTS.md"_s << QStringList { u"AGENTS.md"_s, u"SKILL.md"_s, u"sub/AGENTS.md"_s }
+        << QStringList { u"SKILL.md"_s, u"sub/AGENTS.md"_s };
+}
+
+void ArtifactScannerTest::listing()
+{
+    QFETCH(QString, skillFile);
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    for (const QString &file : files)
+        touch(dir.path(), file);
+    QCOMPARE(relativePaths(ArtifactScanner::scanArtifacts(dir.filePath(skillFile))), expected);
+}
+
+void ArtifactScannerTest::linksFollowedOncePerRealFolder()
+{
+    // Links into the skill folder or to a folder holding it are loops (or reach
+    // nothing new); an outside folder is listed under the first link reaching it.
+    QTemporaryDir dir;
+    const QString skill = dir.filePath(u"skill"_s);
+    const QString outside = dir.filePath(u"outside"_s);
+    for (const QString &file : { u"skill/SKILL.md"_s, u"skill/tools/run.py"_s,
+             u"outside/notes.md"_s, u"outside/deep/more.md"_s, u"lone.sh"_s, u"sibling.txt"_s })
+        touch(dir.path(), file);
+    const QList<std::pair<QString, QString>> links = {
+        { skill, u"skill/loop"_s },
+        { dir.path(), u"skill/up"_s },
+        { u"/"_s, u"skill/root"_s },
+        { skill + u"/tools"_s, u"skill/a-tools"_s }, // walked before the real folder
+        { skill + u"/tools"_s, u"skill/tools/again"_s },
+        { outside, u"skill/ext"_s },
+        { outside, u"skill/ext2"_s },
+        { outside + u"/deep"_s, u"skill/z-deep"_s },
+        { outside, u"outside/self"_s },
+        { skill, u"outside/back"_s },
+        { outside, u"outside/deep/up"_s },
+        { dir.filePath(u"lone.sh"_s), u"skill/linked.sh"_s },
+        { dir.filePath(u"nothing"_s), u"skill/dangling.txt"_s },
+        { skill, u"route"_s },
+    };
+    for (const auto &[target, link] : links)
+        QVERIFY2(QFile::link(target, dir.filePath(link)), qPrintable(link));
+
+    // Reached through a linked route, paths keep the route.
+    const QString route = dir.filePath(u"route"_s);
+    const QList<SkillArtifact> artifacts = ArtifactScanner::scanArtifacts(route + u"/SKILL.md"_s);
+    QCOMPARE(relativePaths(artifacts),
+        (QStringList {
+            u"ext/deep/more.md"_s, u"ext/notes.md"_s, u"linked.sh"_s, u"tools/run.py"_s }));
+    QCOMPARE(artifacts[0].path, route + u"/ext/deep/more.md"_s);
+}
+
+void ArtifactScannerTest::sortedByCategoryKeepingWalkOrder()
+{
+    // Depth first, each folder by name; more than sixteen rows per category, so
+    // an unstable sort would show.
+    QTemporaryDir dir;
+    touch(dir.path(), u"SKILL.md"_s);
+    QStringList config;
+    QStringList other;
+    for (const QString &prefix : { u"a/"_s, u"b"_s, u"c/"_s }) {
+        for (int i = 10; i < 20; ++i) {
+            config.append(prefix + QString::number(i) + u".json"_s);
+            other.append(prefix + QString::number(i) + u".txt"_s);
+            touch(dir.path(), config.last());
+            touch(dir.path(), other.last());
+        }
+    }
+    touch(dir.path(), u"run.sh"_s);
+    touch(dir.path(), u"rules/r.md"_s);
+    touch(dir.path(), u"refs/x.md"_s);
+
+    const QString skillFile = dir.filePath(u"SKILL.md"_s);
+    const QList<SkillArtifact> first = ArtifactScanner::scanArtifacts(skillFile);
+    QCOMPARE(relativePaths(first),
+        (config + other + QStringList { u"refs/x.md"_s, u"rules/r.md"_s, u"run.sh"_s }));
+    // Ids are made afresh on every scan.
+    QVERIFY(first[0].id != first[1].id);
+    QVERIFY(first[0].id != ArtifactScanner::scanArtifacts(skillFile)[0].id);
+}
+
+QTEST_GUILESS_MAIN(ArtifactScannerTest)
+#include "tst_artifactscanner.moc"
