@@ -3,6 +3,7 @@
 #include "commandcontext.h"
 #include "dirscommand.h"
 #include "exitcode.h"
+#include "listcommand.h"
 #include "parsecommand.h"
 #include "scancommand.h"
 #include "showcommand.h"
@@ -18,6 +19,8 @@ With no command, quire opens its window.
 Commands:
   scan [--prune]          scan every tool's folders into the store; --prune then
                           drops vanished routes and skills left without any
+  list [--json] [--filter all|favorites|tool:RAW|collection:NAME] [--search TEXT]
+                          the skill list as the window shows it
   show PATH [--json]      show the skill at PATH (its file or any of its routes)
   parse FILE [--style frontmatter|heading|frontmatter-then-heading]
                           print how FILE is read, as JSON (no store access)
@@ -58,6 +61,8 @@ int CommandLine::run(const QStringList &arguments, QTextStream &out, QTextStream
         return DirsCommand::run(rest, context);
     if (command == u"scan")
         return ScanCommand::run(rest, context);
+    if (command == u"list")
+        return ListCommand::run(rest, context);
     if (command == u"show")
         return ShowCommand::run(rest, context);
 

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "sidebarfilter.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class Skill;
+
+// Which skills the list shows for a sidebar filter and a search text. The
+// window's list and `quire list` both ask this class, so they cannot disagree.
+class SkillQuery final
+{
+public:
+    SkillQuery() = default;
+    SkillQuery(SidebarFilter filter, QString searchText);
+
+    SidebarFilter filter() const { return m_filter; }
+    QString searchText() const { return m_searchText; }
+    // The search text as fold() gives it; empty when there is no search.
+    QByteArray foldedSearchText() const { return m_foldedSearch; }
+
+    bool matchesFilter(const Skill &skill) const;
+    // Empty text matches everything; otherwise the folded text must occur in
+    // the folded name, description or content (cheapest field first).
+    bool matchesSearch(const Skill &skill) const;
+    bool matches(const Skill &skill) const { return matchesFilter(skill) && matchesSearch(skill); }
+    // Keeps the order it is given: the list never re-sorts what the store sorted.
+    QList<Skill *> apply(const QList<Skill *> &skillsInNameOrder) const;
+
+    static QString title(const SidebarFilter &filter);
+
+    // "all", "favorites", "tool:RAW" or "collection:NAME" (NAME taken whole,
+    // colons and spaces included, and never empty, as no collection can be).
+    static std::optional<SidebarFilter> parseFilter(const QString &text);
+
+    // The one case-insensitive form both the plain pass and the search index
+    // compare: composed (NFC) so that "cafe" never matches a decomposed
+    // "café", then simple Unicode case folding per code point, as UTF-8.
+    // Lone surrogates become U+FFFD, so the result is always valid UTF-8.
+    static QByteArray fold(const QString &text);
+    // Plain substring search on folded text; an empty needle is found anywhere.
+    static bool containsFolded(QByteArrayView foldedText, QByteArrayView foldedNeedle)
+    {
+        return indexOfFolded(foldedText, foldedNeedle) >= 0;
+    }
+    static qsizetype indexOfFolded(
+        QByteArrayView foldedText, QByteArrayView foldedNeedle, qsizetype from = 0);
+
+    friend bool operator==(const SkillQuery &a, const SkillQuery &b)
+    {
+        return a.m_filter == b.m_filter && a.m_searchText == b.m_searchText;
+    }
+
+private:
+    SidebarFilter m_filter;
+    QString m_searchText;
+    QByteArray m_foldedSearch;
+};
