@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -58,11 +59,34 @@ qint64 nanoseconds(const struct timespec &time)
     return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
+// A file written within the last clock tick may be written again without its
+// times moving; such a file is read again by the next scan, not trusted.
+constexpr qint64 racyWindowNs = 2'000'000'000;
+
+// The resolved path of folder/name from the folder's own resolved path: only
+// a link needs the system to resolve it.
+QString resolvedChild(const QString &resolvedFolder, const QString &folder, const QString &name)
+{
+    const QString path = join(folder, name);
+    struct stat info {};
+    if (resolvedFolder.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &info) != 0
+        || S_ISLNK(info.st_mode))
+        return QFileInfo(path).canonicalFilePath();
+    return join(resolvedFolder, name);
+}
+
 } // namespace
 
 SkillScanner::SkillScanner(ModelContext *context, SettingsStore *settings, QObject *parent)
     : QObject(parent), m_context(context), m_settings(settings)
 {
+}
+
+bool SkillScanner::fileExists(const QString &path)
+{
+    m_lastLookPath = path;
+    m_lastLookFound = ::stat(QFile::encodeName(path).constData(), &m_lastLook) == 0;
+    return m_lastLookFound;
 }
 
 void SkillScanner::save()
@@ -108,7 +132,7 @@ void SkillScanner::scanProjectsIn(const QString &directory)
                 continue;
             }
             const QString file = join(candidate, u"copilot-instructions.md"_s);
-            if (exists(file))
+            if (fileExists(file))
                 processSkillFile(file, ToolSource::Copilot, false, false);
         }
     }
@@ -119,19 +143,24 @@ void SkillScanner::scanToolFolder(const QString &folder, ToolSource tool, bool i
     if (!exists(folder))
         return;
     const FolderLayout layout = ToolSources::folderLayout(tool);
+    const QString resolvedFolder = QFileInfo(folder).canonicalFilePath();
     if (layout == FolderLayout::Agents) {
         const QString own = join(folder, u"AGENTS.md"_s);
-        if (exists(own))
-            processSkillFile(own, tool, false, isGlobal);
+        if (fileExists(own))
+            process(own, resolvedChild(resolvedFolder, folder, u"AGENTS.md"_s), tool, false, isGlobal);
         const auto entries = list(folder);
         if (!entries)
             return;
         for (const QFileInfo &entry : *entries) {
             if (!entry.isDir())
                 continue;
-            const QString file = join(join(folder, entry.fileName()), u"AGENTS.md"_s);
-            if (exists(file))
-                processSkillFile(file, tool, true, isGlobal);
+            const QString skillFolder = join(folder, entry.fileName());
+            const QString file = join(skillFolder, u"AGENTS.md"_s);
+            if (fileExists(file)) {
+                const QString resolvedSkillFolder = resolvedChild(resolvedFolder, folder, entry.fileName());
+                process(file, resolvedChild(resolvedSkillFolder, skillFolder, u"AGENTS.md"_s), tool,
+                        true, isGlobal);
+            }
         }
         return;
     }
@@ -142,19 +171,22 @@ void SkillScanner::scanToolFolder(const QString &folder, ToolSource tool, bool i
     if (!entries)
         return;
     for (const QFileInfo &entry : *entries) {
-        const QString path = join(folder, entry.fileName());
+        const QString name = entry.fileName();
+        const QString path = join(folder, name);
         if (entry.isDir()) {
-            const QString skillFile = join(path, u"SKILL.md"_s);
-            const QString agentsFile = join(path, u"AGENTS.md"_s);
-            if (exists(skillFile))
-                processSkillFile(skillFile, tool, true, isGlobal);
-            else if (exists(agentsFile))
-                processSkillFile(agentsFile, tool, true, isGlobal);
+            for (const QString &file : {u"SKILL.md"_s, u"AGENTS.md"_s}) {
+                if (!fileExists(join(path, file)))
+                    continue;
+                const QString resolvedSkillFolder = resolvedChild(resolvedFolder, folder, name);
+                process(join(path, file), resolvedChild(resolvedSkillFolder, path, file), tool, true,
+                        isGlobal);
+                break; // a folder holding both is read by its SKILL.md only
+            }
             continue;
         }
         const QString suffix = entry.suffix();
         if (suffix == u"md" || suffix == u"mdc")
-            processSkillFile(path, tool, false, isGlobal);
+            process(path, resolvedChild(resolvedFolder, folder, name), tool, false, isGlobal);
     }
 }
 
@@ -169,19 +201,30 @@ std::optional<ParsedSkill> SkillScanner::parseSkillFile(const QString &file, Too
 void SkillScanner::processSkillFile(const QString &file, ToolSource tool, bool isSkillFolder,
                                     bool isGlobal)
 {
+    process(file, QFileInfo(file).canonicalFilePath(), tool, isSkillFolder, isGlobal);
+}
+
+void SkillScanner::process(const QString &file, const QString &resolved, ToolSource tool,
+                           bool isSkillFolder, bool isGlobal)
+{
     ++m_counts.filesSeen;
     const QString routePath = file;
-    QString resolvedPath = QFileInfo(file).canonicalFilePath();
-    if (resolvedPath.isEmpty())
-        resolvedPath = routePath;
+    const QString resolvedPath = resolved.isEmpty() ? routePath : resolved;
 
+    // Attributes through the route are those of the resolved file: stat follows links.
     struct stat info {};
-    const bool hasAttributes = ::stat(QFile::encodeName(resolvedPath).constData(), &info) == 0;
+    const bool hasAttributes = routePath == m_lastLookPath
+        ? (info = m_lastLook, m_lastLookFound)
+        : ::stat(QFile::encodeName(resolvedPath).constData(), &info) == 0;
+    m_lastLookPath.clear();
     const QString fallbackName = isSkillFolder ? file.section(u'/', -2, -2)
                                                : QFileInfo(file).completeBaseName();
     // What decides the stored fields: the file's identity and times, how it is
     // parsed and which name stands in for a missing one.
-    const QString signature = hasAttributes
+    const bool racy = hasAttributes
+        && std::max(nanoseconds(info.st_mtim), nanoseconds(info.st_ctim))
+            > QDateTime::currentMSecsSinceEpoch() * 1'000'000 - racyWindowNs;
+    const QString signature = hasAttributes && !racy
         ? u"%1|%2|%3|%4|%5|%6|%7"_s.arg(parseStyleKey(ToolSources::parseStyle(tool)), fallbackName)
               .arg(qint64(info.st_size))
               .arg(nanoseconds(info.st_mtim))
@@ -242,7 +285,7 @@ void SkillScanner::processSkillFile(const QString &file, ToolSource tool, bool i
     }
 
     if (isSkillFolder)
-        ArtifactCache::shared().setArtifacts(ArtifactScanner::scanArtifacts(routePath), routePath);
+        ArtifactScanner::refresh(routePath, ArtifactCache::shared());
     save();
 }
 
@@ -262,8 +305,11 @@ void SkillScanner::pruneMissingSkills()
             continue;
         }
         m_counts.routesDropped += int(paths.size() - existing.size());
-        skill->setInstalledPaths(existing);
-        if (!exists(skill->filePath()))
+        if (existing.size() != paths.size())
+            skill->setInstalledPaths(existing);
+        // Every route was just looked at; only a filePath outside them needs its own look.
+        const QString filePath = skill->filePath();
+        if (!existing.contains(filePath) && (paths.contains(filePath) || !exists(filePath)))
             skill->setFilePath(existing.first());
     }
     m_lastSave = m_context->save();

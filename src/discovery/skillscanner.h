@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <optional>
+#include <sys/stat.h>
 
 class ModelContext;
 class SettingsStore;
@@ -52,10 +53,19 @@ public:
 
 private:
     void save();
+    // Whether a skill file exists, remembering its attributes: the file's
+    // record is made right after, from the same look.
+    bool fileExists(const QString &path);
+    // resolved: the file's path with links resolved, or empty when it has none.
+    void process(const QString &file, const QString &resolved, ToolSource tool, bool isSkillFolder,
+                 bool isGlobal);
 
     ModelContext *m_context;
     SettingsStore *m_settings;
     int m_batchDepth = 0;
     Counts m_counts;
     Status m_lastSave;
+    QString m_lastLookPath;
+    bool m_lastLookFound = false;
+    struct stat m_lastLook {};
 };

@@ -29,7 +29,6 @@ CREATE TABLE skill (
     isDirectory INTEGER NOT NULL,
     name TEXT NOT NULL,
     skillDescription TEXT NOT NULL,
-    content TEXT NOT NULL,
     frontmatterData BLOB,
     isFavorite INTEGER NOT NULL,
     lastOpened INTEGER,
@@ -38,7 +37,10 @@ CREATE TABLE skill (
     isGlobal INTEGER NOT NULL,
     toolSourcesRaw TEXT NOT NULL,
     installedPathsData BLOB,
-    scanSignature TEXT NOT NULL DEFAULT ''
+    scanSignature TEXT NOT NULL DEFAULT '',
+    -- Last: SQLite reads a row's columns in order, so the list's columns come
+    -- from the first page and the bodies' overflow pages are left unread.
+    content TEXT NOT NULL
 );
 CREATE UNIQUE INDEX skill_resolvedPath ON skill (resolvedPath);
 CREATE TABLE collection (

@@ -80,6 +80,8 @@ void Skill::setResolvedPath(const QString &path)
 
 void Skill::setFilePath(const QString &path)
 {
+    if (path != m_filePath)
+        m_installedPaths.reset(); // the fallback list is the file path
     assign(m_filePath, path, FilePathField, &Skill::filePathChanged);
 }
 
@@ -163,6 +165,8 @@ void Skill::setToolSourcesRaw(const QString &raw)
 
 void Skill::setInstalledPathsData(const std::optional<QByteArray> &data)
 {
+    if (data != m_installedPathsData)
+        m_installedPaths.reset();
     assign(m_installedPathsData, data, InstalledPathsField, &Skill::installedPathsDataChanged);
 }
 
@@ -227,6 +231,13 @@ void Skill::setToolSources(const QList<ToolSource> &tools)
 }
 
 QStringList Skill::installedPaths() const
+{
+    if (!m_installedPaths)
+        m_installedPaths = decodeInstalledPaths();
+    return *m_installedPaths;
+}
+
+QStringList Skill::decodeInstalledPaths() const
 {
     if (m_installedPathsData) {
         const QJsonDocument document = QJsonDocument::fromJson(*m_installedPathsData);

@@ -170,6 +170,7 @@ private:
             Q_EMIT(this->*changed)();
     }
     void markDirty(Field bit);
+    QStringList decodeInstalledPaths() const;
 
     qint64 m_id = 0;
     ModelContext *m_context = nullptr;
@@ -191,5 +192,7 @@ private:
     bool m_isGlobal = false;
     QString m_toolSourcesRaw;
     std::optional<QByteArray> m_installedPathsData;
+    // Decoded once: every scan route and every prune reads the list.
+    mutable std::optional<QStringList> m_installedPaths;
     QString m_scanSignature;
 };

@@ -1,9 +1,17 @@
 #include "artifactscanner.h"
 
-#include <QDir>
+#include "artifactcache.h"
+
+#include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSet>
+
 #include <algorithm>
+#include <array>
+#include <dirent.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -11,6 +19,9 @@ namespace {
 
 // Far deeper than any real skill folder; only stops a walk down a runaway tree.
 constexpr int maxDepth = 100;
+// A folder changed this recently may change again within the same clock tick
+// without its times moving, so its walk is not trusted for reuse.
+constexpr qint64 racyWindowNs = 2'000'000'000;
 
 QString joinPath(const QString &folder, const QString &relative)
 {
@@ -41,63 +52,121 @@ SkillArtifact::Category classify(const QString &folder, const QString &extension
     return Category::Other;
 }
 
-class Walk final
+// Random (version 4) ids from the process's seeded generator: the system
+// generator costs a system call per id, and a scan makes tens of thousands.
+QUuid freshId()
+{
+    std::array<quint32, 4> w{};
+    QRandomGenerator::global()->fillRange(w.data(), qsizetype(w.size()));
+    return QUuid(w[0], ushort(w[1]), ushort(((w[1] >> 16) & 0x0fffU) | 0x4000U),
+                 uchar((w[2] & 0x3fU) | 0x80U), uchar(w[2] >> 8), uchar(w[2] >> 16), uchar(w[2] >> 24),
+                 uchar(w[3]), uchar(w[3] >> 8), uchar(w[3] >> 16), uchar(w[3] >> 24));
+}
+
+struct DirEntry
+{
+    QString name;
+    QByteArray path;
+    unsigned char type;
+};
+
+// Plain readdir: the entry types come with the names, so only links and the
+// rare file systems without types cost a stat.
+class Walker final
 {
 public:
-    Walk(QString folder, QString canonicalFolder, QString skillFileName)
+    Walker(QString folder, QString canonicalFolder, QString skillFileName)
         : m_folder(std::move(folder)),
           m_canonicalFolder(std::move(canonicalFolder)),
-          m_skillFileName(std::move(skillFileName))
+          m_skillFileName(std::move(skillFileName)),
+          m_now(QDateTime::currentMSecsSinceEpoch() * 1'000'000)
     {
-        m_visited.insert(m_canonicalFolder);
     }
 
-    void run() { visit(m_folder, m_canonicalFolder, QString(), 0); }
-    QList<SkillArtifact> takeArtifacts() { return std::move(m_artifacts); }
+    ArtifactScanner::Walk run()
+    {
+        struct stat info {};
+        const QByteArray top = QFile::encodeName(m_folder);
+        if (::stat(top.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+            return {};
+        m_visited.insert({quint64(info.st_dev), quint64(info.st_ino)});
+        visit(top, info, m_canonicalFolder, QString(), 0);
+        return std::move(m_result);
+    }
 
 private:
-    void visit(
-        const QString &dirPath, const QString &canonicalDir, const QString &relativeDir, int depth)
+    void visit(const QByteArray &dirPath, const struct stat &dirInfo, const QString &canonicalDir,
+               const QString &relativeDir, int depth)
     {
-        // Hidden entries are listed too: a hidden folder is walked even though
-        // its own name keeps it off the list. Sorted by name, so a rescan shows
-        // the same order.
-        const QFileInfoList entries = QDir(dirPath).entryInfoList(
-            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-        for (const QFileInfo &entry : entries) {
-            const QString name = entry.fileName();
-            const QString relative = relativeDir.isEmpty() ? name : relativeDir + u'/' + name;
-            if (entry.isDir()) {
-                descend(entry, canonicalDir, relative, depth + 1);
+        DIR *dir = ::opendir(dirPath.constData());
+        if (!dir)
+            return;
+        m_result.stamp.addFolder(dirPath, dirInfo);
+        if (qint64(dirInfo.st_mtim.tv_sec) * 1'000'000'000 + dirInfo.st_mtim.tv_nsec > m_now - racyWindowNs)
+            m_result.stamp.markRacy();
+        QList<DirEntry> entries;
+        while (const dirent *entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (name == "." || name == "..")
+                continue;
+            entries.append({QFile::decodeName(name), dirPath + '/' + name, entry->d_type});
+        }
+        ::closedir(dir);
+        // Sorted by name, so a rescan shows the same order whatever the disk does.
+        std::sort(entries.begin(), entries.end(),
+                  [](const DirEntry &a, const DirEntry &b) { return a.name < b.name; });
+
+        for (const DirEntry &entry : std::as_const(entries)) {
+            const QString relative = relativeDir.isEmpty() ? entry.name : relativeDir + u'/' + entry.name;
+            struct stat info {};
+            bool isLink = entry.type == DT_LNK;
+            bool exists = true;
+            bool isDir = entry.type == DT_DIR;
+            if (entry.type == DT_UNKNOWN || isLink) {
+                if (!isLink) {
+                    struct stat own {};
+                    isLink = ::lstat(entry.path.constData(), &own) == 0 && S_ISLNK(own.st_mode);
+                }
+                exists = ::stat(entry.path.constData(), &info) == 0;
+                isDir = exists && S_ISDIR(info.st_mode);
+                if (isLink)
+                    m_result.stamp.addLink(entry.path, exists ? &info : nullptr);
+            } else if (isDir && ::stat(entry.path.constData(), &info) != 0) {
                 continue;
             }
-            if (relative == m_skillFileName || name.startsWith(u'.') || !entry.exists())
+            if (isDir) {
+                const QString canonical = isLink ? QFileInfo(QFile::decodeName(entry.path)).canonicalFilePath()
+                                                 : canonicalDir + u'/' + entry.name;
+                descend(entry.path, info, canonical, isLink, canonicalDir, relative, depth + 1);
                 continue;
-            add(name, relative);
+            }
+            // Hidden files are left out, and so is the skill file itself, but
+            // only at the top: a sub/SKILL.md is an artifact like any other.
+            if (!exists || relative == m_skillFileName || entry.name.startsWith(u'.'))
+                continue;
+            add(entry.name, relative);
         }
     }
 
-    void descend(
-        const QFileInfo &entry, const QString &canonicalParent, const QString &relative, int depth)
+    void descend(const QByteArray &path, const struct stat &info, const QString &canonical, bool isLink,
+                 const QString &canonicalParent, const QString &relative, int depth)
     {
-        if (depth > maxDepth)
+        if (depth > maxDepth || canonical.isEmpty())
             return;
-        const QString canonical = entry.canonicalFilePath();
         // Each real folder once, so two links to one folder cannot list it twice
         // and a loop of links ends.
-        if (canonical.isEmpty() || m_visited.contains(canonical))
+        const std::pair<quint64, quint64> id{quint64(info.st_dev), quint64(info.st_ino)};
+        if (m_visited.contains(id))
             return;
-        if (entry.isSymLink()) {
-            // A link into the skill folder leads where the plain walk goes anyway,
-            // so the files keep their real relative paths; a link to a folder that
-            // holds the skill folder or the current one would walk it all again.
-            if (isSameOrInside(canonical, m_canonicalFolder)
-                || isSameOrInside(m_canonicalFolder, canonical)
-                || isSameOrInside(canonicalParent, canonical))
-                return;
-        }
-        m_visited.insert(canonical);
-        visit(entry.filePath(), canonical, relative, depth);
+        // A link into the skill folder leads where the plain walk goes anyway,
+        // so the files keep their real relative paths; a link to a folder that
+        // holds the skill folder or the current one would walk it all again.
+        if (isLink
+            && (isSameOrInside(canonical, m_canonicalFolder) || isSameOrInside(m_canonicalFolder, canonical)
+                || isSameOrInside(canonicalParent, canonical)))
+            return;
+        m_visited.insert(id);
+        visit(path, info, canonical, relative, depth);
     }
 
     void add(const QString &name, const QString &relative)
@@ -108,40 +177,58 @@ private:
         const QString folder = slash < 0 ? QString() : relative.left(slash).toLower();
 
         SkillArtifact artifact;
-        artifact.id = QUuid::createUuid();
+        artifact.id = freshId();
         artifact.name = name;
         artifact.path = joinPath(m_folder, relative);
         artifact.relativePath = relative;
         artifact.category = classify(folder, extension);
         artifact.fileExtension = extension;
-        m_artifacts.append(std::move(artifact));
+        m_result.artifacts.append(std::move(artifact));
     }
 
     QString m_folder;
     QString m_canonicalFolder;
     QString m_skillFileName;
-    QSet<QString> m_visited;
-    QList<SkillArtifact> m_artifacts;
+    qint64 m_now;
+    QSet<std::pair<quint64, quint64>> m_visited;
+    ArtifactScanner::Walk m_result;
 };
 
 } // namespace
 
-QList<SkillArtifact> ArtifactScanner::scanArtifacts(const QString &skillFilePath)
+ArtifactScanner::Walk ArtifactScanner::walk(const QString &skillFilePath)
 {
-    const QFileInfo skillFile(skillFilePath);
-    const QString folder = skillFile.path();
-    const QFileInfo folderInfo(folder);
-    const QString canonicalFolder = folderInfo.canonicalFilePath();
-    if (canonicalFolder.isEmpty() || !folderInfo.isDir())
+    const qsizetype slash = skillFilePath.lastIndexOf(u'/');
+    const QString folder = slash <= 0 ? (slash == 0 ? u"/"_s : u"."_s) : skillFilePath.left(slash);
+    const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
+    if (canonicalFolder.isEmpty())
         return {};
 
-    Walk walk(folder, canonicalFolder, skillFile.fileName());
-    walk.run();
-    QList<SkillArtifact> artifacts = walk.takeArtifacts();
-    std::stable_sort(
-        artifacts.begin(), artifacts.end(), [](const SkillArtifact &a, const SkillArtifact &b) {
-            return SkillArtifact::categoryRawValue(a.category)
-                < SkillArtifact::categoryRawValue(b.category);
-        });
-    return artifacts;
+    Walker walker(folder, canonicalFolder, skillFilePath.mid(slash + 1));
+    Walk result = walker.run();
+    std::stable_sort(result.artifacts.begin(), result.artifacts.end(),
+                     [](const SkillArtifact &a, const SkillArtifact &b) {
+                         return SkillArtifact::categoryRawValue(a.category)
+                             < SkillArtifact::categoryRawValue(b.category);
+                     });
+    return result;
+}
+
+QList<SkillArtifact> ArtifactScanner::scanArtifacts(const QString &skillFilePath)
+{
+    return walk(skillFilePath).artifacts;
+}
+
+void ArtifactScanner::refresh(const QString &skillFilePath, ArtifactCache &cache)
+{
+    if (const std::optional<ArtifactStamp> stamp = cache.stampForPath(skillFilePath);
+        stamp && stamp->holds()) {
+        QList<SkillArtifact> artifacts = cache.artifactsForPath(skillFilePath);
+        for (SkillArtifact &artifact : artifacts)
+            artifact.id = freshId(); // found again: a fresh identity, as from a walk
+        cache.setArtifacts(artifacts, skillFilePath, *stamp);
+        return;
+    }
+    Walk result = walk(skillFilePath);
+    cache.setArtifacts(result.artifacts, skillFilePath, result.stamp);
 }

@@ -1,9 +1,13 @@
+#include "artifactcache.h"
 #include "artifactscanner.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -40,6 +44,8 @@ private slots:
     void listing();
     void linksFollowedOncePerRealFolder();
     void sortedByCategoryKeepingWalkOrder();
+    void rescanReusesOnlyAnUnchangedWalk_data();
+    void rescanReusesOnlyAnUnchangedWalk();
 };
 
 void ArtifactScannerTest::classification_data()
@@ -176,6 +182,54 @@ void ArtifactScannerTest::sortedByCategoryKeepingWalkOrder()
     // Ids are made afresh on every scan.
     QVERIFY(first[0].id != first[1].id);
     QVERIFY(first[0].id != ArtifactScanner::scanArtifacts(skillFile)[0].id);
+}
+
+void ArtifactScannerTest::rescanReusesOnlyAnUnchangedWalk_data()
+{
+    QTest::addColumn<int>("change");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList before{u"deep/a.txt"_s, u"linked/x.txt"_s};
+    QTest::newRow("nothing changed") << 0 << before;
+    QTest::newRow("file added two levels down") << 1 << QStringList{u"deep/a.txt"_s, u"deep/more/b.txt"_s, u"linked/x.txt"_s};
+    QTest::newRow("file added behind a link") << 2 << QStringList{u"deep/a.txt"_s, u"linked/x.txt"_s, u"linked/y.txt"_s};
+    QTest::newRow("dangling link comes alive") << 3 << QStringList{u"deep/a.txt"_s, u"late.txt"_s, u"linked/x.txt"_s};
+}
+
+void ArtifactScannerTest::rescanReusesOnlyAnUnchangedWalk()
+{
+    QFETCH(int, change);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    const QString skill = dir.filePath(u"skill"_s);
+    const QString outside = dir.filePath(u"outside"_s);
+    touch(skill, u"SKILL.md"_s);
+    touch(skill, u"deep/a.txt"_s);
+    QVERIFY(QDir().mkpath(skill + u"/deep/more"_s));
+    touch(outside, u"x.txt"_s);
+    QVERIFY(QFile::link(outside, skill + u"/linked"_s));
+    QVERIFY(QFile::link(dir.filePath(u"later.txt"_s), skill + u"/late.txt"_s));
+    // Folders last changed a while ago: their walk may be reused.
+    const struct timespec old[2] = {{1'600'000'000, 0}, {1'600'000'000, 0}};
+    for (const QString &folder : {skill, skill + u"/deep"_s, skill + u"/deep/more"_s, outside})
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(folder).constData(), old, 0), 0);
+
+    ArtifactCache &cache = ArtifactCache::shared();
+    const QString skillFile = skill + u"/SKILL.md"_s;
+    ArtifactScanner::refresh(skillFile, cache);
+    const QList<SkillArtifact> first = cache.artifactsForPath(skillFile);
+    QCOMPARE(relativePaths(first), (QStringList{u"deep/a.txt"_s, u"linked/x.txt"_s}));
+
+    switch (change) {
+    case 1: touch(skill, u"deep/more/b.txt"_s); break;
+    case 2: touch(outside, u"y.txt"_s); break;
+    case 3: touch(dir.path(), u"later.txt"_s); break;
+    default: break;
+    }
+    ArtifactScanner::refresh(skillFile, cache);
+    QStringList found = relativePaths(cache.artifactsForPath(skillFile));
+    found.sort();
+    QCOMPARE(found, expected);
+    QVERIFY(cache.artifactsForPath(skillFile).constFirst().id != first.constFirst().id);
 }
 
 QTEST_GUILESS_MAIN(ArtifactScannerTest)

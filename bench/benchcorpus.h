@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The generated corpus a benchmark run reads, named by $QUIRE_BENCH_CORPUS.
+class BenchCorpus final
+{
+public:
+    // Empty with a reason when the variable is unset or the corpus is incomplete.
+    static std::optional<BenchCorpus> fromEnvironment(QString *why);
+
+    QString root() const { return m_root; }
+    QString home() const;
+    QStringList scanDirectories() const;
+    // Distinct skill files, and routes to them counting every link.
+    int skills() const { return m_skills; }
+    int routes() const { return m_routes; }
+
+    // $HOME at the corpus's home and the XDG folders at scratch, so nothing of
+    // the real user is read or written. Before anything asks QDir::homePath().
+    void enterHome(const QString &scratch) const;
+
+    // Every folder a full scan lists: the global tool folders, the scan
+    // directories and each project's tool folders (.github is never listed).
+    QStringList listedFolders() const;
+
+private:
+    QString m_root;
+    int m_skills = 0;
+    int m_routes = 0;
+};

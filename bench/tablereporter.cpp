@@ -1,0 +1,98 @@
+#include "tablereporter.h"
+
+#include <QFile>
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char *floorCounter = "floor_ms";
+constexpr const char *ratioCounter = "ratio";
+constexpr const char *ratioGoalCounter = "goal_ratio";
+constexpr const char *timeGoalCounter = "goal_ms";
+
+std::string milliseconds(double ms)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, ms < 10 ? "%.3f ms" : ms < 100 ? "%.1f ms" : "%.0f ms", ms);
+    return text;
+}
+
+std::string number(const char *format, double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+const benchmark::Counter *counter(const benchmark::BenchmarkReporter::Run &run, const char *name)
+{
+    const auto found = run.counters.find(name);
+    return found == run.counters.end() ? nullptr : &found->second;
+}
+
+} // namespace
+
+void TableReporter::setFloor(benchmark::State &state, double operationMs, double floorMs)
+{
+    const double iterations = double(state.iterations());
+    if (iterations <= 0 || floorMs <= 0)
+        return;
+    state.counters[floorCounter] = floorMs / iterations;
+    state.counters[ratioCounter] = operationMs / floorMs;
+}
+
+void TableReporter::setRatioGoal(benchmark::State &state, double goal)
+{
+    state.counters[ratioGoalCounter] = goal;
+}
+
+void TableReporter::setTimeGoal(benchmark::State &state, double goalMs)
+{
+    state.counters[timeGoalCounter] = goalMs;
+}
+
+void TableReporter::ReportRuns(const std::vector<Run> &reports)
+{
+    ConsoleReporter::ReportRuns(reports);
+    for (const Run &run : reports) {
+        if (run.run_type != Run::RT_Iteration)
+            continue;
+        // The registered name alone: the iteration count and timer kind are noise here.
+        std::string name = run.run_name.function_name;
+        if (!run.run_name.args.empty())
+            name += '/' + run.run_name.args;
+        if (run.error_occurred) {
+            appendRow(name + "\t-\t-\t-\t-\terror: " + run.error_message);
+            continue;
+        }
+        const double ms =
+            run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e3;
+        const benchmark::Counter *floor = counter(run, floorCounter);
+        const benchmark::Counter *ratio = counter(run, ratioCounter);
+        const benchmark::Counter *ratioGoal = counter(run, ratioGoalCounter);
+        const benchmark::Counter *timeGoal = counter(run, timeGoalCounter);
+
+        std::string goal = "-";
+        std::string verdict = "-";
+        if (ratioGoal && ratio) {
+            goal = "<= " + number("%g", ratioGoal->value) + "x floor";
+            verdict = ratio->value <= ratioGoal->value ? "pass" : "MISS";
+        } else if (timeGoal) {
+            goal = "<= " + number("%g", timeGoal->value) + " ms";
+            verdict = ms <= timeGoal->value ? "pass" : "MISS";
+        }
+        appendRow(name + '\t' + milliseconds(ms) + '\t' + (floor ? milliseconds(floor->value) : "-")
+                  + '\t' + (ratio ? number("%.3gx", ratio->value) : "-") + '\t' + goal + '\t' + verdict);
+    }
+}
+
+void TableReporter::appendRow(const std::string &row) const
+{
+    const QString path = qEnvironmentVariable("QUIRE_BENCH_TABLE");
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+        file.write(QByteArray::fromStdString(row + '\n'));
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <QString>
+
+#include <string>
+#include <vector>
+
+// The console report, plus one tab-separated row per benchmark appended to
+// $QUIRE_BENCH_TABLE: name, time, floor, ratio, goal, pass or miss. bench/run
+// prints the rows of every executable as one table.
+class TableReporter final : public benchmark::ConsoleReporter
+{
+public:
+    using ConsoleReporter::ConsoleReporter;
+
+    // Counters a benchmark sets so that its row can be judged.
+    static void setFloor(benchmark::State &state, double operationMs, double floorMs);
+    static void setRatioGoal(benchmark::State &state, double goal);
+    static void setTimeGoal(benchmark::State &state, double goalMs);
+
+    void ReportRuns(const std::vector<Run> &reports) override;
+
+private:
+    void appendRow(const std::string &row) const;
+};
