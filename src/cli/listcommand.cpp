@@ -9,6 +9,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -91,13 +93,31 @@ int ListCommand::run(const QStringList &arguments, CommandContext &context)
         context.out() << QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
         return ExitOk;
     }
+    // Aligned columns: name, tools, project, path. Long names are cut so the
+    // paths still line up.
+    constexpr qsizetype maxName = 40;
+    QList<QStringList> rows;
+    qsizetype widths[3] = {4, 5, 7};
     for (const Skill *skill : skills) {
         QStringList tools;
         for (ToolSource tool : skill->toolSources())
             tools.append(ToolSources::rawValue(tool));
-        context.out() << cell(skill->name()) << '\t' << tools.join(u',') << '\t'
-                      << cell(skill->projectName().value_or(u"-"_s)) << '\t' << skill->filePath()
-                      << '\n';
+        QString name = cell(skill->name());
+        if (name.size() > maxName)
+            name = name.left(maxName - 1) + u'…';
+        const QStringList row{name, tools.join(u','), cell(skill->projectName().value_or(u"-"_s)),
+                              skill->filePath()};
+        for (int i = 0; i < 3; ++i)
+            widths[i] = std::max(widths[i], row.at(i).size());
+        rows.append(row);
+    }
+    if (rows.isEmpty())
+        return ExitOk;
+    context.out() << u"Name"_s.leftJustified(widths[0]) << "  " << u"Tools"_s.leftJustified(widths[1])
+                  << "  " << u"Project"_s.leftJustified(widths[2]) << "  Path\n";
+    for (const QStringList &row : std::as_const(rows)) {
+        context.out() << row.at(0).leftJustified(widths[0]) << "  " << row.at(1).leftJustified(widths[1])
+                      << "  " << row.at(2).leftJustified(widths[2]) << "  " << row.at(3) << '\n';
     }
     return ExitOk;
 }

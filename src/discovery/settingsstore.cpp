@@ -62,3 +62,14 @@ QSettings::Status SettingsStore::status() const
 {
     return m_settings.status();
 }
+
+QVariant SettingsStore::value(const QString &key) const
+{
+    return m_settings.value(key);
+}
+
+void SettingsStore::setValue(const QString &key, const QVariant &value)
+{
+    m_settings.setValue(key, value);
+    m_settings.sync();
+}

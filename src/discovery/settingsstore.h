@@ -27,6 +27,10 @@ public:
     // tells a short-lived caller (the command line) whether that write reached disk.
     QSettings::Status status() const;
 
+    // Other remembered values (window geometry and the like), under their own keys.
+    QVariant value(const QString &key) const;
+    void setValue(const QString &key, const QVariant &value);
+
 Q_SIGNALS:
     void customScanPathsChanged();
 

@@ -63,18 +63,6 @@ qint64 nanoseconds(const struct timespec &time)
 // times moving; such a file is read again by the next scan, not trusted.
 constexpr qint64 racyWindowNs = 2'000'000'000;
 
-// The resolved path of folder/name from the folder's own resolved path: only
-// a link needs the system to resolve it.
-QString resolvedChild(const QString &resolvedFolder, const QString &folder, const QString &name)
-{
-    const QString path = join(folder, name);
-    struct stat info {};
-    if (resolvedFolder.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &info) != 0
-        || S_ISLNK(info.st_mode))
-        return QFileInfo(path).canonicalFilePath();
-    return join(resolvedFolder, name);
-}
-
 } // namespace
 
 SkillScanner::SkillScanner(ModelContext *context, SettingsStore *settings, QObject *parent)
@@ -144,23 +132,25 @@ void SkillScanner::scanToolFolder(const QString &folder, ToolSource tool, bool i
         return;
     const FolderLayout layout = ToolSources::folderLayout(tool);
     const QString resolvedFolder = QFileInfo(folder).canonicalFilePath();
+    // A listed folder's resolved path: the listing already says whether it is a link.
+    auto resolvedEntry = [&](const QFileInfo &entry) {
+        return entry.isSymLink() || resolvedFolder.isEmpty() ? entry.canonicalFilePath()
+                                                             : join(resolvedFolder, entry.fileName());
+    };
+    QString resolved;
     if (layout == FolderLayout::Agents) {
         const QString own = join(folder, u"AGENTS.md"_s);
-        if (fileExists(own))
-            process(own, resolvedChild(resolvedFolder, folder, u"AGENTS.md"_s), tool, false, isGlobal);
+        if (lookAt(own, resolvedFolder, resolved))
+            process(own, resolved, tool, false, isGlobal);
         const auto entries = list(folder);
         if (!entries)
             return;
         for (const QFileInfo &entry : *entries) {
             if (!entry.isDir())
                 continue;
-            const QString skillFolder = join(folder, entry.fileName());
-            const QString file = join(skillFolder, u"AGENTS.md"_s);
-            if (fileExists(file)) {
-                const QString resolvedSkillFolder = resolvedChild(resolvedFolder, folder, entry.fileName());
-                process(file, resolvedChild(resolvedSkillFolder, skillFolder, u"AGENTS.md"_s), tool,
-                        true, isGlobal);
-            }
+            const QString file = join(join(folder, entry.fileName()), u"AGENTS.md"_s);
+            if (lookAt(file, resolvedEntry(entry), resolved))
+                process(file, resolved, tool, true, isGlobal);
         }
         return;
     }
@@ -174,20 +164,37 @@ void SkillScanner::scanToolFolder(const QString &folder, ToolSource tool, bool i
         const QString name = entry.fileName();
         const QString path = join(folder, name);
         if (entry.isDir()) {
+            const QString resolvedSkillFolder = resolvedEntry(entry);
             for (const QString &file : {u"SKILL.md"_s, u"AGENTS.md"_s}) {
-                if (!fileExists(join(path, file)))
+                if (!lookAt(join(path, file), resolvedSkillFolder, resolved))
                     continue;
-                const QString resolvedSkillFolder = resolvedChild(resolvedFolder, folder, name);
-                process(join(path, file), resolvedChild(resolvedSkillFolder, path, file), tool, true,
-                        isGlobal);
+                process(join(path, file), resolved, tool, true, isGlobal);
                 break; // a folder holding both is read by its SKILL.md only
             }
             continue;
         }
         const QString suffix = entry.suffix();
-        if (suffix == u"md" || suffix == u"mdc")
-            process(path, resolvedChild(resolvedFolder, folder, name), tool, false, isGlobal);
+        if ((suffix == u"md" || suffix == u"mdc") && lookAt(path, resolvedFolder, resolved))
+            process(path, resolved, tool, false, isGlobal);
     }
+}
+
+bool SkillScanner::lookAt(const QString &path, const QString &resolvedFolder, QString &resolved)
+{
+    // One look for most files: a file that is not a link has its attributes
+    // in lstat's answer, and its resolved path is its folder's plus its name.
+    const QByteArray encoded = QFile::encodeName(path);
+    m_lastLookPath = path;
+    m_lastLookFound = ::lstat(encoded.constData(), &m_lastLook) == 0;
+    if (!m_lastLookFound)
+        return false;
+    if (S_ISLNK(m_lastLook.st_mode) || resolvedFolder.isEmpty()) {
+        m_lastLookFound = ::stat(encoded.constData(), &m_lastLook) == 0;
+        resolved = m_lastLookFound ? QFileInfo(path).canonicalFilePath() : QString();
+        return m_lastLookFound;
+    }
+    resolved = join(resolvedFolder, path.section(u'/', -1));
+    return true;
 }
 
 std::optional<ParsedSkill> SkillScanner::parseSkillFile(const QString &file, ToolSource tool)

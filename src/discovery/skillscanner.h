@@ -56,6 +56,9 @@ private:
     // Whether a skill file exists, remembering its attributes: the file's
     // record is made right after, from the same look.
     bool fileExists(const QString &path);
+    // Whether path names something (links followed), with its resolved path
+    // built on its folder's; remembers the attributes like fileExists.
+    bool lookAt(const QString &path, const QString &resolvedFolder, QString &resolved);
     // resolved: the file's path with links resolved, or empty when it has none.
     void process(const QString &file, const QString &resolved, ToolSource tool, bool isSkillFolder,
                  bool isGlobal);

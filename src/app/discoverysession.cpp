@@ -1,0 +1,59 @@
+#include "discoverysession.h"
+
+#include "filewatcher.h"
+#include "settingsstore.h"
+#include "skillscanner.h"
+#include "toolsource.h"
+
+#include <QDir>
+#include <QTimer>
+
+DiscoverySession::DiscoverySession(ModelContext *context, SettingsStore *settings, QObject *parent)
+    : QObject(parent), m_context(context), m_settings(settings)
+{
+    if (m_settings) {
+        // Added or removed scan directories: scan at once, no prune.
+        connect(m_settings, &SettingsStore::customScanPathsChanged, this, [this] {
+            if (m_scanner)
+                scanAll(false);
+        });
+    }
+}
+
+DiscoverySession::~DiscoverySession() = default;
+
+void DiscoverySession::setUp()
+{
+    m_scanner = std::make_shared<SkillScanner>(m_context, m_settings);
+    const quint64 generation = ++m_generation;
+    // Queued, so the watcher below is in place before the first scan runs; a
+    // later setUp makes this one stale.
+    QTimer::singleShot(0, this, [this, generation] {
+        if (generation == m_generation)
+            scanAll(false);
+    });
+
+    // The callback holds the scanner it was made with; the watcher itself
+    // never outlives this session.
+    QPointer<DiscoverySession> self(this);
+    m_watcher = std::make_unique<FileWatcher>([self, scanner = m_scanner](const QString &) {
+        if (!self)
+            return;
+        Q_EMIT self->scanStarted();
+        scanner->scanAll();
+        scanner->pruneMissingSkills();
+        if (self)
+            Q_EMIT self->scanFinished();
+    });
+    m_watcher->watch(ToolSources::allGlobalPaths(QDir::homePath()));
+}
+
+void DiscoverySession::scanAll(bool prune)
+{
+    const std::shared_ptr<SkillScanner> scanner = m_scanner;
+    Q_EMIT scanStarted();
+    scanner->scanAll();
+    if (prune)
+        scanner->pruneMissingSkills();
+    Q_EMIT scanFinished();
+}

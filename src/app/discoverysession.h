@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class FileWatcher;
+class ModelContext;
+class SettingsStore;
+class SkillScanner;
+
+// A window's discovery: its scanner, the watcher on the global tool folders,
+// and when each scan runs. Kept apart from the window so it runs and is tested
+// without a display.
+class DiscoverySession final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DiscoverySession)
+
+public:
+    DiscoverySession(ModelContext *context, SettingsStore *settings, QObject *parent = nullptr);
+    ~DiscoverySession() override;
+
+    // Each time the window is shown: a new scanner whose first full scan runs
+    // once control returns to the event loop, after the watcher is in place,
+    // and a new watcher on the global folders that exist now.
+    void setUp();
+
+    SkillScanner *scanner() const { return m_scanner.get(); }
+    FileWatcher *watcher() const { return m_watcher.get(); }
+
+Q_SIGNALS:
+    void scanStarted();
+    void scanFinished();
+
+private:
+    void scanAll(bool prune);
+
+    ModelContext *m_context;
+    SettingsStore *m_settings;
+    std::shared_ptr<SkillScanner> m_scanner;
+    std::unique_ptr<FileWatcher> m_watcher;
+    quint64 m_generation = 0;
+};

@@ -1,0 +1,118 @@
+#include "discoverysession.h"
+#include "filewatcher.h"
+#include "modelcontext.h"
+#include "settingsstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// When scans run, with real folders and real folder events in a fake home.
+class DiscoverySessionTest final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void firstScanWaitsForTheEventLoop();
+    void watchesOnlyGlobalFoldersThatExistNow();
+    void folderEventScansAndPrunes();
+    void scanDirectoryChangeScansWithoutPruning();
+    void settingUpAgainReplacesScannerAndWatcher();
+
+private:
+    QString home(const QString &relative) const { return m_home->path() + u'/' + relative; }
+    void write(const QString &relative) const
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(home(relative)).absolutePath()));
+        QFile file(home(relative));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("---\nname: n\n---\n");
+    }
+
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<ModelContext> m_store;
+    std::unique_ptr<SettingsStore> m_settings;
+};
+
+void DiscoverySessionTest::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    qputenv("HOME", m_home->path().toUtf8());
+    m_store = std::move(ModelContext::open(u":memory:"_s).value());
+    m_settings = std::make_unique<SettingsStore>(home(u"quire.conf"_s));
+}
+
+void DiscoverySessionTest::firstScanWaitsForTheEventLoop()
+{
+    write(u".cursor/rules/a.md"_s);
+    DiscoverySession session(m_store.get(), m_settings.get());
+    QSignalSpy finished(&session, &DiscoverySession::scanFinished);
+    session.setUp();
+    QCOMPARE(m_store->skillCount(), 0); // not yet: the watcher is set up first
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(m_store->skillCount(), 1);
+}
+
+void DiscoverySessionTest::watchesOnlyGlobalFoldersThatExistNow()
+{
+    QVERIFY(QDir().mkpath(home(u".codex"_s)));
+    DiscoverySession empty(m_store.get(), m_settings.get());
+    empty.setUp();
+    QCOMPARE(empty.watcher()->watchedPaths(), QStringList{home(u".codex"_s)});
+
+    // A folder made later is neither watched nor a reason to scan.
+    QSignalSpy finished(&empty, &DiscoverySession::scanFinished);
+    QVERIFY(finished.wait(5000)); // the first scan
+    write(u".claude/skills/x/SKILL.md"_s);
+    QVERIFY(!finished.wait(700));
+    QCOMPARE(m_store->skillCount(), 0);
+}
+
+void DiscoverySessionTest::folderEventScansAndPrunes()
+{
+    write(u".cursor/rules/a.md"_s);
+    write(u".cursor/rules/b.md"_s);
+    DiscoverySession session(m_store.get(), m_settings.get());
+    QSignalSpy finished(&session, &DiscoverySession::scanFinished);
+    session.setUp();
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(m_store->skillCount(), 2);
+    QVERIFY(QFile::remove(home(u".cursor/rules/a.md"_s)));
+    QTRY_COMPARE_WITH_TIMEOUT(m_store->skillCount(), 1, 5000);
+}
+
+void DiscoverySessionTest::scanDirectoryChangeScansWithoutPruning()
+{
+    write(u"work/p/.cursor/rules/r.md"_s);
+    DiscoverySession session(m_store.get(), m_settings.get());
+    m_settings->setCustomScanPaths({home(u"work"_s)}); // before set-up: ignored
+    QCOMPARE(m_store->skillCount(), 0);
+    QSignalSpy finished(&session, &DiscoverySession::scanFinished);
+    session.setUp();
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(m_store->skillCount(), 1);
+
+    write(u"work2/q/.windsurf/rules/w.md"_s);
+    m_settings->setCustomScanPaths({home(u"work2"_s)});
+    QCOMPARE(m_store->skillCount(), 2); // at once, and the removed directory's record stays
+}
+
+void DiscoverySessionTest::settingUpAgainReplacesScannerAndWatcher()
+{
+    QVERIFY(QDir().mkpath(home(u".cursor/rules"_s)));
+    DiscoverySession session(m_store.get(), m_settings.get());
+    QSignalSpy finished(&session, &DiscoverySession::scanFinished);
+    session.setUp();
+    session.setUp();
+    QCOMPARE(session.watcher()->watchedPaths().size(), 1);
+    QVERIFY(finished.wait(5000));
+    QVERIFY(!finished.wait(500)); // the first set-up's queued scan was dropped
+}
+
+QTEST_GUILESS_MAIN(DiscoverySessionTest)
+#include "tst_discoverysession.moc"
