@@ -1,0 +1,381 @@
+#include "appcastupdater.h"
+#include "settingsstore.h"
+
+#include <QFile>
+#include <QHash>
+#include <QNetworkProxy>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using Kind = UpdateCheckResult::Kind;
+
+namespace {
+
+// Answers each path with a canned HTTP response on the loopback interface;
+// a path it does not know is never answered.
+class FeedServer final : public QTcpServer
+{
+public:
+    FeedServer()
+    {
+        connect(this, &QTcpServer::newConnection, this, &FeedServer::acceptAll);
+        listen(QHostAddress::LocalHost);
+    }
+
+    QUrl url(const QString &path) const
+    {
+        return QUrl(u"http://127.0.0.1:%1%2"_s.arg(serverPort()).arg(path));
+    }
+
+    static QByteArray response(const QByteArray &status, const QByteArray &body,
+        const QByteArray &headers = {}, bool withLength = true)
+    {
+        QByteArray raw = "HTTP/1.1 " + status + "\r\nConnection: close\r\n" + headers;
+        if (withLength)
+            raw += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+        return raw + "\r\n" + body;
+    }
+
+    QHash<QByteArray, QByteArray> responses;
+    int requests = 0;
+
+private:
+    void acceptAll()
+    {
+        while (QTcpSocket *socket = nextPendingConnection()) {
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                const QByteArray request = socket->peek(socket->bytesAvailable());
+                if (!request.contains("\r\n\r\n"))
+                    return;
+                socket->readAll();
+                ++requests;
+                const QByteArray path = request.split(' ').value(1);
+                if (!responses.contains(path))
+                    return;
+                socket->write(responses.value(path));
+                socket->disconnectFromHost();
+            });
+        }
+    }
+};
+
+QByteArray appcast(const QByteArray &items, const QByteArray &channelExtra = {})
+{
+    return R"(<?xml version="1.0" encoding="utf-8"?>
+<rss version="2.0" xmlns:app="urn:example:appcast">
+<channel><title>Quire</title>)"
+        + channelExtra + items + "</channel></rss>\n";
+}
+
+QByteArray enclosureItem(const QByteArray &version)
+{
+    return "<item><title>Quire " + version + "</title><link>https://quire.example/" + version
+        + "</link><enclosure url=\"https://quire.example/" + version
+        + ".tar.gz\" app:shortVersionString=\"" + version + "\" length=\"1\"/></item>";
+}
+
+UpdateCheckResult check(AppcastUpdater &updater)
+{
+    QSignalSpy finished(&updater, &Updater::checkFinished);
+    updater.checkForUpdates();
+    // wait() sees only later emissions: a result reported from inside the call fails here.
+    if (!finished.wait(10'000) || finished.count() != 1)
+        return { Kind::Failed, {}, {}, u"<no single result>"_s };
+    return finished.at(0).at(0).value<UpdateCheckResult>();
+}
+
+} // namespace
+
+class AppcastUpdaterTest final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void compareVersions_data();
+    void compareVersions();
+    void fileFeed_data();
+    void fileFeed();
+    void httpFeed_data();
+    void httpFeed();
+    void unusableFeedAddress_data();
+    void unusableFeedAddress();
+    void flagIsFalseWhileChecking();
+    void silentServerTimesOut();
+    void destroyedDuringCheck();
+    void configuredFeed_data();
+    void configuredFeed();
+};
+
+void AppcastUpdaterTest::initTestCase()
+{
+    // Loopback only, even where the environment names a proxy.
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+}
+
+void AppcastUpdaterTest::compareVersions_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<int>("order");
+    QTest::newRow("equal") << u"0.1.0"_s << u"0.1.0"_s << 0;
+    QTest::newRow("numeric, not text") << u"0.10.0"_s << u"0.9.9"_s << 1;
+    QTest::newRow("missing parts are zero") << u"1.0"_s << u"1.0.0"_s << 0;
+    QTest::newRow("extra non-zero part") << u"1"_s << u"1.0.1"_s << -1;
+    QTest::newRow("leading zeros") << u"1.01"_s << u"1.1"_s << 0;
+    QTest::newRow("no overflow") << u"1.99999999999999999999999"_s << u"1.2"_s << 1;
+    QTest::newRow("v prefix") << u"v0.2.0"_s << u"0.2"_s << 0;
+    QTest::newRow("release after pre-release") << u"1.0.0"_s << u"1.0.0-beta"_s << 1;
+    QTest::newRow("pre-release after older release") << u"1.0.0-beta"_s << u"0.9"_s << 1;
+    QTest::newRow("pre-release numbers") << u"1.0.0-beta.10"_s << u"1.0.0-beta.2"_s << 1;
+    QTest::newRow("pre-release names") << u"1.0.0-rc1"_s << u"1.0.0-beta3"_s << 1;
+    QTest::newRow("build metadata ignored") << u"1.0.0+build7"_s << u"1.0.0"_s << 0;
+}
+
+void AppcastUpdaterTest::compareVersions()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(int, order);
+    QCOMPARE(AppcastUpdater::compareVersions(a, b), order);
+    QCOMPARE(AppcastUpdater::compareVersions(b, a), -order);
+}
+
+void AppcastUpdaterTest::fileFeed_data()
+{
+    QTest::addColumn<QByteArray>("feed");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("latest");
+    QTest::addColumn<QUrl>("page");
+    QTest::addColumn<QString>("message");
+
+    const QUrl none;
+    QTest::newRow("newer") << appcast(enclosureItem("0.2.0")) << int(Kind::UpdateAvailable)
+                           << u"0.2.0"_s << QUrl(u"https://quire.example/0.2.0"_s)
+                           << u"Quire 0.2.0 is available."_s;
+    QTest::newRow("same") << appcast(enclosureItem("0.1.0")) << int(Kind::UpToDate) << u"0.1.0"_s
+                          << none << u"Quire 0.1.0 is up to date."_s;
+    QTest::newRow("older") << appcast(enclosureItem("0.0.9")) << int(Kind::UpToDate) << u"0.0.9"_s
+                           << none << u"Quire 0.1.0 is up to date."_s;
+    QTest::newRow("highest of several, in any order")
+        << appcast(enclosureItem("0.9.0") + enclosureItem("0.10.0") + enclosureItem("0.2.0"))
+        << int(Kind::UpdateAvailable) << u"0.10.0"_s << QUrl(u"https://quire.example/0.10.0"_s)
+        << u"Quire 0.10.0 is available."_s;
+    QTest::newRow("elements without namespace, enclosure url")
+        << appcast("<item><version>0.3</version><enclosure url=\"https://quire.example/q.tgz\"/>"
+                   "</item>")
+        << int(Kind::UpdateAvailable) << u"0.3"_s << QUrl(u"https://quire.example/q.tgz"_s)
+        << u"Quire 0.3 is available."_s;
+    // The build number would look newer; the short version is what users compare.
+    QTest::newRow("short version beats build number")
+        << appcast("<item><enclosure app:version=\"27\" app:shortVersionString=\"0.0.5\""
+                   " url=\"https://quire.example/a\"/></item>")
+        << int(Kind::UpToDate) << u"0.0.5"_s << none << u"Quire 0.1.0 is up to date."_s;
+    QTest::newRow("unsafe addresses skipped")
+        << appcast("<item><link>file:///etc/passwd</link><app:version>2.0</app:version>"
+                   "<enclosure url=\"javascript:alert(1)\"/></item>",
+               "<link>https://quire.example/</link>")
+        << int(Kind::UpdateAvailable) << u"2.0"_s << QUrl(u"https://quire.example/"_s)
+        << u"Quire 2.0 is available."_s;
+    QTest::newRow("items without a version skipped")
+        << appcast("<item><version>latest</version></item>" + enclosureItem("0.0.1"))
+        << int(Kind::UpToDate) << u"0.0.1"_s << none << u"Quire 0.1.0 is up to date."_s;
+    QTest::newRow("no versions") << appcast("<item><title>x</title></item>") << int(Kind::Failed)
+                                 << QString() << none
+                                 << u"Could not check for updates: the feed lists no versions."_s;
+    QTest::newRow("not RSS") << QByteArray("<feed><entry/></feed>") << int(Kind::Failed)
+                             << QString() << none
+                             << u"Could not check for updates: the feed is not an RSS feed."_s;
+    QTest::newRow("malformed XML")
+        << appcast(enclosureItem("0.2.0")).replace("</channel>", "</chanel>") << int(Kind::Failed)
+        << QString() << none
+        << u"Could not check for updates: the feed is not valid XML (line 3: Opening and ending tag mismatch)."_s;
+    QTest::newRow("oversize")
+        << appcast(enclosureItem("0.2.0")).append(AppcastUpdater::MaxFeedBytes, ' ')
+        << int(Kind::Failed) << QString() << none
+        << u"Could not check for updates: the feed is larger than 1 MiB."_s;
+}
+
+void AppcastUpdaterTest::fileFeed()
+{
+    QFETCH(QByteArray, feed);
+    QFETCH(int, kind);
+    QFETCH(QString, latest);
+    QFETCH(QUrl, page);
+    QFETCH(QString, message);
+    const QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"appcast.xml"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(feed);
+    file.close();
+
+    AppcastUpdater updater(u"0.1.0"_s, QUrl::fromLocalFile(path));
+    const UpdateCheckResult result = check(updater);
+    QCOMPARE(result.message, message);
+    QCOMPARE(int(result.kind), kind);
+    QCOMPARE(result.latestVersion, latest);
+    QCOMPARE(result.downloadUrl, page);
+}
+
+void AppcastUpdaterTest::httpFeed_data()
+{
+    QTest::addColumn<QByteArray>("response");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("message");
+
+    const QByteArray feed = appcast(enclosureItem("0.2.0"));
+    const QByteArray huge
+        = appcast(enclosureItem("0.2.0")).append(AppcastUpdater::MaxFeedBytes, ' ');
+    const QString tooLarge = u"Could not check for updates: the feed is larger than 1 MiB."_s;
+    QTest::newRow("found") << FeedServer::response("200 OK", feed) << int(Kind::UpdateAvailable)
+                           << u"Quire 0.2.0 is available."_s;
+    QTest::newRow("redirect followed")
+        << FeedServer::response("302 Found", {}, "Location: /feed.xml\r\n")
+        << int(Kind::UpdateAvailable) << u"Quire 0.2.0 is available."_s;
+    QTest::newRow("404") << FeedServer::response("404 Not Found", "gone") << int(Kind::Failed)
+                         << u"Could not check for updates: the server answered HTTP 404."_s;
+    QTest::newRow("declared oversize")
+        << FeedServer::response("200 OK", huge) << int(Kind::Failed) << tooLarge;
+    QTest::newRow("undeclared oversize")
+        << FeedServer::response("200 OK", huge, {}, false) << int(Kind::Failed) << tooLarge;
+}
+
+void AppcastUpdaterTest::httpFeed()
+{
+    QFETCH(QByteArray, response);
+    QFETCH(int, kind);
+    QFETCH(QString, message);
+    FeedServer server;
+    QVERIFY(server.isListening());
+    server.responses.insert("/appcast.xml", response);
+    server.responses.insert(
+        "/feed.xml", FeedServer::response("200 OK", appcast(enclosureItem("0.2.0"))));
+
+    AppcastUpdater updater(u"0.1.0"_s, server.url(u"/appcast.xml"_s));
+    const UpdateCheckResult result = check(updater);
+    QCOMPARE(result.message, message);
+    QCOMPARE(int(result.kind), kind);
+}
+
+void AppcastUpdaterTest::unusableFeedAddress_data()
+{
+    QTest::addColumn<QUrl>("feed");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("none") << QUrl() << int(Kind::NoFeedConfigured)
+                          << u"No update feed is configured."_s;
+    QTest::newRow("other scheme")
+        << QUrl(u"ftp://quire.example/appcast.xml"_s) << int(Kind::Failed)
+        << u"Could not check for updates: the feed address \u201cftp://quire.example/appcast.xml\u201d is not an http, https or file URL."_s;
+    QTest::newRow("missing file") << QUrl::fromLocalFile(u"/nonexistent/quire/appcast.xml"_s)
+                                  << int(Kind::Failed) << QString();
+}
+
+void AppcastUpdaterTest::unusableFeedAddress()
+{
+    QFETCH(QUrl, feed);
+    QFETCH(int, kind);
+    QFETCH(QString, message);
+    AppcastUpdater updater(u"0.1.0"_s, feed);
+    const UpdateCheckResult result = check(updater);
+    QCOMPARE(int(result.kind), kind);
+    if (!message.isEmpty())
+        QCOMPARE(result.message, message);
+    else
+        QVERIFY2(result.message.startsWith(u"Could not check for updates: "_s),
+            qPrintable(result.message));
+    QVERIFY(updater.canCheckForUpdates()); // a failed check never leaves the item disabled
+}
+
+// While a check runs the menu item is disabled and a second request is
+// ignored; the flag is back before the result, so a listener may check again.
+void AppcastUpdaterTest::flagIsFalseWhileChecking()
+{
+    FeedServer server;
+    server.responses.insert(
+        "/appcast.xml", FeedServer::response("200 OK", appcast(enclosureItem("0.2.0"))));
+    AppcastUpdater updater(u"0.1.0"_s, server.url(u"/appcast.xml"_s));
+    QSignalSpy flag(&updater, &Updater::canCheckForUpdatesChanged);
+    QSignalSpy finished(&updater, &Updater::checkFinished);
+    bool flagAtResult = false;
+    connect(&updater, &Updater::checkFinished, this,
+        [&] { flagAtResult = updater.canCheckForUpdates(); });
+
+    QVERIFY(updater.canCheckForUpdates());
+    updater.checkForUpdates();
+    QVERIFY(!updater.canCheckForUpdates());
+    updater.checkForUpdates();
+    QVERIFY(finished.wait(10'000));
+    QTest::qWait(50);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(server.requests, 1);
+    QVERIFY(flagAtResult);
+    QCOMPARE(flag.count(), 2);
+    QCOMPARE(flag.at(0).at(0).toBool(), false);
+    QCOMPARE(flag.at(1).at(0).toBool(), true);
+}
+
+void AppcastUpdaterTest::silentServerTimesOut()
+{
+    FeedServer server; // knows no path: accepts and never answers
+    AppcastUpdater updater(u"0.1.0"_s, server.url(u"/appcast.xml"_s));
+    updater.setTransferTimeout(std::chrono::milliseconds(200));
+    const UpdateCheckResult result = check(updater);
+    QCOMPARE(int(result.kind), int(Kind::Failed));
+    QVERIFY2(result.message.endsWith(u" in time."_s), qPrintable(result.message));
+    QVERIFY(updater.canCheckForUpdates());
+}
+
+// Quitting while a check runs: the updater goes first, the reply must not
+// call back into it.
+void AppcastUpdaterTest::destroyedDuringCheck()
+{
+    FeedServer server;
+    auto *updater = new AppcastUpdater(u"0.1.0"_s, server.url(u"/appcast.xml"_s));
+    QSignalSpy finished(updater, &Updater::checkFinished);
+    updater->checkForUpdates();
+    QTRY_COMPARE(server.requests, 1);
+    delete updater;
+    QTest::qWait(50);
+    QCOMPARE(finished.count(), 0);
+}
+
+void AppcastUpdaterTest::configuredFeed_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QUrl>("feed");
+    QTest::newRow("web address") << QByteArray("updateFeedUrl=https://quire.example/appcast.xml\n")
+                                 << QUrl(u"https://quire.example/appcast.xml"_s);
+    QTest::newRow("empty value turns checks off") << QByteArray("updateFeedUrl=\n") << QUrl();
+    QTest::newRow("local path") << QByteArray("updateFeedUrl=/srv/quire/appcast.xml\n")
+                                << QUrl(u"file:///srv/quire/appcast.xml"_s);
+    // An unquoted comma makes the INI value a list; the address must survive it.
+    QTest::newRow("comma in query")
+        << QByteArray("updateFeedUrl=https://quire.example/a?os=linux,deb\n")
+        << QUrl(u"https://quire.example/a?os=linux,deb"_s);
+}
+
+void AppcastUpdaterTest::configuredFeed()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QUrl, feed);
+    const QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"Quire.conf"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[General]\n" + ini);
+    file.close();
+    const SettingsStore settings(path);
+    QCOMPARE(AppcastUpdater::configuredFeed(settings), feed);
+}
+
+QTEST_GUILESS_MAIN(AppcastUpdaterTest)
+#include "tst_appcastupdater.moc"
