@@ -15,7 +15,7 @@ build: deps
 	@cmake --build $(RELEASE_DIR) -j $(JOBS)
 
 run: build
-	./$(RELEASE_DIR)/quire --help
+	./$(RELEASE_DIR)/quire
 
 test: deps
 	@cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUIRE_SANITIZE=ON >/dev/null

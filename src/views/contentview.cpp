@@ -1,0 +1,186 @@
+#include "contentview.h"
+
+#include "appstate.h"
+#include "checkforupdatesviewmodel.h"
+#include "detailpane.h"
+#include "discoverysession.h"
+#include "saveactionslot.h"
+#include "saveactionsource.h"
+#include "settingsstore.h"
+#include "sidebarview.h"
+#include "skilllistview.h"
+#include "symbolicons.h"
+#include "updater.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSplitter>
+#include <QToolBar>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString geometryKey = u"window/geometry"_s;
+const QString columnsKey = u"window/columns"_s;
+
+} // namespace
+
+ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *settings,
+                         Updater *updater, QWidget *parent)
+    : QMainWindow(parent), m_state(state), m_settings(settings),
+      m_discovery(new DiscoverySession(context, settings, this)), m_saveSlot(new SaveActionSlot(this)),
+      m_columns(new QSplitter(Qt::Horizontal, this)), m_search(new QLineEdit(this)),
+      m_detail(new DetailPane(state, m_columns))
+{
+    setWindowTitle(u"Quire"_s);
+    setMinimumSize(900, 500);
+
+    m_columns->addWidget(new SidebarView(state, context, m_columns));
+    m_columns->addWidget(new SkillListView(state, context, m_columns));
+    m_columns->addWidget(m_detail);
+    m_columns->setChildrenCollapsible(false);
+    m_columns->setStretchFactor(0, 0);
+    m_columns->setStretchFactor(1, 1);
+    m_columns->setStretchFactor(2, 2);
+    m_columns->setSizes({220, 320, 560});
+    setCentralWidget(m_columns);
+
+    auto *toolbar = addToolBar(u"Main"_s);
+    toolbar->setObjectName(u"mainToolbar"_s);
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    auto *spacer = new QWidget(toolbar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolbar->addWidget(spacer);
+    m_search->setPlaceholderText(u"Search skills..."_s);
+    m_search->setClearButtonEnabled(true);
+    m_search->setMaximumWidth(320);
+    m_search->setText(state->searchText());
+    toolbar->addWidget(m_search);
+    connect(m_search, &QLineEdit::textChanged, state, &AppState::setSearchText);
+    connect(state, &AppState::searchTextChanged, this, [this] {
+        if (m_search->text() != m_state->searchText())
+            m_search->setText(m_state->searchText());
+    });
+
+    buildMenus(updater);
+    // The focused-value slot: whatever has the focus in this window decides.
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this] { refreshSaveAction(); });
+    restoreLayout();
+}
+
+ContentView::~ContentView()
+{
+    // Destroying the widgets below moves the focus; this window must not hear it.
+    disconnect(m_focusWatch);
+}
+
+void ContentView::buildMenus(Updater *updater)
+{
+    QMenu *file = menuBar()->addMenu(u"&File"_s);
+    QAction *newWindow = file->addAction(u"New Window"_s, this, &ContentView::newWindowRequested);
+    newWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    file->addSeparator();
+    m_save = file->addAction(u"Save"_s, this, [this] { m_saveSlot->trigger(); });
+    m_save->setShortcut(QKeySequence::Save);
+    m_save->setEnabled(false);
+    connect(m_saveSlot, &SaveActionSlot::changed, m_save, &QAction::setEnabled);
+    file->addSeparator();
+    QAction *close = file->addAction(u"Close Window"_s, this, &QWidget::close);
+    close->setShortcut(QKeySequence::Close);
+    QAction *quit = file->addAction(u"Quit"_s, qApp, &QApplication::closeAllWindows);
+    quit->setShortcut(QKeySequence::Quit);
+    quit->setMenuRole(QAction::QuitRole);
+
+    QMenu *edit = menuBar()->addMenu(u"&Edit"_s);
+    QAction *find = edit->addAction(u"Find"_s, this, [this] {
+        m_search->setFocus(Qt::ShortcutFocusReason);
+        m_search->selectAll();
+    });
+    find->setShortcut(QKeySequence::Find);
+
+    QMenu *help = menuBar()->addMenu(u"&Help"_s);
+    QAction *about = help->addAction(u"About Quire"_s, this, [this] {
+        QMessageBox::about(this, u"About Quire"_s,
+                           u"<b>Quire</b> %1<br>A skillbook for the skills and rules of your AI "
+                           "coding tools."_s.arg(QApplication::applicationVersion()));
+    });
+    about->setMenuRole(QAction::AboutRole);
+    m_checkForUpdates = help->addAction(u"Check for Updates…"_s);
+    m_checkForUpdates->setMenuRole(QAction::ApplicationSpecificRole);
+    m_checkForUpdates->setEnabled(false);
+    if (!updater)
+        return;
+    m_updatesModel = new CheckForUpdatesViewModel(updater, this);
+    connect(m_updatesModel, &CheckForUpdatesViewModel::canCheckForUpdatesChanged, this,
+            [this] { m_checkForUpdates->setEnabled(m_updatesModel->canCheckForUpdates()); });
+    connect(m_checkForUpdates, &QAction::triggered, updater, &Updater::checkForUpdates);
+    connect(updater, &Updater::checkFinished, this, [this](const UpdateCheckResult &result) {
+        if (!isActiveWindow() && QApplication::activeWindow())
+            return; // the window the user asked from answers
+        QMessageBox box(this);
+        box.setWindowTitle(u"Check for Updates"_s);
+        box.setText(result.message);
+        box.setIcon(result.kind == UpdateCheckResult::Kind::Failed ? QMessageBox::Warning
+                                                                   : QMessageBox::Information);
+        QPushButton *download = nullptr;
+        if (result.kind == UpdateCheckResult::Kind::UpdateAvailable && result.downloadUrl.isValid())
+            download = box.addButton(u"Open Download Page"_s, QMessageBox::AcceptRole);
+        box.addButton(QMessageBox::Close);
+        box.exec();
+        if (download && box.clickedButton() == download)
+            QDesktopServices::openUrl(result.downloadUrl);
+    });
+}
+
+void ContentView::refreshSaveAction()
+{
+    std::optional<SaveAction> offered;
+    for (QWidget *widget = QApplication::focusWidget(); widget && widget->window() == this;
+         widget = widget->parentWidget()) {
+        if (const auto *source = dynamic_cast<const SaveActionSource *>(widget)) {
+            offered = source->saveAction();
+            break;
+        }
+    }
+    m_saveSlot->set(std::move(offered));
+}
+
+void ContentView::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        m_discovery->setUp();
+}
+
+void ContentView::closeEvent(QCloseEvent *event)
+{
+    saveLayout();
+    QMainWindow::closeEvent(event);
+}
+
+void ContentView::restoreLayout()
+{
+    if (!m_settings) {
+        resize(1100, 700);
+        return;
+    }
+    if (!restoreGeometry(m_settings->value(geometryKey).toByteArray()))
+        resize(1100, 700);
+    m_columns->restoreState(m_settings->value(columnsKey).toByteArray());
+}
+
+void ContentView::saveLayout() const
+{
+    if (!m_settings)
+        return;
+    m_settings->setValue(geometryKey, saveGeometry());
+    m_settings->setValue(columnsKey, m_columns->saveState());
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QMainWindow>
+
+class AppState;
+class CheckForUpdatesViewModel;
+class DetailPane;
+class DiscoverySession;
+class ModelContext;
+class QAction;
+class QLineEdit;
+class QSplitter;
+class SaveActionSlot;
+class SettingsStore;
+class Updater;
+
+// The main window: sidebar, skill list and detail in three columns, the
+// search field, the menus, and the window's own discovery.
+class ContentView final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    ContentView(AppState *state, ModelContext *context, SettingsStore *settings, Updater *updater,
+                QWidget *parent = nullptr);
+    ~ContentView() override;
+
+    DiscoverySession *discovery() const { return m_discovery; }
+    SaveActionSlot *saveActionSlot() const { return m_saveSlot; }
+    QAction *saveAction() const { return m_save; }
+    QAction *checkForUpdatesAction() const { return m_checkForUpdates; }
+    QLineEdit *searchField() const { return m_search; }
+    DetailPane *detailPane() const { return m_detail; }
+
+    // Looks again at what the focused widget offers to save; a source calls
+    // this when its offer changes while it keeps the focus.
+    void refreshSaveAction();
+
+Q_SIGNALS:
+    void newWindowRequested();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus(Updater *updater);
+    void restoreLayout();
+    void saveLayout() const;
+
+    AppState *m_state;
+    SettingsStore *m_settings;
+    DiscoverySession *m_discovery;
+    SaveActionSlot *m_saveSlot;
+    CheckForUpdatesViewModel *m_updatesModel = nullptr;
+    QSplitter *m_columns;
+    QLineEdit *m_search;
+    DetailPane *m_detail;
+    QAction *m_save = nullptr;
+    QAction *m_checkForUpdates = nullptr;
+    QMetaObject::Connection m_focusWatch;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class AppState;
+class ContentView;
+class ModelContext;
+class SettingsStore;
+class Updater;
+
+// The running application: the one AppState, the store, the settings and
+// the updater, made once and handed to every window.
+class QuireApp final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(QuireApp)
+
+public:
+    // The fatal stop's text, before the error's own description.
+    static constexpr const char *fatalStorePrefix = "Could not create ModelContainer: ";
+
+    // Opens the store and the first window; returns the exit code of the
+    // event loop, or non-zero at once when the store cannot be opened.
+    static int run();
+    // "dark" or "light" forces that palette (for screenshots and for desktops
+    // that give none); anything else keeps the platform's.
+    static void applyColorScheme(const QString &scheme);
+
+    ~QuireApp() override;
+    ContentView *openWindow();
+
+private:
+    QuireApp(std::unique_ptr<ModelContext> store, std::unique_ptr<SettingsStore> settings);
+
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<ModelContext> m_store;
+    std::unique_ptr<Updater> m_updater;
+    QList<QPointer<ContentView>> m_windows;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class AppState;
+class ModelContext;
+class QLabel;
+class QListView;
+class QMenu;
+class Skill;
+class SkillFilterModel;
+class SkillListModel;
+
+// The middle column: the skills the sidebar filter and the search select,
+// one row each. Its selection is AppState::selectedSkill both ways; a
+// selected skill that the filter hides stays selected in AppState.
+class SkillListView final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SkillListView)
+
+public:
+    SkillListView(AppState *state, ModelContext *context, QWidget *parent = nullptr);
+    ~SkillListView() override;
+
+    SkillListModel *model() const { return m_model; }
+    SkillFilterModel *filterModel() const { return m_filter; }
+    QListView *list() const { return m_list; }
+    QLabel *title() const { return m_title; }
+    QWidget *emptyState() const { return m_emptyState; }
+
+    // The context menu of a skill's row. The caller owns it.
+    QMenu *menuFor(Skill *skill);
+
+private:
+    QWidget *makeEmptyState();
+    void updateQuery();
+    void updateEmptyState();
+    void modelChanging();
+    void modelChanged();
+    void syncSelection();
+    void userSelected();
+    void showMenu(const QPoint &pos);
+
+    QPointer<AppState> m_state;
+    QPointer<ModelContext> m_context;
+    SkillListModel *m_model;
+    SkillFilterModel *m_filter;
+    QLabel *m_title;
+    QListView *m_list;
+    QWidget *m_emptyState;
+    bool m_syncing = false;
+    bool m_modelChanging = false;
+};

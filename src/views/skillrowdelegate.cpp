@@ -1,0 +1,137 @@
+#include "skillrowdelegate.h"
+
+#include "skilllistmodel.h"
+#include "symbolicons.h"
+
+#include <QApplication>
+#include <QPainter>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int verticalPadding = 4;
+
+QStyle *styleOf(const QStyleOptionViewItem &option)
+{
+    return option.widget ? option.widget->style() : QApplication::style();
+}
+
+int horizontalSpacing(const QStyleOptionViewItem &option)
+{
+    const int spacing = styleOf(option)->pixelMetric(QStyle::PM_LayoutHorizontalSpacing, nullptr,
+        option.widget);
+    return spacing >= 0 ? spacing : 6; // styles that space per control pair answer -1
+}
+
+int horizontalMargin(const QStyleOptionViewItem &option)
+{
+    return styleOf(option)->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 4;
+}
+
+QColor blended(const QColor &over, const QColor &under, float share)
+{
+    return QColor::fromRgbF(over.redF() * share + under.redF() * (1 - share),
+        over.greenF() * share + under.greenF() * (1 - share),
+        over.blueF() * share + under.blueF() * (1 - share));
+}
+
+} // namespace
+
+QFont SkillRowDelegate::captionFont(const QFont &base)
+{
+    QFont font = base;
+    font.setPointSizeF(base.pointSizeF() * 0.85);
+    return font;
+}
+
+QFont SkillRowDelegate::secondCaptionFont(const QFont &base)
+{
+    QFont font = base;
+    font.setPointSizeF(base.pointSizeF() * 0.8);
+    return font;
+}
+
+QSize SkillRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    const int text = std::max(option.fontMetrics.height(),
+        QFontMetrics(captionFont(option.font)).height());
+    return { 0, text + 2 * verticalPadding };
+}
+
+void SkillRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+    const QModelIndex &index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QString name = opt.text;
+    opt.text.clear();
+    opt.icon = QIcon();
+    // Background, selection and hover as the platform draws them.
+    styleOf(opt)->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, opt.widget);
+
+    const bool selected = opt.state.testFlag(QStyle::State_Selected);
+    const QPalette::ColorGroup group = !opt.state.testFlag(QStyle::State_Enabled)
+        ? QPalette::Disabled
+        : opt.state.testFlag(QStyle::State_Active) ? QPalette::Active
+                                                   : QPalette::Inactive;
+    const QColor textColor =
+        opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+    // Placeholder grey is unreadable on a selection; fade the selected text instead.
+    const QColor faintColor = selected
+        ? blended(textColor, opt.palette.color(group, QPalette::Highlight), 0.7F)
+        : opt.palette.color(group, QPalette::PlaceholderText);
+
+    const int margin = horizontalMargin(opt);
+    const int spacing = horizontalSpacing(opt);
+    const QRect area = opt.rect.adjusted(margin, verticalPadding, -margin, -verticalPadding);
+    int right = area.right() + 1;
+
+    painter->save();
+    if (index.data(SkillListModel::IsFavoriteRole).toBool()) {
+        const int edge = QFontMetrics(secondCaptionFont(opt.font)).height();
+        const QPixmap pixmap = star(edge, painter->device()->devicePixelRatioF());
+        right -= edge;
+        painter->drawPixmap(QRect(right, area.center().y() - edge / 2, edge, edge), pixmap);
+        right -= spacing;
+    }
+
+    const QString project = index.data(SkillListModel::ProjectNameRole).toString();
+    if (!project.isEmpty()) {
+        // The name comes first: the project gets at most half of what is left.
+        const QFont font = captionFont(opt.font);
+        const QFontMetrics metrics(font);
+        const int room = (right - area.left()) / 2;
+        const QString text = metrics.elidedText(project, Qt::ElideRight, room);
+        const int width = metrics.horizontalAdvance(text);
+        painter->setFont(font);
+        painter->setPen(faintColor);
+        painter->drawText(QRect(right - width, area.top(), width, area.height()),
+            Qt::AlignRight | Qt::AlignVCenter, text);
+        right -= width + spacing;
+    }
+
+    const QRect nameRect(area.left(), area.top(), std::max(0, right - area.left()), area.height());
+    painter->setFont(opt.font);
+    painter->setPen(textColor);
+    painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter,
+        opt.fontMetrics.elidedText(name, Qt::ElideRight, nameRect.width()));
+    painter->restore();
+}
+
+QPixmap SkillRowDelegate::star(int edge, qreal devicePixelRatio) const
+{
+    const int pixels = qRound(edge * devicePixelRatio);
+    if (m_star.width() == pixels && !m_star.isNull())
+        return m_star;
+    QPixmap pixmap = SymbolIcons::icon(u"star.fill"_s).pixmap(QSize(edge, edge), devicePixelRatio);
+    if (pixmap.isNull())
+        return {};
+    // Symbols are drawn in one colour; only their shape is kept.
+    QPainter tint(&pixmap);
+    tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    tint.fillRect(pixmap.rect(), QColor(0xF5, 0xC2, 0x11));
+    tint.end();
+    m_star = pixmap;
+    return m_star;
+}

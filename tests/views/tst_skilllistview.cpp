@@ -1,0 +1,224 @@
+#include "appstate.h"
+#include "filerevealer.h"
+#include "modelcontext.h"
+#include "skillfiltermodel.h"
+#include "skilllistmodel.h"
+#include "skilllistview.h"
+
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class SkillListViewTest final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void emptyStateAndTitle_data();
+    void emptyStateAndTitle();
+    void menu_data();
+    void menu();
+    void selectionFollowsUser();
+    void selectionFollowsState();
+
+private:
+    Skill *add(const QString &name, const QString &path = {});
+    QList<Skill *> selectedSkills() const;
+
+    std::unique_ptr<ModelContext> m_context;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<SkillListView> m_view;
+};
+
+void SkillListViewTest::init()
+{
+    auto opened = ModelContext::open(u":memory:"_s);
+    QVERIFY(opened);
+    m_context = std::move(opened.value());
+    m_state = std::make_unique<AppState>();
+}
+
+void SkillListViewTest::cleanup()
+{
+    m_view.reset();
+    m_state.reset();
+    m_context.reset();
+}
+
+Skill *SkillListViewTest::add(const QString &name, const QString &path)
+{
+    Skill::Seed seed;
+    seed.filePath = path.isEmpty() ? u"/home/u/.claude/skills/%1/SKILL.md"_s.arg(name) : path;
+    seed.name = name;
+    seed.content = u"a body"_s;
+    seed.isGlobal = path.isEmpty();
+    Skill *skill = Skill::make(seed);
+    return m_context->insert(skill) ? skill : nullptr;
+}
+
+QList<Skill *> SkillListViewTest::selectedSkills() const
+{
+    QList<Skill *> skills;
+    for (const QModelIndex &index : m_view->list()->selectionModel()->selectedRows())
+        skills.append(m_view->filterModel()->skillAt(index.row()));
+    return skills;
+}
+
+void SkillListViewTest::emptyStateAndTitle_data()
+{
+    QTest::addColumn<bool>("withSkills");
+    QTest::addColumn<SidebarFilter>("filter");
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<bool>("empty");
+    QTest::addColumn<QString>("title");
+
+    const SidebarFilter all = SidebarFilter::all();
+    QTest::newRow("no skills at all") << false << all << QString() << true << u"All skills"_s;
+    QTest::newRow("skills") << true << all << QString() << false << u"All skills"_s;
+    QTest::newRow("filter selects nothing")
+        << true << SidebarFilter::favorites() << QString() << true << u"Favorites"_s;
+    QTest::newRow("tool") << true << SidebarFilter::tool(ToolSource::Claude) << QString() << true
+                          << ToolSources::displayName(ToolSource::Claude);
+    QTest::newRow("collection that is gone, shown as typed")
+        << true << SidebarFilter::collection(u"<b>Gone</b>"_s) << QString() << true << u"<b>Gone</b>"_s;
+    QTest::newRow("search without hits") << true << all << u"zzz"_s << true << u"All skills"_s;
+    QTest::newRow("search with hits") << true << all << u"BOD"_s << false << u"All skills"_s;
+}
+
+void SkillListViewTest::emptyStateAndTitle()
+{
+    QFETCH(bool, withSkills);
+    QFETCH(SidebarFilter, filter);
+    QFETCH(QString, search);
+    QFETCH(bool, empty);
+    QFETCH(QString, title);
+
+    if (withSkills) {
+        QVERIFY(add(u"one"_s));
+        QVERIFY(m_context->save());
+    }
+    m_view = std::make_unique<SkillListView>(m_state.get(), m_context.get());
+    m_view->show();
+    m_state->setSidebarFilter(filter);
+    m_state->setSearchText(search);
+    QCOMPARE(m_view->emptyState()->isVisible(), empty);
+    QCOMPARE(m_view->title()->text(), title);
+    QCOMPARE(m_view->title()->textFormat(), Qt::PlainText);
+    const QStringList texts = { m_view->findChild<QLabel *>(u"emptyStateHeading"_s)->text(),
+        m_view->findChild<QLabel *>(u"emptyStateText"_s)->text() };
+    QCOMPARE(texts, (QStringList { u"No Skills"_s, u"No skills match the current filter."_s }));
+
+    // A skill the store gains under the current filter hides it at once.
+    m_state->setSidebarFilter(SidebarFilter::all());
+    m_state->setSearchText({});
+    QVERIFY(add(u"two"_s));
+    QVERIFY(m_context->save());
+    QVERIFY(!m_view->emptyState()->isVisible());
+}
+
+void SkillListViewTest::menu_data()
+{
+    QTest::addColumn<bool>("favorite");
+    QTest::addColumn<QString>("first");
+
+    QTest::newRow("not a favourite") << false << u"Favorite"_s;
+    QTest::newRow("favourite, shown under Favorites") << true << u"Unfavorite"_s;
+}
+
+void SkillListViewTest::menu()
+{
+    QFETCH(bool, favorite);
+    QFETCH(QString, first);
+
+    Skill *skill = add(u"one"_s);
+    skill->setIsFavorite(favorite);
+    QVERIFY(m_context->save());
+    m_state->setSidebarFilter(favorite ? SidebarFilter::favorites() : SidebarFilter::all());
+    m_view = std::make_unique<SkillListView>(m_state.get(), m_context.get());
+    QCOMPARE(m_view->filterModel()->rowCount(), 1);
+
+    const std::unique_ptr<QMenu> menu(m_view->menuFor(skill));
+    const QList<QAction *> actions = menu->actions();
+    QCOMPARE(actions.size(), 3);
+    QCOMPARE(actions.at(0)->text(), first);
+    QVERIFY(actions.at(1)->isSeparator());
+#ifdef Q_OS_LINUX
+    QCOMPARE(actions.at(2)->text(), u"Show in File Manager"_s);
+#endif
+
+    actions.at(0)->trigger();
+    QCOMPARE(skill->isFavorite(), !favorite);
+    QVERIFY(!m_context->hasChanges());
+    // Unmarked under Favorites, the row leaves at once.
+    QCOMPARE(m_view->filterModel()->rowCount(), favorite ? 0 : 1);
+}
+
+void SkillListViewTest::selectionFollowsUser()
+{
+    Skill *a = add(u"a"_s);
+    Skill *b = add(u"b"_s, u"/work/proj/.claude/skills/b/SKILL.md"_s);
+    QVERIFY(m_context->save());
+    m_view = std::make_unique<SkillListView>(m_state.get(), m_context.get());
+    m_view->resize(300, 300);
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+
+    // The row draws what these roles give: the project folder, none when global.
+    QListView *list = m_view->list();
+    QCOMPARE(list->model()->index(1, 0).data(SkillListModel::ProjectNameRole), QVariant(u"proj"_s));
+    QVERIFY(!list->model()->index(0, 0).data(SkillListModel::ProjectNameRole).isValid());
+
+    const QPoint second = list->visualRect(list->model()->index(1, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second);
+    QCOMPARE(m_state->selectedSkill(), b);
+    QTest::keyClick(list, Qt::Key_Up);
+    QCOMPARE(m_state->selectedSkill(), a);
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(m_state->selectedSkill(), a);
+    list->selectionModel()->clearSelection();
+    QCOMPARE(m_state->selectedSkill(), nullptr);
+}
+
+void SkillListViewTest::selectionFollowsState()
+{
+    Skill *apple = add(u"apple"_s);
+    Skill *banana = add(u"banana"_s);
+    QVERIFY(m_context->save());
+    m_state->setSelectedSkill(banana);
+    m_view = std::make_unique<SkillListView>(m_state.get(), m_context.get());
+    QCOMPARE(selectedSkills(), QList<Skill *> { banana });
+    m_state->setSelectedSkill(apple);
+    QCOMPARE(selectedSkills(), QList<Skill *> { apple });
+
+    // Renamed past another row: the row moves and stays selected.
+    apple->setName(u"cherry"_s);
+    QVERIFY(m_context->save());
+    QCOMPARE(selectedSkills(), QList<Skill *> { apple });
+
+    // Hidden by a search or a filter: no row is selected, the skill still is.
+    m_state->setSearchText(u"ban"_s);
+    QVERIFY(selectedSkills().isEmpty());
+    m_state->setSidebarFilter(SidebarFilter::favorites());
+    QCOMPARE(m_state->selectedSkill(), apple);
+    apple->setIsFavorite(true);
+    QVERIFY(m_context->save());
+    m_state->setSearchText({});
+    QCOMPARE(selectedSkills(), QList<Skill *> { apple });
+    apple->setIsFavorite(false);
+    QVERIFY(m_context->save());
+    QVERIFY(selectedSkills().isEmpty());
+    QCOMPARE(m_state->selectedSkill(), apple);
+
+    // Gone from the store: nothing is left to select.
+    m_context->remove(apple);
+    QVERIFY(m_context->save());
+    QCOMPARE(m_state->selectedSkill(), nullptr);
+}
+
+QTEST_MAIN(SkillListViewTest)
+#include "tst_skilllistview.moc"
