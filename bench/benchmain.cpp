@@ -1,13 +1,21 @@
 // Shared main of the benchmark executables: a headless Qt application whose
-// home is the generated corpus.
+// home is the generated corpus. Built with QUIRE_BENCH_WIDGETS, a widget
+// application on the offscreen platform unless another one is chosen.
 
 #include "benchcorpus.h"
 #include "tablereporter.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
+
+#ifdef QUIRE_BENCH_WIDGETS
+#include <QApplication>
+using BenchApplication = QApplication;
+#else
+#include <QCoreApplication>
+using BenchApplication = QCoreApplication;
+#endif
 
 #include <cstdio>
 
@@ -31,7 +39,16 @@ int main(int argc, char *argv[])
         return 1;
     }
     corpus->enterHome(scratch.path());
-    QCoreApplication app(argc, argv);
+#ifdef QUIRE_BENCH_WIDGETS
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
+    BenchApplication app(argc, argv);
+#ifdef QUIRE_BENCH_WIDGETS
+    // The views' icons live in a static library: pull them in by name, as
+    // the application does, or the window would draw without them.
+    Q_INIT_RESOURCE(quire);
+#endif
 
     // Colour for a terminal only: bench/run keeps the console report as a log.
     TableReporter reporter(::isatty(STDOUT_FILENO) ? TableReporter::OO_ColorTabular

@@ -20,7 +20,8 @@ void describe()
 int main(int argc, char *argv[])
 {
     // With a command, quire runs headless: no display is needed or touched.
-    if (argc > 1) {
+    const bool open = argc > 1 && qstrcmp(argv[1], "open") == 0;
+    if (argc > 1 && !open) {
         QCoreApplication app(argc, argv);
         describe();
         QTextStream out(stdout);
@@ -30,6 +31,17 @@ int main(int argc, char *argv[])
         err.flush();
         return code;
     }
+    // Bad usage is told before any display is needed.
+    QStringList openArguments;
+    for (int i = 2; open && i < argc; ++i)
+        openArguments.append(QString::fromLocal8Bit(argv[i]));
+    QString error;
+    const auto start = QuireApp::parseStartState(openArguments, error);
+    if (!start) {
+        QTextStream(stderr) << "quire open: " << error << '\n';
+        return 2;
+    }
+
     QApplication app(argc, argv);
     describe();
     QuireApp::applyColorScheme(qEnvironmentVariable("QUIRE_COLOR_SCHEME"));
@@ -37,5 +49,5 @@ int main(int argc, char *argv[])
     Q_INIT_RESOURCE(quire);
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quire.Quire"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quire.svg")));
-    return QuireApp::run();
+    return QuireApp::run(*start);
 }

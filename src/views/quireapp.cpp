@@ -3,10 +3,14 @@
 #include "appcastupdater.h"
 #include "appstate.h"
 #include "contentview.h"
+#include "discoverysession.h"
 #include "modelcontext.h"
 #include "settingsstore.h"
+#include "skillquery.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPalette>
@@ -30,7 +34,30 @@ QuireApp::~QuireApp()
         delete window.data();
 }
 
-int QuireApp::run()
+std::optional<QuireApp::StartState> QuireApp::parseStartState(const QStringList &arguments,
+                                                              QString &error)
+{
+    StartState start;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &option = arguments.at(i);
+        QString *target = option == u"--filter" ? &start.filter
+            : option == u"--search"             ? &start.search
+            : option == u"--select"             ? &start.select
+                                                : nullptr;
+        if (!target || i + 1 == arguments.size()) {
+            error = target ? u"%1 needs a value"_s.arg(option) : u"unknown option '%1'"_s.arg(option);
+            return std::nullopt;
+        }
+        *target = arguments.at(++i);
+    }
+    if (!start.filter.isEmpty() && !SkillQuery::parseFilter(start.filter)) {
+        error = u"unknown filter '%1'"_s.arg(start.filter);
+        return std::nullopt;
+    }
+    return start;
+}
+
+int QuireApp::run(const StartState &start)
 {
     // The order matters: the shared state exists before the store, the store
     // before any window.
@@ -45,7 +72,20 @@ int QuireApp::run()
         return 1;
     }
     QuireApp app(std::move(store.value()), std::move(settings));
-    app.openWindow();
+    AppState *state = app.m_state.get();
+    if (const auto filter = SkillQuery::parseFilter(start.filter))
+        state->setSidebarFilter(*filter);
+    state->setSearchText(start.search);
+    ContentView *window = app.openWindow();
+    if (!start.select.isEmpty()) {
+        // The record may only exist once the first scan has run.
+        auto selectOnce = std::make_shared<QMetaObject::Connection>();
+        *selectOnce = connect(window->discovery(), &DiscoverySession::scanFinished, &app,
+                              [&app, path = start.select, selectOnce] {
+                                  disconnect(*selectOnce);
+                                  app.select(path);
+                              });
+    }
     return QApplication::exec();
 }
 
@@ -79,6 +119,19 @@ void QuireApp::applyColorScheme(const QString &scheme)
     dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x86));
     dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x86));
     QApplication::setPalette(dark);
+}
+
+void QuireApp::select(const QString &typed)
+{
+    // "~/" spares scripts from knowing the home folder, which may be a copy.
+    const QString path = typed.startsWith(u"~/") ? QDir::homePath() + typed.mid(1) : typed;
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    for (Skill *skill : m_store->skills()) {
+        if (skill->resolvedPath() == canonical || skill->installedPaths().contains(path)) {
+            m_state->setSelectedSkill(skill);
+            return;
+        }
+    }
 }
 
 ContentView *QuireApp::openWindow()

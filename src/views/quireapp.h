@@ -4,7 +4,10 @@
 #include <QObject>
 #include <QPointer>
 
+#include <QString>
+
 #include <memory>
+#include <optional>
 
 class AppState;
 class ContentView;
@@ -25,13 +28,25 @@ public:
 
     // Opens the store and the first window; returns the exit code of the
     // event loop, or non-zero at once when the store cannot be opened.
-    static int run();
+    // How the first window starts, for scripts that show a given state
+    // (`quire open --filter tool:claude --search pdf --select PATH`).
+    struct StartState
+    {
+        QString filter; // as `quire list --filter` takes it; empty: all
+        QString search;
+        QString select; // a skill's file or any route to it; "~/" is the home folder
+    };
+    // Parses the arguments after `open`; an error text on bad usage.
+    static std::optional<StartState> parseStartState(const QStringList &arguments, QString &error);
+
+    static int run(const StartState &start = {});
     // "dark" or "light" forces that palette (for screenshots and for desktops
     // that give none); anything else keeps the platform's.
     static void applyColorScheme(const QString &scheme);
 
     ~QuireApp() override;
     ContentView *openWindow();
+    void select(const QString &path);
 
 private:
     QuireApp(std::unique_ptr<ModelContext> store, std::unique_ptr<SettingsStore> settings);

@@ -168,6 +168,9 @@ void StoreCommandsTest::errors_data()
                                   << u"unknown filter"_s << false;
     QTest::newRow("show nothing there") << QStringList{u"show"_s, u"/nowhere.md"_s} << 1 << u"no skill"_s << false;
     QTest::newRow("show two paths") << QStringList{u"show"_s, u"/a"_s, u"/b"_s} << 2 << u"Usage"_s << false;
+    QTest::newRow("open with a bad option") << QStringList{u"open"_s, u"--bogus"_s} << 2 << u"unknown option"_s << false;
+    QTest::newRow("open with a bad filter") << QStringList{u"open"_s, u"--filter"_s, u"tool:x"_s} << 2
+                                            << u"unknown filter"_s << false;
     QTest::newRow("store is not a store") << QStringList{u"list"_s} << 1 << u"not a Quire store"_s << true;
     QTest::newRow("scan into a bad store") << QStringList{u"scan"_s} << 1 << u"not a Quire store"_s << true;
 }
