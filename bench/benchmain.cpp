@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #ifdef QUIRE_BENCH_WIDGETS
@@ -42,6 +43,8 @@ int main(int argc, char *argv[])
 #ifdef QUIRE_BENCH_WIDGETS
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt makes it, private to the user, when first asked.
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(scratch.path()) + "/runtime");
 #endif
     BenchApplication app(argc, argv);
 #ifdef QUIRE_BENCH_WIDGETS
