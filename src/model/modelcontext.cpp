@@ -131,7 +131,7 @@ Error storeError(const QString &message)
 
 QString ModelContext::defaultPath()
 {
-    const QString overridden = qEnvironmentVariable("QUIRE_STORE");
+    QString overridden = qEnvironmentVariable("QUIRE_STORE");
     if (!overridden.isEmpty())
         return overridden;
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
@@ -628,7 +628,7 @@ Status ModelContext::save()
         return written;
     }
     if (Status committed = m_db.exec(u"COMMIT"_s); !committed) {
-        const Status error = saveError(u"the store"_s);
+        Status error = saveError(u"the store"_s);
         (void)m_db.exec(u"ROLLBACK"_s);
         return error;
     }

@@ -246,7 +246,7 @@ QStringList Skill::decodeInstalledPaths() const
             QStringList paths;
             paths.reserve(array.size());
             bool allText = true;
-            for (const QJsonValue &value : array) {
+            for (const auto &value : array) {
                 if (!value.isString()) {
                     allText = false;
                     break;
