@@ -1,6 +1,7 @@
 #include "settingsstore.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
@@ -51,6 +52,7 @@ QStringList SettingsStore::customScanPaths() const
 
 void SettingsStore::setCustomScanPaths(const QStringList &paths)
 {
+    m_lastKnown = paths;
     m_settings.setValue(scanPathsKey, paths);
     // On disk before anyone hears of it: an open window watching the file, or an
     // observer that reads on receipt, sees the new list.
@@ -72,4 +74,32 @@ void SettingsStore::setValue(const QString &key, const QVariant &value)
 {
     m_settings.setValue(key, value);
     m_settings.sync();
+}
+
+void SettingsStore::watchForOtherWriters()
+{
+    if (m_watcher)
+        return;
+    m_lastKnown = customScanPaths();
+    m_watcher = new QFileSystemWatcher(this);
+    // The folder as well as the file: a rewrite by rename ends a file watch.
+    const QFileInfo file(path());
+    QDir().mkpath(file.absolutePath());
+    m_watcher->addPath(file.absolutePath());
+    if (file.exists())
+        m_watcher->addPath(file.absoluteFilePath());
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &SettingsStore::fileChanged);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &SettingsStore::fileChanged);
+}
+
+void SettingsStore::fileChanged()
+{
+    const QFileInfo file(path());
+    if (file.exists() && !m_watcher->files().contains(file.absoluteFilePath()))
+        m_watcher->addPath(file.absoluteFilePath());
+    const QStringList now = customScanPaths();
+    if (now == m_lastKnown)
+        return; // our own write, or another key
+    m_lastKnown = now;
+    emit customScanPathsChanged();
 }

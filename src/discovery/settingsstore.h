@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QSettings>
 #include <QStringList>
@@ -19,6 +20,10 @@ public:
 
     QString path() const;
 
+    // Also posts customScanPathsChanged when another process (a terminal
+    // `quire dirs add`) changes the list in the file.
+    void watchForOtherWriters();
+
     // The stored list, or empty when absent or not a list of text strings.
     QStringList customScanPaths() const;
     // Stores the whole list, then posts customScanPathsChanged (also when unchanged).
@@ -35,6 +40,10 @@ Q_SIGNALS:
     void customScanPathsChanged();
 
 private:
+    void fileChanged();
+
     // Reading syncs first, to see what another process wrote since.
     mutable QSettings m_settings;
+    QFileSystemWatcher *m_watcher = nullptr;
+    QStringList m_lastKnown;
 };

@@ -23,6 +23,7 @@ using namespace Qt::StringLiterals;
 QuireApp::QuireApp(std::unique_ptr<ModelContext> store, std::unique_ptr<SettingsStore> settings)
     : m_state(std::make_unique<AppState>()), m_settings(std::move(settings)), m_store(std::move(store))
 {
+    m_settings->watchForOtherWriters();
     m_updater = std::make_unique<AppcastUpdater>(QApplication::applicationVersion(),
                                                  AppcastUpdater::configuredFeed(*m_settings));
 }

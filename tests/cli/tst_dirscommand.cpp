@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -192,8 +193,10 @@ void DirsCommandTest::unwritableSettingsFail()
 void DirsCommandTest::childProcess()
 {
     // An open window holds its store while a terminal changes the list.
-    const SettingsStore window(m_home->filePath(u"config/Quire/Quire.conf"_s));
+    SettingsStore window(m_home->filePath(u"config/Quire/Quire.conf"_s));
     QCOMPARE(window.customScanPaths(), QStringList());
+    window.watchForOtherWriters();
+    QSignalSpy heard(&window, &SettingsStore::customScanPathsChanged);
 
     const QString folder = makeFolder(u"projects, mine"_s);
     QCOMPARE(runChild({ u"add"_s, folder }).code, int(ExitOk));
@@ -201,6 +204,10 @@ void DirsCommandTest::childProcess()
     QCOMPARE(listed.code, int(ExitOk));
     QCOMPARE(listed.out, folder + u'\n');
     QCOMPARE(window.customScanPaths(), QStringList { folder });
+    QTRY_COMPARE_WITH_TIMEOUT(heard.count(), 1, 5000); // the window hears the terminal
+    QCOMPARE(runChild({ u"list"_s }).code, int(ExitOk));
+    QTest::qWait(300);
+    QCOMPARE(heard.count(), 1); // reading is not a change
 
     const Run usage = runChild({ u"add"_s });
     QCOMPARE(usage.code, int(ExitUsage));
