@@ -16,17 +16,13 @@ namespace {
 struct Run
 {
     int code = -1;
-    QByteArray out;
+    QString out;
     QString err;
 };
 
 QJsonObject jsonObject(const QByteArray &out)
 {
-    QJsonParseError error {};
-    const QJsonDocument document = QJsonDocument::fromJson(out, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return {};
-    return document.object();
+    return QJsonDocument::fromJson(out).object(); // empty when not a JSON object
 }
 
 } // namespace
@@ -37,19 +33,15 @@ class ParseCommandTest final : public QObject
 
 private slots:
     void init();
-    void styles_data();
-    void styles();
+    void outcomes_data();
+    void outcomes();
     void textSurvivesJson();
-    void failures_data();
-    void failures();
-    void childProcess_data();
     void childProcess();
 
 private: // NOLINT(readability-redundant-access-specifiers): QTest would run slots as tests
     QString write(const QString &name, const QByteArray &bytes);
-    // Arguments after "parse"; "FILE" stands for the skill file, "DIR/" for the temporary folder.
-    QStringList arguments(const QStringList &pattern) const;
-    Run runInProcess(const QStringList &arguments);
+    // Runs "parse" in-process; arguments other than options are names in the temporary folder.
+    Run run(const QStringList &pattern) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_skill;
@@ -79,74 +71,75 @@ QString ParseCommandTest::write(const QString &name, const QByteArray &bytes)
     return path;
 }
 
-QStringList ParseCommandTest::arguments(const QStringList &pattern) const
+Run ParseCommandTest::run(const QStringList &pattern) const
 {
-    QStringList result;
-    for (const QString &argument : pattern) {
-        if (argument == u"FILE")
-            result << m_skill;
-        else if (argument.startsWith(u"DIR/"))
-            result << m_dir->filePath(argument.sliced(4));
-        else
-            result << argument;
-    }
+    QStringList arguments { u"parse"_s };
+    for (const QString &argument : pattern)
+        arguments << (argument.startsWith(u'-') ? argument : m_dir->filePath(argument));
+    Run result;
+    QTextStream out(&result.out);
+    QTextStream err(&result.err);
+    result.code = CommandLine::run(arguments, out, err);
     return result;
 }
 
-Run ParseCommandTest::runInProcess(const QStringList &arguments)
-{
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    Run run;
-    run.code = CommandLine::run(QStringList { u"parse"_s } + arguments, outStream, errStream);
-    outStream.flush();
-    errStream.flush();
-    run.out = out.toUtf8();
-    run.err = err;
-    return run;
-}
-
-void ParseCommandTest::styles_data()
+// Every outcome: JSON on stdout for each style, nothing on stdout for errors.
+void ParseCommandTest::outcomes_data()
 {
     QTest::addColumn<QStringList>("pattern");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("keysRead");
+    QTest::addColumn<int>("code");
+    // The name for a success, else part of the message.
+    QTest::addColumn<QString>("expected");
 
-    QTest::newRow("default") << QStringList { u"FILE"_s } << u"pdf-tools"_s << true;
-    QTest::newRow("frontmatter") << QStringList { u"--style"_s, u"frontmatter"_s, u"FILE"_s }
-                                 << u"pdf-tools"_s << true;
+    QTest::newRow("default") << QStringList { u"SKILL.md"_s } << int(ExitOk) << u"pdf-tools"_s;
     QTest::newRow("heading, option after the file")
-        << QStringList { u"FILE"_s, u"--style=heading"_s } << u"PDF é日"_s << false;
+        << QStringList { u"SKILL.md"_s, u"--style=heading"_s } << int(ExitOk) << u"PDF é日"_s;
     QTest::newRow("frontmatter then heading")
-        << QStringList { u"--style=frontmatter-then-heading"_s, u"FILE"_s } << u"pdf-tools"_s
-        << true;
+        << QStringList { u"--style=frontmatter-then-heading"_s, u"SKILL.md"_s } << int(ExitOk)
+        << u"pdf-tools"_s;
+    QTest::newRow("no file") << QStringList {} << int(ExitUsage) << u"no file given"_s;
+    QTest::newRow("unknown option") << QStringList { u"--json"_s, u"SKILL.md"_s } << int(ExitUsage)
+                                    << u"unknown option '--json'"_s;
+    QTest::newRow("unknown style") << QStringList { u"--style=yaml"_s, u"SKILL.md"_s }
+                                   << int(ExitUsage) << u"unknown style 'yaml'"_s;
+    QTest::newRow("missing file") << QStringList { u"none.md"_s } << int(ExitUserError)
+                                  << u"it does not exist."_s;
+    QTest::newRow("invalid UTF-8")
+        << QStringList { u"bad.md"_s } << int(ExitUserError) << u"it is not valid UTF-8."_s;
+    QTest::newRow("folder") << QStringList { u"."_s } << int(ExitUserError)
+                            << u"it is a folder, not a file."_s;
 }
 
-void ParseCommandTest::styles()
+void ParseCommandTest::outcomes()
 {
     QFETCH(QStringList, pattern);
-    QFETCH(QString, name);
-    QFETCH(bool, keysRead);
+    QFETCH(int, code);
+    QFETCH(QString, expected);
 
-    const Run run = runInProcess(arguments(pattern));
-    QCOMPARE(run.code, int(ExitOk));
-    QCOMPARE(run.err, QString());
-    QVERIFY(run.out.endsWith('\n'));
-    const QJsonObject object = jsonObject(run.out);
+    write(u"bad.md"_s, "---\nname: caf\xe9\n---\n"_ba);
+    const Run result = run(pattern);
+    QCOMPARE(result.code, code);
+    if (code != ExitOk) {
+        QCOMPARE(result.out, QString());
+        QVERIFY2(result.err.contains(expected), qPrintable(result.err));
+        QCOMPARE(result.err.contains(u"Usage: quire parse FILE"_s), code == ExitUsage);
+        return;
+    }
+    QCOMPARE(result.err, QString());
+    QVERIFY(result.out.endsWith(u'\n'));
+    const QJsonObject object = jsonObject(result.out.toUtf8());
     QCOMPARE(object.keys(),
         (QStringList { u"content"_s, u"description"_s, u"frontmatter"_s, u"name"_s }));
-    QCOMPARE(object.value(u"name"_s).toString(), name);
-    if (keysRead) {
+    QCOMPARE(object.value(u"name"_s).toString(), expected);
+    const QJsonObject frontmatter = object.value(u"frontmatter"_s).toObject();
+    if (expected == u"pdf-tools") { // the frontmatter was read
         QCOMPARE(object.value(u"description"_s).toString(),
             u"Work with PDF files.\n\nUse when asked."_s);
         QCOMPARE(object.value(u"content"_s).toString(), u"# PDF é日"_s);
-        QCOMPARE(object.value(u"frontmatter"_s).toObject().value(u"tools"_s).toString(),
-            u"Read\nWrite"_s);
+        QCOMPARE(frontmatter.value(u"tools"_s).toString(), u"Read\nWrite"_s);
     } else {
         QVERIFY(object.value(u"content"_s).toString().startsWith(u"---\nname: pdf-tools"_s));
-        QCOMPARE(object.value(u"frontmatter"_s).toObject(), QJsonObject());
+        QCOMPARE(frontmatter, QJsonObject());
     }
 }
 
@@ -154,83 +147,24 @@ void ParseCommandTest::styles()
 void ParseCommandTest::textSurvivesJson()
 {
     const QString body = u"a \"q\" \\ \t \x01 \x1f \u2028 \u00e9 \U0001F600 \0 end"_s;
-    const QString path = write(u"odd.md"_s, (u"---\nname: n\n---\n"_s + body).toUtf8());
-    const Run run = runInProcess({ path });
-    QCOMPARE(run.code, int(ExitOk));
-    QCOMPARE(jsonObject(run.out).value(u"content"_s).toString(), body);
+    write(u"odd.md"_s, (u"---\nname: n\n---\n"_s + body).toUtf8());
+    const Run result = run({ u"odd.md"_s });
+    QCOMPARE(result.code, int(ExitOk));
+    QCOMPARE(jsonObject(result.out.toUtf8()).value(u"content"_s).toString(), body);
 }
 
-void ParseCommandTest::failures_data()
-{
-    QTest::addColumn<QStringList>("pattern");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("message");
-
-    QTest::newRow("no file") << QStringList {} << int(ExitUsage) << u"no file given"_s;
-    QTest::newRow("two files") << QStringList { u"FILE"_s, u"FILE"_s } << int(ExitUsage)
-                               << u"unexpected argument"_s;
-    QTest::newRow("unknown option")
-        << QStringList { u"--json"_s, u"FILE"_s } << int(ExitUsage) << u"unknown option '--json'"_s;
-    QTest::newRow("unknown style") << QStringList { u"--style"_s, u"yaml"_s, u"FILE"_s }
-                                   << int(ExitUsage) << u"unknown style 'yaml'"_s;
-    QTest::newRow("style names are exact") << QStringList { u"--style=Heading"_s, u"FILE"_s }
-                                           << int(ExitUsage) << u"unknown style 'Heading'"_s;
-    QTest::newRow("style without value")
-        << QStringList { u"FILE"_s, u"--style"_s } << int(ExitUsage) << u"--style needs a value"_s;
-    QTest::newRow("missing file") << QStringList { u"DIR/none.md"_s } << int(ExitUserError)
-                                  << u"it does not exist."_s;
-    QTest::newRow("invalid UTF-8")
-        << QStringList { u"DIR/bad.md"_s } << int(ExitUserError) << u"it is not valid UTF-8."_s;
-    QTest::newRow("folder") << QStringList { u"DIR/"_s } << int(ExitUserError)
-                            << u"it is a folder, not a file."_s;
-}
-
-void ParseCommandTest::failures()
-{
-    QFETCH(QStringList, pattern);
-    QFETCH(int, code);
-    QFETCH(QString, message);
-
-    write(u"bad.md"_s, "---\nname: caf\xe9\n---\n"_ba);
-    const Run run = runInProcess(arguments(pattern));
-    QCOMPARE(run.code, code);
-    QCOMPARE(run.out, QByteArray());
-    QVERIFY2(run.err.contains(message), qPrintable(run.err));
-    if (code == ExitUsage)
-        QVERIFY(run.err.contains(u"Usage: quire parse FILE"_s));
-}
-
-void ParseCommandTest::childProcess_data()
-{
-    QTest::addColumn<QStringList>("pattern");
-    QTest::addColumn<int>("code");
-
-    QTest::newRow("success") << QStringList { u"FILE"_s } << int(ExitOk);
-    QTest::newRow("user error") << QStringList { u"DIR/none.md"_s } << int(ExitUserError);
-    QTest::newRow("bad usage") << QStringList { u"--style=toml"_s, u"FILE"_s } << int(ExitUsage);
-}
-
-// The real binary: its stdout must be UTF-8 whatever the locale, and empty on failure.
+// The real binary: its stdout must be UTF-8 whatever the locale.
 void ParseCommandTest::childProcess()
 {
-    QFETCH(QStringList, pattern);
-    QFETCH(int, code);
-
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"LC_ALL"_s, u"C"_s);
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(QUIRE_BINARY), QStringList { u"parse"_s } + arguments(pattern));
+    process.start(QStringLiteral(QUIRE_BINARY), QStringList { u"parse"_s, m_skill });
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), code);
-    const QByteArray out = process.readAllStandardOutput();
-    if (code != ExitOk) {
-        QCOMPARE(out, QByteArray());
-        QVERIFY(!process.readAllStandardError().isEmpty());
-        return;
-    }
-    const QJsonObject object = jsonObject(out);
+    QCOMPARE(process.exitCode(), int(ExitOk));
+    const QJsonObject object = jsonObject(process.readAllStandardOutput());
     QCOMPARE(object.value(u"name"_s).toString(), u"pdf-tools"_s);
     QCOMPARE(object.value(u"content"_s).toString(), u"# PDF é日"_s);
 }

@@ -1,4 +1,3 @@
-#include "frontmatterparser.h"
 #include "textfilereader.h"
 
 #include <QDir>
@@ -25,7 +24,6 @@ private slots:
     void refuses();
     void readsUpToTheLimit();
     void refusesUnreadableFile();
-    void byteOrderMarkDoesNotHideFrontmatter();
 
 private: // NOLINT(readability-redundant-access-specifiers): QTest would run slots as tests
     QString write(const QString &name, const QByteArray &bytes);
@@ -58,6 +56,7 @@ void TextFileReaderTest::decodes_data()
         << "caf\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x98\x80"_ba << u"café 日 😀"_s;
     QTest::newRow("line ends kept") << "a\r\nb\n"_ba << u"a\r\nb\n"_s;
     QTest::newRow("NUL is valid UTF-8") << QByteArray("a\0b", 3) << u"a\0b"_s;
+    // Editors that write a byte-order mark must not hide the frontmatter behind it.
     QTest::newRow("one leading byte-order mark dropped")
         << "\xef\xbb\xbf\xef\xbb\xbfx"_ba << u"\uFEFFx"_s;
 }
@@ -88,8 +87,6 @@ void TextFileReaderTest::refuses_data()
     QTest::newRow("overlong encoding") << QString() << "\xc0\xaf"_ba << Error::BadInput << invalid;
     QTest::newRow("missing") << u"missing"_s << QByteArray() << Error::NotFound
                              << u"it does not exist"_s;
-    QTest::newRow("path through a file")
-        << u"under file"_s << QByteArray() << Error::NotFound << u"it does not exist"_s;
     QTest::newRow("dangling link")
         << u"dangling"_s << QByteArray() << Error::NotFound << u"it does not exist"_s;
     QTest::newRow("folder") << u"folder"_s << QByteArray() << Error::BadInput
@@ -112,8 +109,6 @@ void TextFileReaderTest::refuses()
     QString path = m_dir->filePath(u"x.md"_s);
     if (special.isEmpty()) {
         write(u"x.md"_s, bytes);
-    } else if (special == u"under file") {
-        path = write(u"file"_s, "text"_ba) + u"/x.md"_s;
     } else if (special == u"dangling") {
         QVERIFY(QFile::link(m_dir->filePath(u"gone"_s), path));
     } else if (special == u"folder") {
@@ -162,15 +157,6 @@ void TextFileReaderTest::refusesUnreadableFile()
     QVERIFY(!read.has_value());
     QCOMPARE(read.error().code, Error::Io);
     QVERIFY(read.error().message.startsWith(u"Cannot read "_s + path));
-}
-
-// Editors that write a byte-order mark must not make the keys of a skill disappear.
-void TextFileReaderTest::byteOrderMarkDoesNotHideFrontmatter()
-{
-    const Result<QString> read = TextFileReader::readUtf8(
-        write(u"SKILL.md"_s, "\xef\xbb\xbf---\nname: pdf\n---\n# PDF\n"_ba));
-    QVERIFY(read.has_value());
-    QCOMPARE(FrontmatterParser::parseFrontmatter(read.value()).name, u"pdf"_s);
 }
 
 QTEST_GUILESS_MAIN(TextFileReaderTest)

@@ -23,8 +23,7 @@ private Q_SLOTS:
     void emptyStateAndTitle();
     void menu_data();
     void menu();
-    void selectionFollowsUser();
-    void selectionFollowsState();
+    void selectionBinding();
 
 private:
     Skill *add(const QString &name, const QString &path = {});
@@ -82,12 +81,9 @@ void SkillListViewTest::emptyStateAndTitle_data()
     QTest::newRow("skills") << true << all << QString() << false << u"All skills"_s;
     QTest::newRow("filter selects nothing")
         << true << SidebarFilter::favorites() << QString() << true << u"Favorites"_s;
-    QTest::newRow("tool") << true << SidebarFilter::tool(ToolSource::Claude) << QString() << true
-                          << ToolSources::displayName(ToolSource::Claude);
     QTest::newRow("collection that is gone, shown as typed")
         << true << SidebarFilter::collection(u"<b>Gone</b>"_s) << QString() << true << u"<b>Gone</b>"_s;
     QTest::newRow("search without hits") << true << all << u"zzz"_s << true << u"All skills"_s;
-    QTest::newRow("search with hits") << true << all << u"BOD"_s << false << u"All skills"_s;
 }
 
 void SkillListViewTest::emptyStateAndTitle()
@@ -158,40 +154,31 @@ void SkillListViewTest::menu()
     QCOMPARE(m_view->filterModel()->rowCount(), favorite ? 0 : 1);
 }
 
-void SkillListViewTest::selectionFollowsUser()
+// The list and the app state's selected skill follow each other both ways.
+void SkillListViewTest::selectionBinding()
 {
-    Skill *a = add(u"a"_s);
-    Skill *b = add(u"b"_s, u"/work/proj/.claude/skills/b/SKILL.md"_s);
+    Skill *apple = add(u"apple"_s);
+    Skill *banana = add(u"banana"_s, u"/work/proj/.claude/skills/banana/SKILL.md"_s);
     QVERIFY(m_context->save());
+    m_state->setSelectedSkill(banana);
     m_view = std::make_unique<SkillListView>(m_state.get(), m_context.get());
     m_view->resize(300, 300);
     m_view->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    QCOMPARE(selectedSkills(), QList<Skill *> { banana });
 
     // The row draws what these roles give: the project folder, none when global.
     QListView *list = m_view->list();
     QCOMPARE(list->model()->index(1, 0).data(SkillListModel::ProjectNameRole), QVariant(u"proj"_s));
     QVERIFY(!list->model()->index(0, 0).data(SkillListModel::ProjectNameRole).isValid());
 
-    const QPoint second = list->visualRect(list->model()->index(1, 0)).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second);
-    QCOMPARE(m_state->selectedSkill(), b);
-    QTest::keyClick(list, Qt::Key_Up);
-    QCOMPARE(m_state->selectedSkill(), a);
-    QTest::keyClick(list, Qt::Key_Return);
-    QCOMPARE(m_state->selectedSkill(), a);
+    const QPoint first = list->visualRect(list->model()->index(0, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
+    QCOMPARE(m_state->selectedSkill(), apple);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(m_state->selectedSkill(), banana);
     list->selectionModel()->clearSelection();
     QCOMPARE(m_state->selectedSkill(), nullptr);
-}
-
-void SkillListViewTest::selectionFollowsState()
-{
-    Skill *apple = add(u"apple"_s);
-    Skill *banana = add(u"banana"_s);
-    QVERIFY(m_context->save());
-    m_state->setSelectedSkill(banana);
-    m_view = std::make_unique<SkillListView>(m_state.get(), m_context.get());
-    QCOMPARE(selectedSkills(), QList<Skill *> { banana });
     m_state->setSelectedSkill(apple);
     QCOMPARE(selectedSkills(), QList<Skill *> { apple });
 
