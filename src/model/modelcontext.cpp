@@ -146,15 +146,8 @@ ModelContext::ModelContext(SqliteDatabase database, QString path)
 ModelContext::~ModelContext()
 {
     // Children are deleted in no useful order; cut the links first so no
-    // destructor walks a record that is already gone.
-    for (Skill *skill : std::as_const(m_skills))
-        skill->m_collections.clear();
-    for (Skill *skill : std::as_const(m_removedSkills))
-        skill->m_collections.clear();
-    for (SkillCollection *collection : std::as_const(m_collections))
-        collection->m_skills.clear();
-    for (SkillCollection *collection : std::as_const(m_removedCollections))
-        collection->m_skills.clear();
+    // destructor walks a record that is already gone. Every record, live,
+    // pending or removed, is a child.
     const QList<QObject *> children = this->children();
     for (QObject *child : children) {
         if (auto *skill = qobject_cast<Skill *>(child))
@@ -329,13 +322,18 @@ QString ModelContext::loadContent(qint64 id)
 {
     if (id <= 0)
         return {};
-    auto statement = m_db.prepare(u"SELECT content FROM skill WHERE id = ?"_s);
-    if (!statement)
-        return {};
-    statement.value().bind(1, id);
-    if (statement.value().step() != SQLITE_ROW)
-        return {};
-    return statement.value().text(0);
+    // Prepared once: a search index or `list --json` reads every body in turn.
+    if (!m_contentQuery.isValid()) {
+        auto prepared = m_db.prepare(u"SELECT content FROM skill WHERE id = ?"_s);
+        if (!prepared)
+            return {};
+        m_contentQuery = std::move(prepared.value());
+    }
+    m_contentQuery.reset();
+    m_contentQuery.bind(1, id);
+    const QString content = m_contentQuery.step() == SQLITE_ROW ? m_contentQuery.text(0) : QString();
+    m_contentQuery.reset();
+    return content;
 }
 
 Status ModelContext::insert(Skill *skill)

@@ -86,6 +86,7 @@ private:
     Status saveError(const QString &what) const;
 
     SqliteDatabase m_db;
+    SqliteStatement m_contentQuery; // after m_db: finalized before the connection closes
     QString m_path;
 
     QList<Skill *> m_skills;
