@@ -15,7 +15,7 @@ DiscoverySession::DiscoverySession(ModelContext *context, SettingsStore *setting
         // Added or removed scan directories: scan at once, no prune.
         connect(m_settings, &SettingsStore::customScanPathsChanged, this, [this] {
             if (m_scanner)
-                scanAll(false);
+                scan(m_scanner, false);
         });
     }
 }
@@ -30,27 +30,22 @@ void DiscoverySession::setUp()
     // later setUp makes this one stale.
     QTimer::singleShot(0, this, [this, generation] {
         if (generation == m_generation)
-            scanAll(false);
+            scan(m_scanner, false);
     });
 
     // The callback holds the scanner it was made with; the watcher itself
     // never outlives this session.
     QPointer<DiscoverySession> self(this);
     m_watcher = std::make_unique<FileWatcher>([self, scanner = m_scanner](const QString &) {
-        if (!self)
-            return;
-        Q_EMIT self->scanStarted();
-        scanner->scanAll();
-        scanner->pruneMissingSkills();
         if (self)
-            Q_EMIT self->scanFinished();
+            self->scan(scanner, true);
     });
     m_watcher->watch(ToolSources::allGlobalPaths(QDir::homePath()));
 }
 
-void DiscoverySession::scanAll(bool prune)
+void DiscoverySession::scan(std::shared_ptr<SkillScanner> scanner, bool prune)
 {
-    const std::shared_ptr<SkillScanner> scanner = m_scanner;
+    // Held by value: a listener may set the session up again mid-scan.
     Q_EMIT scanStarted();
     scanner->scanAll();
     if (prune)

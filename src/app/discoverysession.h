@@ -35,7 +35,7 @@ Q_SIGNALS:
     void scanFinished();
 
 private:
-    void scanAll(bool prune);
+    void scan(std::shared_ptr<SkillScanner> scanner, bool prune);
 
     ModelContext *m_context;
     SettingsStore *m_settings;
