@@ -121,10 +121,14 @@ void ContentView::buildMenus(Updater *updater)
     m_updatesModel = new CheckForUpdatesViewModel(updater, this);
     connect(m_updatesModel, &CheckForUpdatesViewModel::canCheckForUpdatesChanged, this,
             [this] { m_checkForUpdates->setEnabled(m_updatesModel->canCheckForUpdates()); });
-    connect(m_checkForUpdates, &QAction::triggered, updater, &Updater::checkForUpdates);
+    connect(m_checkForUpdates, &QAction::triggered, updater, [this, updater] {
+        m_awaitingUpdateCheck = true;
+        updater->checkForUpdates();
+    });
     connect(updater, &Updater::checkFinished, this, [this](const UpdateCheckResult &result) {
-        if (!isActiveWindow() && QApplication::activeWindow())
-            return; // the window the user asked from answers
+        // The window the user asked from answers, and no other.
+        if (!std::exchange(m_awaitingUpdateCheck, false))
+            return;
         QMessageBox box(this);
         box.setWindowTitle(u"Check for Updates"_s);
         box.setText(result.message);

@@ -59,4 +59,5 @@ private:
     QAction *m_save = nullptr;
     QAction *m_checkForUpdates = nullptr;
     QMetaObject::Connection m_focusWatch;
+    bool m_awaitingUpdateCheck = false;
 };
