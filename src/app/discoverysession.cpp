@@ -43,6 +43,7 @@ void DiscoverySession::setUp()
     m_watcher->watch(ToolSources::allGlobalPaths(QDir::homePath()));
 }
 
+// NOLINTNEXTLINE(performance-unnecessary-value-param): a reference to m_scanner could dangle
 void DiscoverySession::scan(std::shared_ptr<SkillScanner> scanner, bool prune)
 {
     // Held by value: a listener may set the session up again mid-scan.

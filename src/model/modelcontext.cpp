@@ -331,7 +331,7 @@ QString ModelContext::loadContent(qint64 id)
     }
     m_contentQuery.reset();
     m_contentQuery.bind(1, id);
-    const QString content = m_contentQuery.step() == SQLITE_ROW ? m_contentQuery.text(0) : QString();
+    QString content = m_contentQuery.step() == SQLITE_ROW ? m_contentQuery.text(0) : QString();
     m_contentQuery.reset();
     return content;
 }
