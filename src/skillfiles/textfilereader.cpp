@@ -68,6 +68,23 @@ std::optional<Error> refuseUnlessRegular(const QString &path, const struct stat 
 
 Result<QString> TextFileReader::readUtf8(const QString &path)
 {
+    Result<QByteArray> bytes = readBytes(path);
+    if (!bytes)
+        return bytes.error();
+    return decodeUtf8(bytes.value(), path);
+}
+
+Result<QString> TextFileReader::decodeUtf8(const QByteArray &bytes, const QString &path)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return failure(Error::BadInput, path, u"it is not valid UTF-8"_s);
+    return text;
+}
+
+Result<QByteArray> TextFileReader::readBytes(const QString &path)
+{
     if (path.isEmpty())
         return Error { Error::NotFound, u"Cannot read a file: no path was given."_s };
 
@@ -113,10 +130,5 @@ Result<QString> TextFileReader::readUtf8(const QString &path)
     if (total > maxBytes)
         return failure(Error::BadInput, path, u"it is larger than 16 MiB"_s);
     bytes.truncate(total);
-
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return failure(Error::BadInput, path, u"it is not valid UTF-8"_s);
-    return text;
+    return bytes;
 }

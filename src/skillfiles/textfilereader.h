@@ -2,6 +2,8 @@
 
 #include "result.h"
 
+#include <QByteArray>
+
 #include <QString>
 
 // Reads a whole skill file as text. Strict: a file that is not valid UTF-8 is
@@ -15,4 +17,8 @@ public:
 
     // A leading byte-order mark is dropped: it marks the encoding and is not text.
     static Result<QString> readUtf8(const QString &path);
+    // The same checks and limit, without decoding.
+    static Result<QByteArray> readBytes(const QString &path);
+    // Strict decoding; path only names the file in the message.
+    static Result<QString> decodeUtf8(const QByteArray &bytes, const QString &path);
 };

@@ -8,6 +8,8 @@
 #include "saveactionsource.h"
 #include "settingsstore.h"
 #include "sidebarview.h"
+#include "skilldetailview.h"
+#include "skilleditorview.h"
 #include "skilllistview.h"
 #include "symbolicons.h"
 #include "updater.h"
@@ -37,7 +39,7 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
     : QMainWindow(parent), m_state(state), m_settings(settings),
       m_discovery(new DiscoverySession(context, settings, this)), m_saveSlot(new SaveActionSlot(this)),
       m_columns(new QSplitter(Qt::Horizontal, this)), m_search(new QLineEdit(this)),
-      m_detail(new DetailPane(state, m_columns))
+      m_detail(new DetailPane(state, context, m_columns))
 {
     setWindowTitle(u"Quire"_s);
     setMinimumSize(900, 500);
@@ -71,6 +73,12 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
     });
 
     buildMenus(updater);
+    // The scanner refreshes artifact lists without touching the records.
+    connect(m_discovery, &DiscoverySession::scanFinished, this, [this] {
+        if (m_detail->detailView())
+            m_detail->detailView()->refreshArtifacts();
+    });
+    connect(m_detail, &DetailPane::editorStateChanged, this, &ContentView::refreshSaveAction);
     // The focused-value slot: whatever has the focus in this window decides.
     m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this] { refreshSaveAction(); });
     restoreLayout();
@@ -101,6 +109,13 @@ void ContentView::buildMenus(Updater *updater)
 
     QMenu *edit = menuBar()->addMenu(u"&Edit"_s);
     QAction *find = edit->addAction(u"Find"_s, this, [this] {
+        // In the editor, Find searches the file; elsewhere, the skills.
+        for (QWidget *widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
+            if (auto *editor = qobject_cast<SkillEditorView *>(widget)) {
+                editor->showFind();
+                return;
+            }
+        }
         m_search->setFocus(Qt::ShortcutFocusReason);
         m_search->selectAll();
     });
@@ -166,6 +181,10 @@ void ContentView::showEvent(QShowEvent *event)
 
 void ContentView::closeEvent(QCloseEvent *event)
 {
+    if (!m_detail->confirmLeave()) {
+        event->ignore();
+        return;
+    }
     saveLayout();
     QMainWindow::closeEvent(event);
 }

@@ -2,9 +2,11 @@
 
 #include "appstate.h"
 #include "skill.h"
+#include "skilldetailview.h"
 #include "symbolicons.h"
 
 #include <QLabel>
+#include <QScopedValueRollback>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -40,33 +42,13 @@ QWidget *makePlaceholder(QWidget *parent)
 
 } // namespace
 
-DetailPane::DetailPane(AppState *state, QWidget *parent)
-    : QWidget(parent), m_state(state), m_pages(new QStackedWidget(this)), m_name(new QLabel(this)),
-      m_path(new QLabel(this))
+DetailPane::DetailPane(AppState *state, ModelContext *context, QWidget *parent)
+    : QWidget(parent), m_state(state), m_context(context), m_pages(new QStackedWidget(this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_pages);
     m_pages->addWidget(makePlaceholder(m_pages));
-
-    // Until the card and the editor arrive, the selection shows its name and file.
-    auto *summary = new QWidget(m_pages);
-    auto *summaryLayout = new QVBoxLayout(summary);
-    QFont nameFont = m_name->font();
-    nameFont.setPointSizeF(nameFont.pointSizeF() * 1.5);
-    nameFont.setWeight(QFont::DemiBold);
-    m_name->setFont(nameFont);
-    m_name->setWordWrap(true);
-    m_name->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_path->setWordWrap(true);
-    m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_path->setForegroundRole(QPalette::PlaceholderText);
-    m_name->setParent(summary);
-    m_path->setParent(summary);
-    summaryLayout->addWidget(m_name);
-    summaryLayout->addWidget(m_path);
-    summaryLayout->addStretch();
-    m_pages->addWidget(summary);
 
     connect(m_state, &AppState::selectedSkillChanged, this, [this] { follow(m_state->selectedSkill()); });
     follow(m_state->selectedSkill());
@@ -77,29 +59,34 @@ bool DetailPane::showsPlaceholder() const
     return m_pages->currentIndex() == 0;
 }
 
-void DetailPane::follow(Skill *skill)
+bool DetailPane::confirmLeave()
 {
-    if (m_skill)
-        disconnect(m_skill, nullptr, this, nullptr);
-    m_skill = skill;
-    if (m_skill) {
-        connect(m_skill, &Skill::nameChanged, this, &DetailPane::refresh);
-        connect(m_skill, &Skill::filePathChanged, this, &DetailPane::refresh);
-        connect(m_skill, &QObject::destroyed, this, [this] {
-            m_skill = nullptr;
-            refresh();
-        });
-    }
-    refresh();
+    return !m_detail || m_detail->confirmLeave();
 }
 
-void DetailPane::refresh()
+void DetailPane::follow(Skill *skill)
 {
-    if (!m_skill) {
-        m_pages->setCurrentIndex(0);
+    if (m_following || (skill && skill == m_skill))
+        return;
+    // A skill that is being removed can no longer be returned to.
+    if (m_skill && m_detail && !confirmLeave()) {
+        const QScopedValueRollback guard(m_following, true);
+        m_state->setSelectedSkill(m_skill);
         return;
     }
-    m_name->setText(m_skill->name());
-    m_path->setText(m_skill->filePath());
-    m_pages->setCurrentIndex(1);
+    m_skill = skill;
+    if (!m_skill) {
+        m_pages->setCurrentIndex(0);
+        if (m_detail)
+            m_detail->setSkill(nullptr);
+        return;
+    }
+    if (!m_detail) {
+        m_detail = new SkillDetailView(m_skill, m_state, m_context, m_pages);
+        connect(m_detail, &SkillDetailView::editorStateChanged, this, &DetailPane::editorStateChanged);
+        m_pages->addWidget(m_detail);
+    } else {
+        m_detail->setSkill(m_skill);
+    }
+    m_pages->setCurrentWidget(m_detail);
 }

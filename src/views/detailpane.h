@@ -4,28 +4,36 @@
 #include <QWidget>
 
 class AppState;
-class QLabel;
+class ModelContext;
 class QStackedWidget;
 class Skill;
+class SkillDetailView;
 
 // The detail column: the placeholder while nothing is selected, otherwise
-// the selected skill.
+// the selected skill. Moving the selection away from unsaved edits asks
+// first, and puts the selection back when the user stays.
 class DetailPane final : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit DetailPane(AppState *state, QWidget *parent = nullptr);
+    DetailPane(AppState *state, ModelContext *context, QWidget *parent = nullptr);
 
     bool showsPlaceholder() const;
+    SkillDetailView *detailView() const { return m_detail; }
+    // True when nothing unsaved would be lost by closing.
+    bool confirmLeave();
+
+Q_SIGNALS:
+    void editorStateChanged();
 
 private:
     void follow(Skill *skill);
-    void refresh();
 
     AppState *m_state;
+    ModelContext *m_context;
     QPointer<Skill> m_skill;
     QStackedWidget *m_pages;
-    QLabel *m_name;
-    QLabel *m_path;
+    SkillDetailView *m_detail = nullptr;
+    bool m_following = false;
 };

@@ -1,0 +1,73 @@
+#include "metadatatexts.h"
+
+#include <QLocale>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString counted(qint64 count, const QString &unit, bool past)
+{
+    const QString amount = QString::number(count) + u' ' + unit + (count == 1 ? QString() : u"s"_s);
+    return past ? amount + u" ago"_s : u"in "_s + amount;
+}
+
+// A named phrase for one unit back or ahead, the count otherwise.
+QString phrase(qint64 count, const QString &unit, bool past, const QString &lastName, const QString &nextName)
+{
+    if (count == 1)
+        return past ? lastName : nextName;
+    return counted(count, unit, past);
+}
+
+} // namespace
+
+QString MetadataTexts::homeShortened(const QString &path, const QString &home)
+{
+    QString trimmedHome = home;
+    while (trimmedHome.size() > 1 && trimmedHome.endsWith(u'/'))
+        trimmedHome.chop(1);
+    if (trimmedHome.isEmpty() || trimmedHome == u"/"_s)
+        return path;
+    return QString(path).replace(trimmedHome, u"~"_s);
+}
+
+QString MetadataTexts::installedPathsText(const QStringList &paths, const QString &home)
+{
+    QStringList shortened;
+    shortened.reserve(paths.size());
+    for (const QString &path : paths)
+        shortened.append(homeShortened(path, home));
+    return shortened.join(u'\n');
+}
+
+QString MetadataTexts::sizeText(qint64 bytes)
+{
+    if (bytes < 1000)
+        return bytes == 1 ? u"1 byte"_s : QString::number(bytes) + u" bytes"_s;
+    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
+}
+
+QString MetadataTexts::ageText(const QDateTime &date, const QDateTime &now)
+{
+    if (!date.isValid())
+        return {};
+    const qint64 seconds = date.secsTo(now);
+    const bool past = seconds >= 0;
+    const qint64 distance = past ? seconds : -seconds;
+    if (distance < 60)
+        return u"now"_s;
+    if (distance < 3600)
+        return counted(distance / 60, u"minute"_s, past);
+    if (distance < 86400)
+        return counted(distance / 3600, u"hour"_s, past);
+    // Days and longer count calendar days, so "yesterday" means the day before today.
+    const qint64 days = std::abs(date.date().daysTo(now.date()));
+    if (days < 7)
+        return phrase(std::max<qint64>(days, 1), u"day"_s, past, u"yesterday"_s, u"tomorrow"_s);
+    if (days < 30)
+        return phrase(days / 7, u"week"_s, past, u"last week"_s, u"next week"_s);
+    if (days < 365)
+        return phrase(days / 30, u"month"_s, past, u"last month"_s, u"next month"_s);
+    return phrase(days / 365, u"year"_s, past, u"last year"_s, u"next year"_s);
+}

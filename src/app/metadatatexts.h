@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+// The short texts the card and the metadata bar show about a skill's file.
+class MetadataTexts final
+{
+public:
+    // Every occurrence of home (without a trailing "/") becomes "~".
+    static QString homeShortened(const QString &path, const QString &home);
+    static QString installedPathsText(const QStringList &paths, const QString &home);
+    // Decimal units, as file managers count: 1 kB is 1,000 bytes.
+    static QString sizeText(qint64 bytes);
+    // "now", "5 minutes ago", "yesterday", "in 2 hours", "last month"...
+    static QString ageText(const QDateTime &date, const QDateTime &now);
+};

@@ -1,0 +1,215 @@
+#include "skilldetailview.h"
+
+#include "appstate.h"
+#include "cardstyle.h"
+#include "elidedlabel.h"
+#include "filerevealer.h"
+#include "modelcontext.h"
+#include "skill.h"
+#include "skillcardview.h"
+#include "skilleditorview.h"
+#include "skillmetadatabar.h"
+#include "symbolicons.h"
+
+#include <QButtonGroup>
+#include <QFrame>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QPropertyAnimation>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QColor starYellow(255, 204, 0);
+constexpr int fadeMilliseconds = 120;
+
+QToolButton *headerButton(const QString &tip, QWidget *parent)
+{
+    auto *button = new QToolButton(parent);
+    button->setAutoRaise(true);
+    button->setToolTip(tip);
+    button->setAccessibleName(tip);
+    button->setIconSize(QSize(15, 15));
+    return button;
+}
+
+} // namespace
+
+SkillDetailView::SkillDetailView(Skill *skill, AppState *state, ModelContext *context, QWidget *parent)
+    : QWidget(parent), m_state(state), m_context(context), m_title(new ElidedLabel(this)),
+      m_cardButton(headerButton(u"Switch between card and editor view"_s, this)),
+      m_editorButton(headerButton(u"Switch between card and editor view"_s, this)),
+      m_star(headerButton(u"Add to favorites"_s, this)),
+      m_reveal(headerButton(FileRevealer::actionText(), this)), m_pages(new QStackedWidget(this)),
+      m_card(new SkillCardView(skill, state, m_pages)), m_bar(new SkillMetadataBar(skill, context, this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto *header = new QHBoxLayout;
+    header->setContentsMargins(16, 6, 10, 6);
+    header->setSpacing(6);
+    m_title->setFont(CardStyle::font(13, QFont::DemiBold));
+    header->addWidget(m_title, 1);
+
+    // A two-segment picker: card or editor.
+    auto *picker = new QFrame(this);
+    picker->setFixedWidth(80);
+    picker->setAccessibleName(u"View"_s);
+    auto *pickerLayout = new QHBoxLayout(picker);
+    pickerLayout->setContentsMargins(0, 0, 0, 0);
+    pickerLayout->setSpacing(0);
+    auto *segments = new QButtonGroup(this);
+    const QColor secondary = CardStyle::secondaryText();
+    m_cardButton->setIcon(SymbolIcons::icon(u"rectangle.portrait.fill"_s, secondary));
+    m_cardButton->setAccessibleName(u"Card"_s);
+    m_editorButton->setIcon(SymbolIcons::icon(u"pencil"_s, secondary));
+    m_editorButton->setAccessibleName(u"Editor"_s);
+    for (QToolButton *segment : { m_cardButton, m_editorButton }) {
+        segment->setCheckable(true);
+        segment->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        segments->addButton(segment);
+        pickerLayout->addWidget(segment);
+    }
+    connect(m_cardButton, &QToolButton::clicked, this, [this] {
+        if (!requestMode(DetailViewMode::Card, false))
+            m_editorButton->setChecked(true);
+    });
+    connect(m_editorButton, &QToolButton::clicked, this, [this] { requestMode(DetailViewMode::Editor, false); });
+    header->addWidget(picker);
+
+    connect(m_star, &QToolButton::clicked, this, &SkillDetailView::toggleFavorite);
+    header->addWidget(m_star);
+    m_reveal->setIcon(SymbolIcons::icon(u"folder.fill"_s, secondary));
+    connect(m_reveal, &QToolButton::clicked, this, [this] {
+        if (m_skill)
+            FileRevealer::reveal(m_skill->filePath());
+    });
+    header->addWidget(m_reveal);
+    layout->addLayout(header);
+
+    auto *rule = new QFrame(this);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    layout->addWidget(rule);
+
+    m_pages->addWidget(m_card);
+    layout->addWidget(m_pages, 1);
+    auto *divider = new QFrame(this);
+    divider->setFrameShape(QFrame::HLine);
+    divider->setFrameShadow(QFrame::Sunken);
+    layout->addWidget(divider);
+    layout->addWidget(m_bar);
+
+    connect(m_card, &SkillCardView::editRequested, this, [this] { requestMode(DetailViewMode::Editor, true); });
+    connect(m_state, &AppState::detailViewModeChanged, this, [this] { showMode(std::exchange(m_animateNextSwitch, false)); });
+    setSkill(skill);
+    showMode(false);
+}
+
+void SkillDetailView::setSkill(Skill *skill)
+{
+    if (m_skill && m_skill != skill)
+        disconnect(m_skill, nullptr, this, nullptr);
+    m_skill = skill;
+    if (m_skill) {
+        connect(m_skill, &Skill::nameChanged, this, &SkillDetailView::refreshHeader, Qt::UniqueConnection);
+        connect(m_skill, &Skill::isFavoriteChanged, this, &SkillDetailView::refreshHeader, Qt::UniqueConnection);
+    }
+    m_card->setSkill(skill);
+    m_bar->setSkill(skill);
+    if (m_editor && m_editor->skill() != skill)
+        m_editor->setSkill(skill);
+    refreshHeader();
+}
+
+QString SkillDetailView::title() const
+{
+    return m_title->text();
+}
+
+void SkillDetailView::refreshHeader()
+{
+    if (!m_skill)
+        return;
+    m_title->setText(m_skill->name());
+    const bool favorite = m_skill->isFavorite();
+    m_star->setIcon(favorite ? SymbolIcons::icon(u"star.fill"_s, starYellow)
+                             : SymbolIcons::icon(u"star"_s, CardStyle::secondaryText()));
+    const QString tip = favorite ? u"Remove from favorites"_s : u"Add to favorites"_s;
+    m_star->setToolTip(tip);
+    m_star->setAccessibleName(tip);
+}
+
+void SkillDetailView::toggleFavorite()
+{
+    if (!m_skill)
+        return;
+    m_skill->setIsFavorite(!m_skill->isFavorite());
+    // Not reported: the record keeps the new value and the next save writes it.
+    if (m_context)
+        (void)m_context->save();
+}
+
+bool SkillDetailView::requestMode(DetailViewMode mode, bool animated)
+{
+    if (mode == m_state->detailViewMode())
+        return true;
+    if (mode == DetailViewMode::Card && !confirmLeave())
+        return false;
+    m_animateNextSwitch = animated;
+    m_state->setDetailViewMode(mode);
+    return true;
+}
+
+bool SkillDetailView::confirmLeave()
+{
+    return !m_editor || m_editor->confirmLeave();
+}
+
+void SkillDetailView::refreshArtifacts()
+{
+    m_card->refreshArtifacts();
+}
+
+void SkillDetailView::showMode(bool animated)
+{
+    const bool editing = m_state->detailViewMode() == DetailViewMode::Editor;
+    m_cardButton->setChecked(!editing);
+    m_editorButton->setChecked(editing);
+    QWidget *shown = m_card;
+    if (editing) {
+        if (!m_editor) {
+            m_editor = new SkillEditorView(m_skill, m_pages);
+            connect(m_editor, &SkillEditorView::unsavedChangesChanged, this, &SkillDetailView::editorStateChanged);
+            m_pages->addWidget(m_editor);
+        }
+        shown = m_editor;
+    } else if (m_editor) {
+        // Leaving the editor discards its state; the caller asked about unsaved edits.
+        m_pages->removeWidget(m_editor);
+        m_editor->deleteLater();
+        m_editor = nullptr;
+    }
+    m_pages->setCurrentWidget(shown);
+    Q_EMIT editorStateChanged();
+    if (editing && m_editor && isVisible())
+        m_editor->setFocus(Qt::OtherFocusReason);
+    if (!animated)
+        return;
+    auto *effect = new QGraphicsOpacityEffect(shown);
+    shown->setGraphicsEffect(effect);
+    auto *fade = new QPropertyAnimation(effect, "opacity", shown);
+    fade->setDuration(fadeMilliseconds);
+    fade->setStartValue(0.0);
+    fade->setEndValue(1.0);
+    fade->setEasingCurve(QEasingCurve::InOutQuad);
+    // The effect goes when the fade ends: it would slow every later repaint.
+    connect(fade, &QPropertyAnimation::finished, shown, [shown] { shown->setGraphicsEffect(nullptr); });
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "detailviewmode.h"
+#include "modelcontext.h"
+#include "skill.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class AppState;
+class ElidedLabel;
+
+class QStackedWidget;
+class QToolButton;
+
+class SkillCardView;
+class SkillEditorView;
+class SkillMetadataBar;
+
+// The selected skill in the detail column: its card or its file in the
+// editor, the metadata bar under it, and a header with its name, the
+// card/editor switch, the favourite star and the reveal button.
+class SkillDetailView final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    SkillDetailView(Skill *skill, AppState *state, ModelContext *context, QWidget *parent = nullptr);
+
+    Skill *skill() const { return m_skill; }
+    // Shows another skill; the editor, when shown, loads its file.
+    void setSkill(Skill *skill);
+
+    // Switches presentation, asking first when the editor holds unsaved
+    // edits; the picker switches at once, the card's Edit button fades.
+    bool requestMode(DetailViewMode mode, bool animated);
+    // True when nothing unsaved would be lost by leaving this skill.
+    bool confirmLeave();
+
+    QString title() const;
+    SkillCardView *card() const { return m_card; }
+    SkillEditorView *editor() const { return m_editor; }
+    SkillMetadataBar *metadataBar() const { return m_bar; }
+    QToolButton *cardButton() const { return m_cardButton; }
+    QToolButton *editorButton() const { return m_editorButton; }
+    QToolButton *favoriteButton() const { return m_star; }
+    QToolButton *revealButton() const { return m_reveal; }
+
+    void toggleFavorite();
+    void refreshArtifacts();
+
+Q_SIGNALS:
+    // The editor appeared or went away, or its unsaved state changed.
+    void editorStateChanged();
+
+private:
+    void showMode(bool animated);
+    void refreshHeader();
+
+    QPointer<Skill> m_skill;
+    AppState *m_state;
+    QPointer<ModelContext> m_context;
+    ElidedLabel *m_title;
+    QToolButton *m_cardButton;
+    QToolButton *m_editorButton;
+    QToolButton *m_star;
+    QToolButton *m_reveal;
+    QStackedWidget *m_pages;
+    SkillCardView *m_card;
+    SkillEditorView *m_editor = nullptr;
+    SkillMetadataBar *m_bar;
+    bool m_animateNextSwitch = false;
+};

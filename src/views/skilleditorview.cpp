@@ -1,0 +1,339 @@
+#include "skilleditorview.h"
+
+#include "capsulebadge.h"
+#include "cardstyle.h"
+#include "editorfindbar.h"
+#include "frontmatterparser.h"
+#include "modelcontext.h"
+#include "skill.h"
+#include "symbolicons.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSyntaxHighlighter>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QColor modifiedOrange(255, 149, 0);
+constexpr int badgeInset = 12;
+
+QString fileLabel(const Skill *skill)
+{
+    return QDir::toNativeSeparators(skill->filePath());
+}
+
+} // namespace
+
+SkillEditorView::SkillEditorView(Skill *skill, QWidget *parent)
+    : QWidget(parent), m_text(new QPlainTextEdit(this)), m_findBar(new EditorFindBar(m_text, this)),
+      m_notice(new QLabel(this)), m_badge(new CapsuleBadge(u"Modified"_s, modifiedOrange,
+                                                             CardStyle::withAlpha(modifiedOrange, 0.2), m_text))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_notice->setWordWrap(true);
+    m_notice->setTextFormat(Qt::PlainText);
+    m_notice->setContentsMargins(12, 6, 12, 6);
+    m_notice->setAutoFillBackground(true);
+    QPalette noticePalette = m_notice->palette();
+    noticePalette.setColor(QPalette::Window, CardStyle::withAlpha(modifiedOrange, 0.15));
+    m_notice->setPalette(noticePalette);
+    m_notice->hide();
+    layout->addWidget(m_notice);
+    layout->addWidget(m_findBar);
+    layout->addWidget(m_text, 1);
+
+    m_text->setFont(CardStyle::monoFont(13));
+    m_text->setFrameShape(QFrame::NoFrame);
+    m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_text->setTabChangesFocus(false);
+    m_text->document()->setDocumentMargin(12);
+    m_text->setAccessibleName(u"Skill file text"_s);
+    m_text->setTabStopDistance(QFontMetricsF(m_text->font()).horizontalAdvance(u' ') * 4);
+
+    m_badge->setFont(CardStyle::font(11));
+    m_badge->setPadding(8, 4);
+    m_badge->hide();
+
+    connect(m_text->document(), &QTextDocument::contentsChanged, this, &SkillEditorView::textChanged);
+    auto *next = new QShortcut(QKeySequence::FindNext, this, [this] { m_findBar->findNext(); });
+    next->setContext(Qt::WidgetWithChildrenShortcut);
+    auto *previous = new QShortcut(QKeySequence::FindPrevious, this, [this] { m_findBar->findPrevious(); });
+    previous->setContext(Qt::WidgetWithChildrenShortcut);
+    setFocusProxy(m_text);
+    setSkill(skill);
+}
+
+SkillEditorView::~SkillEditorView() = default;
+
+void SkillEditorView::setSkill(Skill *skill)
+{
+    if (m_skill)
+        disconnect(m_skill, nullptr, this, nullptr);
+    m_skill = skill;
+    if (m_skill)
+        connect(m_skill, &Skill::filePathChanged, this, &SkillEditorView::loadContent);
+    loadContent();
+}
+
+QString SkillEditorView::documentText() const
+{
+    // Raw text keeps non-breaking spaces, which toPlainText() would turn into
+    // plain ones; blocks are separated by U+2029 there.
+    return m_text->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
+}
+
+void SkillEditorView::replaceText(const QString &text)
+{
+    const QTextCursor before = m_text->textCursor();
+    const int anchor = before.anchor();
+    const int position = before.position();
+    const int scroll = m_text->verticalScrollBar()->value();
+    m_replacing = true;
+    m_text->setPlainText(text);
+    m_replacing = false;
+    // The caret stays where it was, clamped to a shorter text.
+    const int end = int(text.size());
+    QTextCursor after(m_text->document());
+    after.setPosition(std::min(anchor, end));
+    after.setPosition(std::min(position, end), QTextCursor::KeepAnchor);
+    m_text->setTextCursor(after);
+    m_text->verticalScrollBar()->setValue(scroll);
+}
+
+void SkillEditorView::loadContent()
+{
+    if (!m_skill) {
+        replaceText({});
+        m_baseline.clear();
+        m_baselineLength = 0;
+        setNotice({});
+        setHasUnsavedChanges(false);
+        return;
+    }
+    SkillFile::Loaded loaded = SkillFile::load(m_skill->filePath());
+    m_disk = loaded.snapshot;
+    QString notice;
+    if (loaded.text) {
+        const LineEndings::ForEditor form = LineEndings::forEditor(loaded.text.value());
+        m_lineEndings = form.style;
+        m_baseline = form.text;
+        m_loadedFromFile = true;
+        if (!form.exact)
+            notice = u"This file mixes line endings. Saving writes every line break as %1."_s.arg(
+                m_lineEndings == LineEndings::Style::CrLf ? u"CR LF"_s : u"LF"_s);
+    } else {
+        // The stored body lacks the frontmatter block, so the user must know
+        // that this is not the file.
+        m_lineEndings = LineEndings::Style::Lf;
+        m_baseline = LineEndings::forEditor(m_skill->content()).text;
+        m_loadedFromFile = false;
+        notice = m_disk.exists
+            ? u"%1 Showing the body Quire stored, without the frontmatter; saving would replace the file."_s.arg(
+                  loaded.text.error().message)
+            : u"The file is missing. Showing the body Quire stored; saving creates the file again."_s;
+    }
+    m_baselineLength = m_baseline.size();
+    replaceText(m_baseline);
+    setNotice(notice);
+    m_showingSaveError = false;
+    setHasUnsavedChanges(false);
+}
+
+bool SkillEditorView::saveContent()
+{
+    if (!m_skill)
+        return false;
+    const QString path = m_skill->filePath();
+    if (!m_loadedFromFile && m_disk.exists) {
+        const QString question =
+            u"Quire could not read %1 when it opened it, so the editor holds only the stored body. "
+            "Replacing the file loses its frontmatter and anything Quire could not read."_s.arg(fileLabel(m_skill));
+        if (ask(Question::ReplaceUnreadable, question) != Answer::Proceed)
+            return false;
+    } else if (SkillFile::snapshot(path) != m_disk) {
+        const QString question = u"%1 changed on disk since it was opened here."_s.arg(fileLabel(m_skill));
+        switch (ask(Question::ChangedOnDisk, question)) {
+        case Answer::Proceed:
+            break;
+        case Answer::Alternative:
+            loadContent();
+            return false;
+        case Answer::Cancel:
+            return false;
+        }
+    }
+
+    const QString editorText = documentText();
+    const QString fileText = LineEndings::forFile(editorText, m_lineEndings);
+    Result<SkillFile::Snapshot> written = SkillFile::save(path, fileText);
+    if (!written) {
+        m_saveErrorMessage = written.error().message;
+        m_showingSaveError = true;
+        if (m_alert)
+            m_alert(u"Save Error"_s, m_saveErrorMessage);
+        else
+            QMessageBox::warning(this, u"Save Error"_s, m_saveErrorMessage);
+        m_showingSaveError = false;
+        return false;
+    }
+    m_disk = written.value();
+    m_loadedFromFile = true;
+    m_baseline = editorText;
+    m_baselineLength = editorText.size();
+    setNotice({});
+    setHasUnsavedChanges(false);
+
+    const ParsedSkill parsed = FrontmatterParser::parseFrontmatter(fileText);
+    if (!parsed.name.isEmpty())
+        m_skill->setName(parsed.name);
+    m_skill->setSkillDescription(parsed.description);
+    m_skill->setContent(parsed.content);
+    m_skill->setFrontmatter(parsed.frontmatter);
+    // The record goes to the store now, so a crash cannot leave it behind the file.
+    if (ModelContext *context = m_skill->context())
+        (void)context->save();
+    return true;
+}
+
+bool SkillEditorView::confirmLeave()
+{
+    if (!m_hasUnsavedChanges || !m_skill)
+        return true;
+    const QString question = u"Do you want to save the changes you made to %1?"_s.arg(m_skill->name());
+    switch (ask(Question::LeaveUnsaved, question)) {
+    case Answer::Proceed:
+        return saveContent();
+    case Answer::Alternative:
+        return true;
+    case Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
+SkillEditorView::Answer SkillEditorView::ask(Question question, const QString &text)
+{
+    if (m_ask)
+        return m_ask(question, text);
+    QMessageBox box(this);
+    box.setIcon(QMessageBox::Warning);
+    box.setText(text);
+    QAbstractButton *proceed = nullptr;
+    QAbstractButton *alternative = nullptr;
+    switch (question) {
+    case Question::ReplaceUnreadable:
+        box.setWindowTitle(u"Replace File?"_s);
+        proceed = box.addButton(u"Replace"_s, QMessageBox::DestructiveRole);
+        break;
+    case Question::ChangedOnDisk:
+        box.setWindowTitle(u"File Changed on Disk"_s);
+        box.setInformativeText(u"Overwrite it with your text, or reload it and lose your edits?"_s);
+        proceed = box.addButton(u"Overwrite"_s, QMessageBox::DestructiveRole);
+        alternative = box.addButton(u"Reload"_s, QMessageBox::ResetRole);
+        break;
+    case Question::LeaveUnsaved:
+        box.setWindowTitle(u"Unsaved Changes"_s);
+        box.setInformativeText(u"Your changes will be lost if you don't save them."_s);
+        proceed = box.addButton(QMessageBox::Save);
+        alternative = box.addButton(QMessageBox::Discard);
+        break;
+    }
+    box.addButton(QMessageBox::Cancel);
+    QAbstractButton *preferred = question == Question::LeaveUnsaved ? proceed : box.button(QMessageBox::Cancel);
+    box.setDefaultButton(qobject_cast<QPushButton *>(preferred));
+    box.exec();
+    if (box.clickedButton() == proceed)
+        return Answer::Proceed;
+    if (alternative && box.clickedButton() == alternative)
+        return Answer::Alternative;
+    return Answer::Cancel;
+}
+
+QString SkillEditorView::editorContent() const
+{
+    return LineEndings::forFile(documentText(), m_lineEndings);
+}
+
+QString SkillEditorView::fullFileContent() const
+{
+    return LineEndings::forFile(m_baseline, m_lineEndings);
+}
+
+QString SkillEditorView::noticeText() const
+{
+    return m_notice->isHidden() ? QString() : m_notice->text();
+}
+
+bool SkillEditorView::modifiedBadgeVisible() const
+{
+    return !m_badge->isHidden();
+}
+
+void SkillEditorView::showFind()
+{
+    m_findBar->open();
+}
+
+std::optional<SaveAction> SkillEditorView::saveAction() const
+{
+    if (!m_skill)
+        return std::nullopt;
+    const QPointer<SkillEditorView> self(const_cast<SkillEditorView *>(this));
+    return SaveAction { [self] {
+        if (self)
+            self->saveContent();
+    } };
+}
+
+void SkillEditorView::textChanged()
+{
+    if (m_replacing)
+        return;
+    // The length settles most keystrokes without copying a long text.
+    const qsizetype length = m_text->document()->characterCount() - 1;
+    setHasUnsavedChanges(length != m_baselineLength || documentText() != m_baseline);
+}
+
+void SkillEditorView::setHasUnsavedChanges(bool value)
+{
+    m_badge->setVisible(value);
+    if (value)
+        placeBadge();
+    if (m_hasUnsavedChanges == value)
+        return;
+    m_hasUnsavedChanges = value;
+    Q_EMIT unsavedChangesChanged(value);
+}
+
+void SkillEditorView::setNotice(const QString &text)
+{
+    m_notice->setText(text);
+    m_notice->setVisible(!text.isEmpty());
+}
+
+void SkillEditorView::placeBadge()
+{
+    const QSize size = m_badge->sizeHint();
+    const int scrollBar = m_text->verticalScrollBar()->isVisible() ? m_text->verticalScrollBar()->width() : 0;
+    m_badge->setGeometry(m_text->width() - scrollBar - badgeInset - size.width(), badgeInset, size.width(),
+                         size.height());
+    m_badge->raise();
+}
+
+void SkillEditorView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeBadge();
+}

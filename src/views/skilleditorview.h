@@ -1,0 +1,101 @@
+#pragma once
+
+#include "lineendings.h"
+#include "saveactionsource.h"
+#include "skill.h"
+#include "skillfile.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+class CapsuleBadge;
+class EditorFindBar;
+class QLabel;
+class QPlainTextEdit;
+class QSyntaxHighlighter;
+
+// The whole text of a skill's file, frontmatter included, to read and change.
+// It marks the text "Modified" while it differs from the file, saves with the
+// window's Save command, and never drops what the user typed without asking.
+class SkillEditorView final : public QWidget, public SaveActionSource
+{
+    Q_OBJECT
+
+public:
+    // The questions the editor may have to ask before it writes or lets go.
+    enum class Question {
+        ReplaceUnreadable, // the file exists but could not be read: replace it?
+        ChangedOnDisk,     // somebody else changed the file: overwrite, reload or cancel
+        LeaveUnsaved,      // the edits are not saved: save, discard or cancel
+    };
+    enum class Answer { Proceed, Alternative, Cancel };
+    using Asker = std::function<Answer(Question, const QString &text)>;
+    using Alerter = std::function<void(const QString &title, const QString &message)>;
+
+    explicit SkillEditorView(Skill *skill, QWidget *parent = nullptr);
+    ~SkillEditorView() override;
+
+    Skill *skill() const { return m_skill; }
+    // Another skill: its file replaces the text. Ask confirmLeave() first.
+    void setSkill(Skill *skill);
+
+    void loadContent();
+    // False when nothing was written: failed, or the user cancelled.
+    bool saveContent();
+    // Asks to save edits that are not saved; false means stay.
+    bool confirmLeave();
+
+    QString editorContent() const;    // the text as it would be written
+    QString fullFileContent() const;  // the baseline: as last loaded or saved
+    bool hasUnsavedChanges() const { return m_hasUnsavedChanges; }
+    bool showingSaveError() const { return m_showingSaveError; }
+    QString saveErrorMessage() const { return m_saveErrorMessage; }
+    QString noticeText() const;
+
+    QPlainTextEdit *textEdit() const { return m_text; }
+    EditorFindBar *findBar() const { return m_findBar; }
+    bool modifiedBadgeVisible() const;
+    void showFind();
+
+    std::optional<SaveAction> saveAction() const override;
+
+    // Dialogs go through these, so tests can answer them.
+    void setAsker(Asker asker) { m_ask = std::move(asker); }
+    void setAlerter(Alerter alerter) { m_alert = std::move(alerter); }
+
+Q_SIGNALS:
+    void unsavedChangesChanged(bool hasUnsavedChanges);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void textChanged();
+    void setHasUnsavedChanges(bool value);
+    void setNotice(const QString &text);
+    void placeBadge();
+    void replaceText(const QString &text);
+    QString documentText() const;
+    Answer ask(Question question, const QString &text);
+
+    QPointer<Skill> m_skill;
+    QPlainTextEdit *m_text;
+    QSyntaxHighlighter *m_highlighter = nullptr;
+    EditorFindBar *m_findBar;
+    QLabel *m_notice;
+    CapsuleBadge *m_badge;
+
+    QString m_baseline;   // in the editor's form: lines split by "\n" only
+    qsizetype m_baselineLength = 0;
+    LineEndings::Style m_lineEndings = LineEndings::Style::Lf;
+    SkillFile::Snapshot m_disk; // the bytes the baseline came from
+    bool m_loadedFromFile = false;
+    bool m_hasUnsavedChanges = false;
+    bool m_showingSaveError = false;
+    QString m_saveErrorMessage;
+    bool m_replacing = false;
+
+    Asker m_ask;
+    Alerter m_alert;
+};
