@@ -1,0 +1,320 @@
+#include "appstate.h"
+#include "detailpane.h"
+#include "editorfindbar.h"
+#include "modelcontext.h"
+#include "skill.h"
+#include "skilldetailview.h"
+#include "skilleditorview.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using Answer = SkillEditorView::Answer;
+using Question = SkillEditorView::Question;
+
+class SkillEditorViewTest final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void savesExactly_data();
+    void savesExactly();
+    void recordFollowsSave_data();
+    void recordFollowsSave();
+    void badgeFollowsText();
+    void failedSaveKeepsEdits();
+    void changedOnDisk_data();
+    void changedOnDisk();
+    void unreadableFileAsks_data();
+    void unreadableFileAsks();
+    void leavingAsks_data();
+    void leavingAsks();
+    void findMovesSelection();
+
+private:
+    Skill *addSkill(const QString &name, const QByteArray &bytes);
+    QString file(const QString &name) const { return m_home->filePath(name + u"/SKILL.md"_s); }
+    static QByteArray bytes(const QString &path)
+    {
+        QFile in(path);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("<missing>");
+    }
+    static void write(const QString &path, const QByteArray &bytes)
+    {
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+    }
+    static void type(SkillEditorView &editor, const QString &text, int at = 0)
+    {
+        QTextCursor cursor(editor.textEdit()->document());
+        cursor.setPosition(at);
+        cursor.insertText(text);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<ModelContext> m_store;
+    QList<Question> m_asked;
+    QStringList m_alerts;
+};
+
+void SkillEditorViewTest::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_home->isValid());
+    auto opened = ModelContext::open(u":memory:"_s);
+    QVERIFY(opened);
+    m_store = std::move(opened.value());
+    m_asked.clear();
+    m_alerts.clear();
+}
+
+void SkillEditorViewTest::cleanup()
+{
+    m_store.reset();
+}
+
+Skill *SkillEditorViewTest::addSkill(const QString &name, const QByteArray &content)
+{
+    QDir(m_home->path()).mkpath(name);
+    write(file(name), content);
+    Skill::Seed seed;
+    seed.filePath = file(name);
+    seed.isDirectory = true;
+    seed.name = name;
+    seed.description = u"old description"_s;
+    seed.content = u"stored body"_s;
+    seed.fileSize = content.size();
+    seed.fileModifiedDate = QDateTime(QDate(2026, 1, 2), QTime(3, 4));
+    seed.tool = ToolSource::Claude;
+    Skill *skill = Skill::make(seed);
+    if (!m_store->insert(skill) || !m_store->save())
+        return nullptr;
+    return skill;
+}
+
+void SkillEditorViewTest::savesExactly_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after"); // "Z" typed at the start
+    QTest::newRow("lf") << QByteArray("---\nname: a\n---\nbody\n") << QByteArray("Z---\nname: a\n---\nbody\n");
+    QTest::newRow("crlf kept") << QByteArray("---\r\nname: a\r\n---\r\nbody\r\n")
+                               << QByteArray("Z---\r\nname: a\r\n---\r\nbody\r\n");
+    QTest::newRow("utf-8, nbsp, no bom") << QByteArray("\xEF\xBB\xBF" "caf\xC3\xA9\xC2\xA0\xF0\x9F\x98\x80")
+                                         << QByteArray("Zcaf\xC3\xA9\xC2\xA0\xF0\x9F\x98\x80");
+}
+
+void SkillEditorViewTest::savesExactly()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    Skill *skill = addSkill(u"a"_s, before);
+    SkillEditorView editor(skill);
+    editor.setAsker([this](Question q, const QString &) { m_asked << q; return Answer::Cancel; });
+    QVERIFY(!editor.textEdit()->toPlainText().contains(u'\r'));
+    type(editor, u"Z"_s);
+    QVERIFY(editor.saveContent());
+    QCOMPARE(bytes(file(u"a"_s)), after);
+    QVERIFY(m_asked.isEmpty());
+    QVERIFY(!editor.hasUnsavedChanges());
+}
+
+void SkillEditorViewTest::recordFollowsSave_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<int>("keys");
+    QTest::newRow("rename") << u"---\nname: renamed\ndescription: new\nlicense: MIT\n---\n# Body"_s << u"renamed"_s
+                            << u"new"_s << u"# Body"_s << 3;
+    QTest::newRow("empty name keeps the old") << u"---\nname:\ndescription: d\n---\nx"_s << u"a"_s << u"d"_s << u"x"_s
+                                              << 2;
+    QTest::newRow("no frontmatter") << u"# Agents\nRules"_s << u"a"_s << QString() << u"# Agents\nRules"_s << 0;
+}
+
+void SkillEditorViewTest::recordFollowsSave()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QFETCH(QString, content);
+    QFETCH(int, keys);
+    Skill *skill = addSkill(u"a"_s, "---\nname: a\n---\n");
+    const QDateTime modified = skill->fileModifiedDate();
+    const qint64 size = skill->fileSize();
+    AppState state;
+    state.setDetailViewMode(DetailViewMode::Editor);
+    SkillDetailView detail(skill, &state, m_store.get());
+    SkillEditorView *editor = detail.editor();
+    QVERIFY(editor);
+    editor->textEdit()->setPlainText(text);
+    QVERIFY(editor->saveContent());
+    QCOMPARE(skill->name(), name);
+    QCOMPARE(detail.title(), name);
+    QCOMPARE(skill->skillDescription(), description);
+    QCOMPARE(skill->content(), content);
+    QCOMPARE(skill->frontmatter().size(), keys);
+    QCOMPARE(skill->fileModifiedDate(), modified);
+    QCOMPARE(skill->fileSize(), size);
+    QCOMPARE(editor->fullFileContent(), text);
+}
+
+void SkillEditorViewTest::badgeFollowsText()
+{
+    SkillEditorView editor(addSkill(u"a"_s, "abc"));
+    QVERIFY(!editor.modifiedBadgeVisible());
+    type(editor, u"x"_s, 1);
+    QVERIFY(editor.hasUnsavedChanges());
+    QVERIFY(editor.modifiedBadgeVisible());
+    QCOMPARE(editor.editorContent(), u"axbc"_s);
+    QTextCursor cursor(editor.textEdit()->document());
+    cursor.setPosition(1);
+    cursor.deleteChar();
+    QVERIFY(!editor.hasUnsavedChanges());
+    QVERIFY(!editor.modifiedBadgeVisible());
+    // Same length, other text.
+    cursor.setPosition(0);
+    cursor.setPosition(1, QTextCursor::KeepAnchor);
+    cursor.insertText(u"z"_s);
+    QVERIFY(editor.hasUnsavedChanges());
+}
+
+void SkillEditorViewTest::failedSaveKeepsEdits()
+{
+    Skill *skill = addSkill(u"a"_s, "one");
+    SkillEditorView editor(skill);
+    editor.setAsker([this](Question q, const QString &) { m_asked << q; return Answer::Proceed; });
+    editor.setAlerter([this](const QString &title, const QString &message) { m_alerts << title + u": "_s + message; });
+    type(editor, u"two "_s);
+    // The skill's folder goes away: the temporary file has nowhere to go.
+    QVERIFY(QDir(m_home->filePath(u"a"_s)).removeRecursively());
+    QVERIFY(!editor.saveContent());
+    QCOMPARE(m_alerts.size(), 1);
+    QVERIFY(m_alerts.constFirst().startsWith(u"Save Error: Could not save"_s));
+    QVERIFY(editor.hasUnsavedChanges());
+    QVERIFY(editor.modifiedBadgeVisible());
+    QCOMPARE(editor.editorContent(), u"two one"_s);
+    QCOMPARE(m_asked, QList<Question> { Question::ChangedOnDisk });
+
+    QVERIFY(QDir(m_home->path()).mkpath(u"a"_s));
+    QVERIFY(editor.saveContent());
+    QCOMPARE(bytes(file(u"a"_s)), QByteArray("two one"));
+    QVERIFY(!editor.modifiedBadgeVisible());
+}
+
+void SkillEditorViewTest::changedOnDisk_data()
+{
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<QByteArray>("onDisk");
+    QTest::addColumn<QString>("inEditor");
+    QTest::addColumn<bool>("modified");
+    QTest::newRow("overwrite") << Answer::Proceed << QByteArray("mine base") << u"mine base"_s << false;
+    QTest::newRow("reload") << Answer::Alternative << QByteArray("theirs") << u"theirs"_s << false;
+    QTest::newRow("cancel") << Answer::Cancel << QByteArray("theirs") << u"mine base"_s << true;
+}
+
+void SkillEditorViewTest::changedOnDisk()
+{
+    QFETCH(Answer, answer);
+    QFETCH(QByteArray, onDisk);
+    QFETCH(QString, inEditor);
+    QFETCH(bool, modified);
+    SkillEditorView editor(addSkill(u"a"_s, "base"));
+    editor.setAsker([&](Question q, const QString &) { m_asked << q; return answer; });
+    type(editor, u"mine "_s);
+    write(file(u"a"_s), "theirs");
+    editor.saveContent();
+    QCOMPARE(m_asked, QList<Question> { Question::ChangedOnDisk });
+    QCOMPARE(bytes(file(u"a"_s)), onDisk);
+    QCOMPARE(editor.editorContent(), inEditor);
+    QCOMPARE(editor.hasUnsavedChanges(), modified);
+}
+
+void SkillEditorViewTest::unreadableFileAsks_data()
+{
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<QByteArray>("onDisk");
+    QTest::newRow("replace") << Answer::Proceed << QByteArray("stored body");
+    QTest::newRow("cancel") << Answer::Cancel << QByteArray("---\nname: \xff\n---\n");
+}
+
+void SkillEditorViewTest::unreadableFileAsks()
+{
+    QFETCH(Answer, answer);
+    QFETCH(QByteArray, onDisk);
+    SkillEditorView editor(addSkill(u"a"_s, "---\nname: \xff\n---\n"));
+    editor.setAsker([&](Question q, const QString &) { m_asked << q; return answer; });
+    QCOMPARE(editor.editorContent(), u"stored body"_s);
+    QVERIFY(editor.noticeText().contains(u"not valid UTF-8"_s));
+    editor.saveContent();
+    QCOMPARE(m_asked, QList<Question> { Question::ReplaceUnreadable });
+    QCOMPARE(bytes(file(u"a"_s)), onDisk);
+}
+
+void SkillEditorViewTest::leavingAsks_data()
+{
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<bool>("moved");
+    QTest::addColumn<QByteArray>("firstFile");
+    QTest::newRow("save") << Answer::Proceed << true << QByteArray("edited a");
+    QTest::newRow("discard") << Answer::Alternative << true << QByteArray("a");
+    QTest::newRow("cancel") << Answer::Cancel << false << QByteArray("a");
+}
+
+void SkillEditorViewTest::leavingAsks()
+{
+    QFETCH(Answer, answer);
+    QFETCH(bool, moved);
+    QFETCH(QByteArray, firstFile);
+    Skill *first = addSkill(u"a"_s, "a");
+    Skill *second = addSkill(u"b"_s, "b");
+    AppState state;
+    state.setDetailViewMode(DetailViewMode::Editor);
+    state.setSelectedSkill(first);
+    DetailPane pane(&state, m_store.get());
+    SkillEditorView *editor = pane.detailView()->editor();
+    QVERIFY(editor);
+    editor->setAsker([&](Question q, const QString &) { m_asked << q; return answer; });
+    type(*editor, u"edited "_s);
+
+    state.setSelectedSkill(second);
+    QCOMPARE(m_asked, QList<Question> { Question::LeaveUnsaved });
+    QCOMPARE(state.selectedSkill(), moved ? second : first);
+    QCOMPARE(bytes(file(u"a"_s)), firstFile);
+    QCOMPARE(editor->editorContent(), moved ? u"b"_s : u"edited a"_s);
+
+    // The card switch asks the same way while edits are pending.
+    if (!moved) {
+        QVERIFY(!pane.detailView()->requestMode(DetailViewMode::Card, false));
+        QCOMPARE(state.detailViewMode(), DetailViewMode::Editor);
+        QVERIFY(!pane.confirmLeave()); // closing the window stays too
+    }
+}
+
+void SkillEditorViewTest::findMovesSelection()
+{
+    SkillEditorView editor(addSkill(u"a"_s, "alpha beta alpha"));
+    editor.showFind();
+    QVERIFY(editor.findBar()->isVisibleTo(&editor));
+    QTest::keyClicks(editor.findBar()->field(), u"alpha"_s);
+    QCOMPARE(editor.textEdit()->textCursor().selectionStart(), 0);
+    QTest::keyClick(editor.findBar()->field(), Qt::Key_Return);
+    QCOMPARE(editor.textEdit()->textCursor().selectionStart(), 11);
+    QTest::keyClick(editor.findBar()->field(), Qt::Key_Return); // wraps
+    QCOMPARE(editor.textEdit()->textCursor().selectionStart(), 0);
+    QTest::keyClicks(editor.findBar()->field(), u"x"_s);
+    QCOMPARE(editor.findBar()->statusText(), u"Not found"_s);
+    QTest::keyClick(editor.findBar()->field(), Qt::Key_Escape);
+    QVERIFY(!editor.findBar()->isVisibleTo(&editor));
+}
+
+QTEST_MAIN(SkillEditorViewTest)
+#include "tst_skilleditorview.moc"
