@@ -17,7 +17,7 @@ QString CommandLine::usage()
 With no command, quire opens its window.
 
 Commands:
-  open [--filter F] [--search TEXT] [--select PATH]
+  open [--filter F] [--search TEXT] [--select PATH] [--view card|editor]
                           open the window in that state (for scripts)
   scan [--prune]          scan every tool's folders into the store; --prune then
                           drops vanished routes and skills left without any

@@ -44,12 +44,17 @@ std::optional<QuireApp::StartState> QuireApp::parseStartState(const QStringList 
         QString *target = option == u"--filter" ? &start.filter
             : option == u"--search"             ? &start.search
             : option == u"--select"             ? &start.select
+            : option == u"--view"               ? &start.view
                                                 : nullptr;
         if (!target || i + 1 == arguments.size()) {
             error = target ? u"%1 needs a value"_s.arg(option) : u"unknown option '%1'"_s.arg(option);
             return std::nullopt;
         }
         *target = arguments.at(++i);
+    }
+    if (!start.view.isEmpty() && start.view != u"card" && start.view != u"editor") {
+        error = u"unknown view '%1': use card or editor"_s.arg(start.view);
+        return std::nullopt;
     }
     if (!start.filter.isEmpty() && !SkillQuery::parseFilter(start.filter)) {
         error = u"unknown filter '%1'"_s.arg(start.filter);
@@ -77,6 +82,8 @@ int QuireApp::run(const StartState &start)
     if (const auto filter = SkillQuery::parseFilter(start.filter))
         state->setSidebarFilter(*filter);
     state->setSearchText(start.search);
+    if (start.view == u"editor")
+        state->setDetailViewMode(DetailViewMode::Editor);
     ContentView *window = app.openWindow();
     if (!start.select.isEmpty()) {
         // The record may only exist once the first scan has run.

@@ -29,12 +29,13 @@ public:
     // Opens the store and the first window; returns the exit code of the
     // event loop, or non-zero at once when the store cannot be opened.
     // How the first window starts, for scripts that show a given state
-    // (`quire open --filter tool:claude --search pdf --select PATH`).
+    // (`quire open --filter tool:claude --search pdf --select PATH --view editor`).
     struct StartState
     {
         QString filter; // as `quire list --filter` takes it; empty: all
         QString search;
         QString select; // a skill's file or any route to it; "~/" is the home folder
+        QString view;   // "card" or "editor"; empty: the card
     };
     // Parses the arguments after `open`; an error text on bad usage.
     static std::optional<StartState> parseStartState(const QStringList &arguments, QString &error);
