@@ -3,10 +3,17 @@
 #include "detailpane.h"
 #include "modelcontext.h"
 #include "saveactionslot.h"
-#include "saveactionsource.h"
+#include "skill.h"
+#include "skilldetailview.h"
+#include "skilleditorview.h"
+#include "skilllistview.h"
+#include "skillfiltermodel.h"
 #include "settingsstore.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -14,21 +21,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// Stands in for the editor: offers a save action while it has the focus.
-class SavingEdit final : public QLineEdit, public SaveActionSource
-{
-public:
-    using QLineEdit::QLineEdit;
-    int saves = 0;
-    std::optional<SaveAction> saveAction() const override
-    {
-        return SaveAction{[this] { ++const_cast<SavingEdit *>(this)->saves; }};
-    }
-};
-
-} // namespace
 
 class ContentViewTest final : public QObject
 {
@@ -36,7 +28,7 @@ class ContentViewTest final : public QObject
 
 private Q_SLOTS:
     void init();
-    void saveFollowsTheFocusedView();
+    void editorSaveRenamesEverywhere();
     void searchFieldAndDetailFollowTheState();
     void layoutIsRemembered();
     void brokenStoreStopsWithTheFatalText();
@@ -56,23 +48,45 @@ void ContentViewTest::init()
     m_settings = std::make_unique<SettingsStore>(m_home->filePath(u"quire.conf"_s));
 }
 
-void ContentViewTest::saveFollowsTheFocusedView()
+void ContentViewTest::editorSaveRenamesEverywhere()
 {
+    const QString path = m_home->filePath(u"pdf/SKILL.md"_s);
+    QVERIFY(QDir(m_home->path()).mkpath(u"pdf"_s));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("---\nname: pdf\n---\nbody\n");
+    file.close();
+    Skill::Seed seed;
+    seed.filePath = path;
+    seed.name = u"pdf"_s;
+    seed.tool = ToolSource::Claude;
+    Skill *skill = Skill::make(seed);
+    QVERIFY(m_store->insert(skill));
+    QVERIFY(m_store->save());
+
+    m_state.setSelectedSkill(skill);
+    m_state.setDetailViewMode(DetailViewMode::Editor);
     ContentView window(&m_state, m_store.get(), m_settings.get(), nullptr);
-    auto *editor = new SavingEdit(&window);
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    QVERIFY(!window.saveAction()->isEnabled()); // nothing offers a save
-
-    editor->setFocus();
+    QVERIFY(!window.saveAction()->isEnabled()); // nothing that saves has the focus
+    SkillEditorView *editor = window.detailPane()->detailView()->editor();
+    QVERIFY(editor);
+    editor->textEdit()->setFocus();
     QTRY_VERIFY(window.saveAction()->isEnabled());
+    QTextCursor cursor = editor->textEdit()->textCursor();
+    cursor.setPosition(int(qstrlen("---\nname: pdf")));
+    cursor.insertText(u" tools"_s);
     QTest::keySequence(&window, QKeySequence::Save);
-    QCOMPARE(editor->saves, 1);
+
+    QCOMPARE(skill->name(), u"pdf tools"_s);
+    QCOMPARE(window.detailPane()->detailView()->title(), u"pdf tools"_s);
+    const SkillFilterModel *rows = window.findChild<SkillListView *>()->filterModel();
+    QTRY_COMPARE(rows->index(0, 0).data(Qt::DisplayRole).toString(), u"pdf tools"_s);
+    QVERIFY(!editor->hasUnsavedChanges());
 
     window.searchField()->setFocus();
     QTRY_VERIFY(!window.saveAction()->isEnabled());
-    QTest::keySequence(&window, QKeySequence::Save);
-    QCOMPARE(editor->saves, 1);
 }
 
 void ContentViewTest::searchFieldAndDetailFollowTheState()
