@@ -53,6 +53,23 @@ const QRegularExpression &inlineCode()
     return re;
 }
 
+// PCRE2 refuses a subject with an unpaired surrogate outright, where the
+// patterns' own engine takes it as one more character; U+FFFD stands in for
+// it, one code unit for one, so offsets still line up.
+QString matchable(const QString &line)
+{
+    if (QStringView(line).isValidUtf16())
+        return line;
+    QString out = line;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        if (out.at(i).isHighSurrogate() && i + 1 < out.size() && out.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (out.at(i).isSurrogate())
+            out[i] = QChar::ReplacementCharacter;
+    }
+    return out;
+}
+
 bool isSpaceOrTab(QChar c)
 {
     return c == u' ' || c == u'\t';
@@ -199,10 +216,11 @@ void MarkdownHighlighter::highlightInline(const QString &line)
     if (!mayBold && !mayCode)
         return;
 
+    const QString subject = matchable(line);
     QVarLengthArray<quint8, 256> kinds(line.size());
     std::fill(kinds.begin(), kinds.end(), quint8(0));
     const auto mark = [&](const QRegularExpression &pattern, quint8 kind) {
-        QRegularExpressionMatchIterator matches = pattern.globalMatch(line);
+        QRegularExpressionMatchIterator matches = pattern.globalMatch(subject);
         while (matches.hasNext()) {
             const QRegularExpressionMatch match = matches.next();
             for (qsizetype i = match.capturedStart(); i < match.capturedEnd(); ++i)

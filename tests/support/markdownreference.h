@@ -94,10 +94,21 @@ inline std::vector<ReferenceStyle> referenceHighlight(const QString &text)
                     return;
                 }
             }
+            // ICU takes an unpaired surrogate as a character; PCRE2 would
+            // refuse the whole line, so it sees U+FFFD in its place.
+            QString subject = line;
+            for (qsizetype i = 0; i < subject.size(); ++i) {
+                const bool paired = i + 1 < subject.size() && subject.at(i).isHighSurrogate()
+                    && subject.at(i + 1).isLowSurrogate();
+                if (paired)
+                    ++i;
+                else if (subject.at(i).isSurrogate())
+                    subject[i] = QChar::ReplacementCharacter;
+            }
             const auto each = [&](const QRegularExpression &pattern, auto &&change) {
                 if (!pattern.isValid())
                     return;
-                QRegularExpressionMatchIterator matches = pattern.globalMatch(line);
+                QRegularExpressionMatchIterator matches = pattern.globalMatch(subject);
                 while (matches.hasNext()) {
                     const QRegularExpressionMatch match = matches.next();
                     apply(lineStart + match.capturedStart(), match.capturedLength(), change);

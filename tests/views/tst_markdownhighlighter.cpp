@@ -176,6 +176,10 @@ void MarkdownHighlighterTest::matchesPass_data()
     QTest::newRow("NEL stops bold") << u"**a\u0085b**"_s << u"......."_s;
     QTest::newRow("LS stops bold") << u"**a\u2028b**"_s << u"......."_s;
     QTest::newRow("CR inside inline code") << u"`a\rb`"_s << u"kkkkk"_s;
+    QString unpaired = u"**a?b** x?`c`"_s;
+    unpaired[3] = QChar(0xD800);
+    unpaired[9] = QChar(0xDC00);
+    QTest::newRow("unpaired surrogates") << unpaired << u"bbbbbbb...kkk"_s;
 }
 
 void MarkdownHighlighterTest::matchesPass()
