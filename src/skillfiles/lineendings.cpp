@@ -32,13 +32,21 @@ LineEndings::ForEditor LineEndings::forEditor(const QString &fileText)
     } else {
         result.text = fileText;
     }
+    // A file that already holds the stand-in could not tell it from a CR.
+    if (result.text.contains(u'\r') && !fileText.contains(carriageReturnStandIn)) {
+        result.text.replace(u'\r', carriageReturnStandIn);
+        result.crStandIn = carriageReturnStandIn;
+    }
     result.exact = std::none_of(result.text.cbegin(), result.text.cend(), changedByEditor);
     return result;
 }
 
-QString LineEndings::forFile(const QString &editorText, Style style)
+QString LineEndings::forFile(const QString &editorText, Style style, std::optional<QChar> crStandIn)
 {
-    if (style == Style::Lf)
-        return editorText;
-    return QString(editorText).replace(u'\n', u"\r\n"_s);
+    QString text = editorText;
+    if (crStandIn)
+        text.replace(*crStandIn, u'\r');
+    if (style == Style::CrLf)
+        text.replace(u'\n', u"\r\n"_s);
+    return text;
 }

@@ -100,23 +100,23 @@ int headingLevel(QStringView line)
 
 } // namespace
 
-QFont MarkdownHighlighter::Theme::bodyFont()
+QFont MarkdownHighlighter::Theme::bodyFont(qreal pointScale)
 {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSize(bodyPointSize);
+    font.setPointSizeF(bodyPointSize * pointScale);
     font.setWeight(QFont::Normal);
     return font;
 }
 
-MarkdownHighlighter::Theme MarkdownHighlighter::Theme::fromPalette(const QPalette &palette)
+MarkdownHighlighter::Theme MarkdownHighlighter::Theme::fromPalette(const QPalette &palette, qreal pointScale)
 {
     Theme theme;
-    const QFont body = bodyFont();
+    const QFont body = bodyFont(pointScale);
     theme.boldFont = body;
     theme.boldFont.setWeight(QFont::Bold);
     for (std::size_t i = 0; i < headingPointSizes.size(); ++i) {
         theme.headingFonts[i] = theme.boldFont;
-        theme.headingFonts[i].setPointSize(headingPointSizes[i]);
+        theme.headingFonts[i].setPointSizeF(headingPointSizes[i] * pointScale);
     }
     theme.secondary = palette.color(QPalette::PlaceholderText);
     // A faint wash of the text colour: dark on light, light on dark.
@@ -143,6 +143,14 @@ void MarkdownHighlighter::setCarriageReturnStandIn(std::optional<QChar> standIn)
     if (standIn == m_crStandIn)
         return;
     m_crStandIn = standIn;
+    rehighlight();
+}
+
+void MarkdownHighlighter::setCrLfLineEnds(bool crLf)
+{
+    if (crLf == m_crLfLineEnds)
+        return;
+    m_crLfLineEnds = crLf;
     rehighlight();
 }
 
@@ -175,6 +183,9 @@ void MarkdownHighlighter::highlightBlock(const QString &text)
         withCarriageReturns = text;
         withCarriageReturns.replace(*m_crStandIn, u'\r');
     }
+    // The line's CR is not in the block; styles that reach it are clipped.
+    if (m_crLfLineEnds && currentBlock().next().isValid())
+        withCarriageReturns = (withCarriageReturns.isNull() ? text : withCarriageReturns) + u'\r';
     const QString &line = withCarriageReturns.isNull() ? text : withCarriageReturns;
     const auto length = int(line.size());
 

@@ -27,10 +27,11 @@ class QPalette;
 // opening a fence restyles everything below it.
 //
 // Lines are the document's blocks. QTextDocument cannot hold a carriage
-// return (it makes CR, CR LF and U+2029 block breaks), so an editor that
-// keeps CR LF files exact stores each CR as a stand-in character and names it
-// here; the highlighter then styles the stand-in exactly as a CR at that
-// place, i.e. a "---" followed by it does not open the frontmatter.
+// return (it makes CR, CR LF and U+2029 block breaks). An editor that shows a
+// CR LF file with plain line breaks says so with setCrLfLineEnds(), and one
+// that keeps a stray CR as a stand-in character names it with
+// setCarriageReturnStandIn(); either way the highlighter styles the text as
+// it is on disk, so "---" followed by a CR does not open the frontmatter.
 class MarkdownHighlighter final : public QSyntaxHighlighter
 {
     Q_OBJECT
@@ -47,9 +48,10 @@ public:
 
         // The system's fixed-pitch font at 13 pt and colours derived from the
         // palette's text colour, so light and dark both read well.
-        static Theme fromPalette(const QPalette &palette);
+        // pointScale multiplies every size, e.g. to read them as pixels.
+        static Theme fromPalette(const QPalette &palette, qreal pointScale = 1.0);
         // The body font the editor should set as the document's default.
-        static QFont bodyFont();
+        static QFont bodyFont(qreal pointScale = 1.0);
     };
 
     // Highlights `document` with a theme from QGuiApplication::palette().
@@ -63,6 +65,10 @@ public:
     // Restyles the whole document; empty for none (the default).
     void setCarriageReturnStandIn(std::optional<QChar> standIn);
 
+    bool crLfLineEnds() const { return m_crLfLineEnds; }
+    // Every line but the last ends with a CR on disk; restyles the whole document.
+    void setCrLfLineEnds(bool crLf);
+
 protected:
     void highlightBlock(const QString &text) override;
 
@@ -72,6 +78,7 @@ private:
 
     Theme m_theme;
     std::optional<QChar> m_crStandIn;
+    bool m_crLfLineEnds = false;
     QTextCharFormat m_secondaryFormat;
     QTextCharFormat m_codeBlockFormat;
     std::array<QTextCharFormat, 6> m_headingFormats;

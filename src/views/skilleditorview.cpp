@@ -4,6 +4,7 @@
 #include "cardstyle.h"
 #include "editorfindbar.h"
 #include "frontmatterparser.h"
+#include "markdownhighlighter.h"
 #include "modelcontext.h"
 #include "skill.h"
 #include "symbolicons.h"
@@ -16,7 +17,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QSyntaxHighlighter>
 #include <QTextBlock>
 #include <QVBoxLayout>
 
@@ -35,8 +35,8 @@ QString fileLabel(const Skill *skill)
 } // namespace
 
 SkillEditorView::SkillEditorView(Skill *skill, QWidget *parent)
-    : QWidget(parent), m_text(new QPlainTextEdit(this)), m_findBar(new EditorFindBar(m_text, this)),
-      m_notice(new QLabel(this)), m_badge(new CapsuleBadge(u"Modified"_s, modifiedOrange,
+    : QWidget(parent), m_text(new QPlainTextEdit(this)), m_highlighter(new MarkdownHighlighter(m_text->document())),
+      m_findBar(new EditorFindBar(m_text, this)), m_notice(new QLabel(this)), m_badge(new CapsuleBadge(u"Modified"_s, modifiedOrange,
                                                              CardStyle::withAlpha(modifiedOrange, 0.2), m_text))
 {
     auto *layout = new QVBoxLayout(this);
@@ -54,7 +54,10 @@ SkillEditorView::SkillEditorView(Skill *skill, QWidget *parent)
     layout->addWidget(m_findBar);
     layout->addWidget(m_text, 1);
 
-    m_text->setFont(CardStyle::monoFont(13));
+    // Sizes read as pixels, like the rest of the detail column.
+    const qreal pointScale = 72.0 / std::max(1, m_text->logicalDpiY());
+    m_highlighter->setTheme(MarkdownHighlighter::Theme::fromPalette(m_text->palette(), pointScale));
+    m_text->setFont(MarkdownHighlighter::Theme::bodyFont(pointScale));
     m_text->setFrameShape(QFrame::NoFrame);
     m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_text->setTabChangesFocus(false);
@@ -128,16 +131,20 @@ void SkillEditorView::loadContent()
     if (loaded.text) {
         const LineEndings::ForEditor form = LineEndings::forEditor(loaded.text.value());
         m_lineEndings = form.style;
+        m_crStandIn = form.crStandIn;
         m_baseline = form.text;
         m_loadedFromFile = true;
         if (!form.exact)
-            notice = u"This file mixes line endings. Saving writes every line break as %1."_s.arg(
-                m_lineEndings == LineEndings::Style::CrLf ? u"CR LF"_s : u"LF"_s);
+            notice = u"This file holds characters the editor turns into line breaks; saving writes them as line breaks."_s;
+        else if (m_crStandIn)
+            notice = u"Stray carriage returns in this file are shown as ␍ and saved as they were."_s;
     } else {
         // The stored body lacks the frontmatter block, so the user must know
         // that this is not the file.
-        m_lineEndings = LineEndings::Style::Lf;
-        m_baseline = LineEndings::forEditor(m_skill->content()).text;
+        const LineEndings::ForEditor form = LineEndings::forEditor(m_skill->content());
+        m_lineEndings = form.style;
+        m_crStandIn = form.crStandIn;
+        m_baseline = form.text;
         m_loadedFromFile = false;
         notice = m_disk.exists
             ? u"%1 Showing the body Quire stored, without the frontmatter; saving would replace the file."_s.arg(
@@ -145,6 +152,9 @@ void SkillEditorView::loadContent()
             : u"The file is missing. Showing the body Quire stored; saving creates the file again."_s;
     }
     m_baselineLength = m_baseline.size();
+    // Styling follows the file's bytes, CRs included.
+    m_highlighter->setCrLfLineEnds(m_lineEndings == LineEndings::Style::CrLf);
+    m_highlighter->setCarriageReturnStandIn(m_crStandIn);
     replaceText(m_baseline);
     setNotice(notice);
     m_showingSaveError = false;
@@ -176,7 +186,7 @@ bool SkillEditorView::saveContent()
     }
 
     const QString editorText = documentText();
-    const QString fileText = LineEndings::forFile(editorText, m_lineEndings);
+    const QString fileText = LineEndings::forFile(editorText, m_lineEndings, m_crStandIn);
     Result<SkillFile::Snapshot> written = SkillFile::save(path, fileText);
     if (!written) {
         m_saveErrorMessage = written.error().message;
@@ -263,12 +273,12 @@ SkillEditorView::Answer SkillEditorView::ask(Question question, const QString &t
 
 QString SkillEditorView::editorContent() const
 {
-    return LineEndings::forFile(documentText(), m_lineEndings);
+    return LineEndings::forFile(documentText(), m_lineEndings, m_crStandIn);
 }
 
 QString SkillEditorView::fullFileContent() const
 {
-    return LineEndings::forFile(m_baseline, m_lineEndings);
+    return LineEndings::forFile(m_baseline, m_lineEndings, m_crStandIn);
 }
 
 QString SkillEditorView::noticeText() const

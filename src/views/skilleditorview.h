@@ -10,10 +10,10 @@
 #include <functional>
 
 class CapsuleBadge;
+class MarkdownHighlighter;
 class EditorFindBar;
 class QLabel;
 class QPlainTextEdit;
-class QSyntaxHighlighter;
 
 // The whole text of a skill's file, frontmatter included, to read and change.
 // It marks the text "Modified" while it differs from the file, saves with the
@@ -81,7 +81,7 @@ private:
 
     QPointer<Skill> m_skill;
     QPlainTextEdit *m_text;
-    QSyntaxHighlighter *m_highlighter = nullptr;
+    MarkdownHighlighter *m_highlighter;
     EditorFindBar *m_findBar;
     QLabel *m_notice;
     CapsuleBadge *m_badge;
@@ -89,6 +89,7 @@ private:
     QString m_baseline;   // in the editor's form: lines split by "\n" only
     qsizetype m_baselineLength = 0;
     LineEndings::Style m_lineEndings = LineEndings::Style::Lf;
+    std::optional<QChar> m_crStandIn;
     SkillFile::Snapshot m_disk; // the bytes the baseline came from
     bool m_loadedFromFile = false;
     bool m_hasUnsavedChanges = false;

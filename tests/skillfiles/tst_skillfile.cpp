@@ -175,9 +175,10 @@ void SkillFileTest::lineEndings_data()
     QTest::newRow("crlf") << u"a\r\nb\r\n"_s << u"a\nb\n"_s << true << true;
     QTest::newRow("crlf without final") << u"---\r\nx"_s << u"---\nx"_s << true << true;
     QTest::newRow("no line break") << u"abc"_s << u"abc"_s << false << true;
-    QTest::newRow("mixed") << u"a\r\nb\nc"_s << u"a\r\nb\nc"_s << false << false;
-    QTest::newRow("lone cr") << u"a\rb"_s << u"a\rb"_s << false << false;
-    QTest::newRow("crlf with lone cr") << u"a\r\nb\rc\r\n"_s << u"a\nb\rc\n"_s << true << false;
+    QTest::newRow("mixed") << u"a\r\nb\nc"_s << u"a\u240d\nb\nc"_s << false << true;
+    QTest::newRow("lone cr") << u"a\rb"_s << u"a\u240db"_s << false << true;
+    QTest::newRow("crlf with lone cr") << u"a\r\nb\rc\r\n"_s << u"a\nb\u240dc\n"_s << true << true;
+    QTest::newRow("stand-in already in file") << u"\u240d\rx"_s << u"\u240d\rx"_s << false << false;
     QTest::newRow("paragraph separator") << u"a\u2029b"_s << u"a\u2029b"_s << false << false;
     QTest::newRow("line separator kept") << u"a\u2028b"_s << u"a\u2028b"_s << false << true;
 }
@@ -193,7 +194,7 @@ void SkillFileTest::lineEndings()
     QCOMPARE(form.style == LineEndings::Style::CrLf, crlf);
     QCOMPARE(form.exact, exact);
     if (exact)
-        QCOMPARE(LineEndings::forFile(form.text, form.style), file);
+        QCOMPARE(LineEndings::forFile(form.text, form.style, form.crStandIn), file);
 }
 
 QTEST_GUILESS_MAIN(SkillFileTest)

@@ -135,6 +135,7 @@ private slots:
     void matchesPassOnRandomTexts();
     void followsRandomEdits();
     void themeChangeRestyles();
+    void crLfFileMatchesPass();
 };
 
 void MarkdownHighlighterTest::matchesPass_data()
@@ -250,6 +251,33 @@ void MarkdownHighlighterTest::themeChangeRestyles()
     theme.codeBackground = QColor(u"#654321"_s);
     highlighter.setTheme(theme);
     QCOMPARE(highlightedMask(document, highlighter), u"sss.s.sss.sss.kkkk"_s);
+}
+
+// A CR LF file is shown with plain line breaks; its styling must still be the
+// pass's over the file, whose lines end in a CR.
+void MarkdownHighlighterTest::crLfFileMatchesPass()
+{
+    QPlainTextEdit editor;
+    MarkdownHighlighter highlighter(editor.document());
+    highlighter.setCrLfLineEnds(true);
+    QRandomGenerator random(12);
+    for (int i = 0; i < 1000; ++i) {
+        const QString text = randomText(random, 30).remove(u'\r');
+        QString file = text;
+        file.replace(u'\n', u"\r\n"_s);
+        editor.setPlainText(text);
+        // The pass's letters without those of the CRs before each line feed.
+        const QString fileMask = maskOf(referenceHighlight(file));
+        QString expected;
+        for (qsizetype at = 0; at < file.size(); ++at) {
+            if (!(file.at(at) == u'\r' && at + 1 < file.size() && file.at(at + 1) == u'\n'))
+                expected += fileMask.at(at);
+        }
+        QCOMPARE(highlightedMask(*editor.document(), highlighter), expected);
+    }
+    // No frontmatter (its "---" ends in a CR); the last line has no CR, so "##" is a heading.
+    editor.setPlainText(u"---\nname: x\n---\n##"_s);
+    QCOMPARE(highlightedMask(*editor.document(), highlighter), u"................22"_s);
 }
 
 QTEST_MAIN(MarkdownHighlighterTest)

@@ -107,6 +107,7 @@ void SkillEditorViewTest::savesExactly_data()
     QTest::newRow("lf") << QByteArray("---\nname: a\n---\nbody\n") << QByteArray("Z---\nname: a\n---\nbody\n");
     QTest::newRow("crlf kept") << QByteArray("---\r\nname: a\r\n---\r\nbody\r\n")
                                << QByteArray("Z---\r\nname: a\r\n---\r\nbody\r\n");
+    QTest::newRow("stray cr kept") << QByteArray("a\rb\r\nc\n") << QByteArray("Za\rb\r\nc\n");
     QTest::newRow("utf-8, nbsp, no bom") << QByteArray("\xEF\xBB\xBF" "caf\xC3\xA9\xC2\xA0\xF0\x9F\x98\x80")
                                          << QByteArray("Zcaf\xC3\xA9\xC2\xA0\xF0\x9F\x98\x80");
 }
@@ -119,6 +120,7 @@ void SkillEditorViewTest::savesExactly()
     SkillEditorView editor(skill);
     editor.setAsker([this](Question q, const QString &) { m_asked << q; return Answer::Cancel; });
     QVERIFY(!editor.textEdit()->toPlainText().contains(u'\r'));
+    QCOMPARE(editor.editorContent(), QString::fromUtf8(before).remove(QChar::ByteOrderMark));
     type(editor, u"Z"_s);
     // What the window's Save command runs.
     const std::optional<SaveAction> save = editor.saveAction();
