@@ -25,6 +25,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QColor modifiedOrange(255, 149, 0);
+// About a thousand lines at once, then two thousand per slice.
+constexpr qsizetype firstSliceChars = 64 * 1024;
+constexpr qsizetype sliceChars = 128 * 1024;
 constexpr int badgeInset = 12;
 
 QString fileLabel(const Skill *skill)
@@ -70,6 +73,8 @@ SkillEditorView::SkillEditorView(Skill *skill, QWidget *parent)
     m_badge->hide();
 
     connect(m_text->document(), &QTextDocument::contentsChanged, this, &SkillEditorView::textChanged);
+    m_loadTimer.setInterval(0);
+    connect(&m_loadTimer, &QTimer::timeout, this, &SkillEditorView::appendSlice);
     auto *next = new QShortcut(QKeySequence::FindNext, this, [this] { m_findBar->findNext(); });
     next->setContext(Qt::WidgetWithChildrenShortcut);
     auto *previous = new QShortcut(QKeySequence::FindPrevious, this, [this] { m_findBar->findPrevious(); });
@@ -93,26 +98,81 @@ void SkillEditorView::setSkill(Skill *skill)
 QString SkillEditorView::documentText() const
 {
     // Raw text keeps non-breaking spaces, which toPlainText() would turn into
-    // plain ones; blocks are separated by U+2029 there.
-    return m_text->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
+    // plain ones; blocks are separated by U+2029 there. A file still being
+    // shown counts whole.
+    return m_text->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n') + m_pending;
 }
 
 void SkillEditorView::replaceText(const QString &text)
 {
+    stopLoading();
     const QTextCursor before = m_text->textCursor();
-    const int anchor = before.anchor();
-    const int position = before.position();
-    const int scroll = m_text->verticalScrollBar()->value();
+    m_restoreAnchor = before.anchor();
+    m_restorePosition = before.position();
+    m_restoreScroll = m_text->verticalScrollBar()->value();
+    // A long file shows its first screens at once; the rest follows in
+    // slices between events, so opening never freezes the window for long.
+    qsizetype shown = text.size();
+    if (text.size() > firstSliceChars) {
+        shown = text.indexOf(u'\n', firstSliceChars);
+        if (shown < 0)
+            shown = text.size();
+    }
     m_replacing = true;
-    m_text->setPlainText(text);
+    m_text->setPlainText(text.left(shown));
     m_replacing = false;
+    m_pending = text.mid(shown);
+    if (m_pending.isEmpty()) {
+        restoreCaret();
+        return;
+    }
+    m_text->setReadOnly(true);
+    m_text->document()->setUndoRedoEnabled(false);
+    m_loadTimer.start();
+}
+
+void SkillEditorView::appendSlice()
+{
+    qsizetype end = m_pending.indexOf(u'\n', sliceChars);
+    if (end < 0)
+        end = m_pending.size();
+    QTextCursor cursor(m_text->document());
+    cursor.movePosition(QTextCursor::End);
+    m_replacing = true;
+    cursor.insertText(m_pending.left(end));
+    m_replacing = false;
+    m_pending.remove(0, end);
+    if (m_pending.isEmpty()) {
+        stopLoading();
+        restoreCaret();
+    }
+}
+
+void SkillEditorView::finishLoading()
+{
+    while (!m_pending.isEmpty())
+        appendSlice();
+}
+
+void SkillEditorView::stopLoading()
+{
+    m_loadTimer.stop();
+    m_pending.clear();
+    if (m_text->isReadOnly()) {
+        m_text->setReadOnly(false);
+        m_text->document()->setUndoRedoEnabled(true);
+    }
+}
+
+void SkillEditorView::restoreCaret()
+{
     // The caret stays where it was, clamped to a shorter text.
-    const int end = int(text.size());
+    const int end = m_text->document()->characterCount() - 1;
     QTextCursor after(m_text->document());
-    after.setPosition(std::min(anchor, end));
-    after.setPosition(std::min(position, end), QTextCursor::KeepAnchor);
+    after.setPosition(std::min(m_restoreAnchor, end));
+    after.setPosition(std::min(m_restorePosition, end), QTextCursor::KeepAnchor);
     m_text->setTextCursor(after);
-    m_text->verticalScrollBar()->setValue(scroll);
+    m_text->verticalScrollBar()->setValue(m_restoreScroll);
 }
 
 void SkillEditorView::loadContent()
@@ -165,6 +225,7 @@ bool SkillEditorView::saveContent()
 {
     if (!m_skill)
         return false;
+    finishLoading();
     const QString path = m_skill->filePath();
     if (!m_loadedFromFile && m_disk.exists) {
         const QString question =
@@ -312,7 +373,7 @@ void SkillEditorView::textChanged()
     if (m_replacing)
         return;
     // The length settles most keystrokes without copying a long text.
-    const qsizetype length = m_text->document()->characterCount() - 1;
+    const qsizetype length = m_text->document()->characterCount() - 1 + m_pending.size();
     setHasUnsavedChanges(length != m_baselineLength || documentText() != m_baseline);
 }
 

@@ -6,6 +6,7 @@
 #include "skillfile.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -56,6 +57,9 @@ public:
     QPlainTextEdit *textEdit() const { return m_text; }
     EditorFindBar *findBar() const { return m_findBar; }
     bool modifiedBadgeVisible() const;
+    // A long file is still being shown, a slice per event-loop turn.
+    bool isLoading() const { return !m_pending.isEmpty(); }
+    void finishLoading();
     void showFind();
 
     std::optional<SaveAction> saveAction() const override;
@@ -76,6 +80,9 @@ private:
     void setNotice(const QString &text);
     void placeBadge();
     void replaceText(const QString &text);
+    void appendSlice();
+    void stopLoading();
+    void restoreCaret();
     QString documentText() const;
     Answer ask(Question question, const QString &text);
 
@@ -96,6 +103,11 @@ private:
     bool m_showingSaveError = false;
     QString m_saveErrorMessage;
     bool m_replacing = false;
+    QString m_pending; // the part of a long file not shown yet
+    QTimer m_loadTimer;
+    int m_restoreAnchor = 0;
+    int m_restorePosition = 0;
+    int m_restoreScroll = 0;
 
     Asker m_ask;
     Alerter m_alert;

@@ -37,6 +37,7 @@ private Q_SLOTS:
     void leavingAsks_data();
     void leavingAsks();
     void findMovesSelection();
+    void longFileArrivesInSlices();
 
 private:
     Skill *addSkill(const QString &name, const QByteArray &bytes);
@@ -319,6 +320,29 @@ void SkillEditorViewTest::findMovesSelection()
     QCOMPARE(editor.findBar()->statusText(), u"Not found"_s);
     QTest::keyClick(editor.findBar()->field(), Qt::Key_Escape);
     QVERIFY(!editor.findBar()->isVisibleTo(&editor));
+}
+
+void SkillEditorViewTest::longFileArrivesInSlices()
+{
+    QByteArray text = "---\r\nname: long\r\n---\r\n";
+    for (int i = 0; i < 20000; ++i)
+        text += "line " + QByteArray::number(i) + " with **bold** and `code`\r\n";
+    SkillEditorView editor(addSkill(u"a"_s, text));
+    QVERIFY(editor.isLoading());
+    QVERIFY(editor.textEdit()->isReadOnly());
+    // Whatever is not shown yet still counts: content, saving, the modified mark.
+    QCOMPARE(editor.editorContent().toUtf8(), text);
+    QVERIFY(!editor.hasUnsavedChanges());
+    QTRY_VERIFY(!editor.isLoading());
+    QVERIFY(!editor.textEdit()->isReadOnly());
+    QCOMPARE(editor.textEdit()->document()->blockCount(), 20004);
+    QVERIFY(!editor.textEdit()->document()->isUndoAvailable());
+
+    editor.loadContent(); // saving in the middle of a load writes the whole file
+    type(editor, u"x"_s, 0);
+    QVERIFY(editor.isLoading());
+    QVERIFY(editor.saveContent());
+    QCOMPARE(bytes(file(u"a"_s)), "x" + text);
 }
 
 QTEST_MAIN(SkillEditorViewTest)
