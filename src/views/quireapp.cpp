@@ -6,6 +6,7 @@
 #include "discoverysession.h"
 #include "modelcontext.h"
 #include "settingsstore.h"
+#include "settingsview.h"
 #include "skillquery.h"
 
 #include <QApplication>
@@ -44,6 +45,7 @@ std::optional<QuireApp::StartState> QuireApp::parseStartState(const QStringList 
         QString *target = option == u"--filter" ? &start.filter
             : option == u"--search"             ? &start.search
             : option == u"--select"             ? &start.select
+            : option == u"--show"               ? &start.show
                                                 : nullptr;
         if (!target || i + 1 == arguments.size()) {
             error = target ? u"%1 needs a value"_s.arg(option) : u"unknown option '%1'"_s.arg(option);
@@ -53,6 +55,12 @@ std::optional<QuireApp::StartState> QuireApp::parseStartState(const QStringList 
     }
     if (!start.filter.isEmpty() && !SkillQuery::parseFilter(start.filter)) {
         error = u"unknown filter '%1'"_s.arg(start.filter);
+        return std::nullopt;
+    }
+    const QStringList shows{u"new-skill"_s, u"settings:general"_s, u"settings:directories"_s,
+                            u"settings:about"_s};
+    if (!start.show.isEmpty() && !shows.contains(start.show)) {
+        error = u"unknown --show '%1'"_s.arg(start.show);
         return std::nullopt;
     }
     return start;
@@ -87,6 +95,10 @@ int QuireApp::run(const StartState &start)
                                   app.select(path);
                               });
     }
+    if (start.show == u"new-skill")
+        window->newSkillAction()->trigger();
+    else if (start.show.startsWith(u"settings:"))
+        app.showSettings(int(QStringList{u"general"_s, u"directories"_s, u"about"_s}.indexOf(start.show.mid(9))));
     return QApplication::exec();
 }
 
@@ -140,7 +152,24 @@ ContentView *QuireApp::openWindow()
     auto *window = new ContentView(m_state.get(), m_store.get(), m_settings.get(), m_updater.get());
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window, &ContentView::newWindowRequested, this, [this] { openWindow(); });
+    connect(window, &ContentView::preferencesRequested, this, [this] { showSettings(); });
+    connect(window, &ContentView::aboutRequested, this,
+            [this] { showSettings(int(SettingsView::Tab::About)); });
     m_windows.append(window);
     window->show();
     return window;
+}
+
+SettingsView *QuireApp::showSettings(int tab)
+{
+    if (!m_settingsView) {
+        m_settingsView = std::make_unique<SettingsView>(m_settings.get(), m_updater.get());
+        m_settingsView->setAttribute(Qt::WA_QuitOnClose, false); // closing the last main window quits
+    }
+    if (tab >= 0)
+        m_settingsView->showTab(SettingsView::Tab(tab));
+    m_settingsView->show();
+    m_settingsView->raise();
+    m_settingsView->activateWindow();
+    return m_settingsView.get();
 }
