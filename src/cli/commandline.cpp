@@ -44,7 +44,8 @@ file, or :memory:).
 
 QString CommandLine::versionText()
 {
-    return u"quire "_s + BuildInfo::versionText(BuildInfo::shortVersion(), BuildInfo::buildNumber());
+    return u"quire "_s
+        + BuildInfo::versionText(BuildInfo::shortVersion(), BuildInfo::buildNumber());
 }
 
 int CommandLine::run(const QStringList &arguments, QTextStream &out, QTextStream &err)

@@ -24,8 +24,7 @@ QString BuildInfo::maker()
 
 QString BuildInfo::versionText(const QString &shortVersion, const QString &buildNumber)
 {
-    const auto orUnknown = [](const QString &text) {
-        return text.trimmed().isEmpty() ? u"?"_s : text;
-    };
+    const auto orUnknown
+        = [](const QString &text) { return text.trimmed().isEmpty() ? u"?"_s : text; };
     return orUnknown(shortVersion) + u" ("_s + orUnknown(buildNumber) + u')';
 }

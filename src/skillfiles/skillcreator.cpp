@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTextBoundaryFinder>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -72,7 +71,7 @@ QString systemText(int error)
 
 Error ioError(const QString &what, const QString &path, int error)
 {
-    return Error{Error::Io, u"Cannot %1 %2: %3."_s.arg(what, path, systemText(error))};
+    return Error { Error::Io, u"Cannot %1 %2: %3."_s.arg(what, path, systemText(error)) };
 }
 
 struct FileDescriptor final
@@ -101,7 +100,9 @@ Status makeFolders(const QString &path)
 {
     QStringList missing;
     QString probe = QDir::cleanPath(path);
-    struct stat info{};
+    struct stat info
+    {
+    };
     while (::stat(QFile::encodeName(probe).constData(), &info) != 0) {
         if (errno != ENOENT)
             return ioError(u"create the folder"_s, path, errno);
@@ -135,12 +136,12 @@ Status writeAll(int fd, const QByteArray &bytes)
         if (count < 0) {
             if (errno == EINTR)
                 continue;
-            return Error{Error::Io, systemText(errno)};
+            return Error { Error::Io, systemText(errno) };
         }
         done += count;
     }
     if (::fsync(fd) != 0 && errno != EINVAL) // EINVAL: a file system that cannot sync
-        return Error{Error::Io, systemText(errno)};
+        return Error { Error::Io, systemText(errno) };
     return {};
 }
 
@@ -153,15 +154,15 @@ Status writeExclusive(const QString &path, const QByteArray &bytes)
     FileDescriptor file(::open(native.constData(), exclusiveFlags, 0666));
     if (file.fd < 0) {
         if (errno == EEXIST)
-            return Error{Error::Conflict, SkillCreator::duplicateMessage()};
+            return Error { Error::Conflict, SkillCreator::duplicateMessage() };
         return ioError(u"write"_s, path, errno);
     }
     Status written = writeAll(file.fd, bytes);
     if (written && file.release() != 0)
-        written = Error{Error::Io, systemText(errno)};
+        written = Error { Error::Io, systemText(errno) };
     if (!written) {
         ::unlink(native.constData());
-        return Error{Error::Io, u"Cannot write %1: %2."_s.arg(path, written.error().message)};
+        return Error { Error::Io, u"Cannot write %1: %2."_s.arg(path, written.error().message) };
     }
     return {};
 }
@@ -202,11 +203,11 @@ QString SkillCreator::frontmatterSlug(const QString &skillName)
     return skillName.toLower().replace(u' ', u'-');
 }
 
-SkillCreator::Target SkillCreator::target(const QString &folderName, ToolSource tool,
-                                          const QString &homePath)
+SkillCreator::Target SkillCreator::target(
+    const QString &folderName, ToolSource tool, const QString &homePath)
 {
     const auto skillFolder = [](const QString &folder) {
-        return Target{folder, folder + u"/SKILL.md"_s, true};
+        return Target { folder, folder + u"/SKILL.md"_s, true };
     };
     const QString claudeFolder = homePath + u"/.claude/skills/"_s + folderName;
     switch (tool) {
@@ -215,9 +216,10 @@ SkillCreator::Target SkillCreator::target(const QString &folderName, ToolSource 
     case ToolSource::Cursor:
         return skillFolder(homePath + u"/.cursor/skills/"_s + folderName);
     case ToolSource::Codex:
-        return Target{homePath + u"/.codex"_s, homePath + u"/.codex/AGENTS.md"_s, false};
+        return Target { homePath + u"/.codex"_s, homePath + u"/.codex/AGENTS.md"_s, false };
     case ToolSource::Amp:
-        return Target{homePath + u"/.config/amp"_s, homePath + u"/.config/amp/AGENTS.md"_s, false};
+        return Target { homePath + u"/.config/amp"_s, homePath + u"/.config/amp/AGENTS.md"_s,
+            false };
     default:
         break;
     }
@@ -277,7 +279,8 @@ Status SkillCreator::writeNewFile(const QString &path, const QByteArray &bytes)
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
         temporary = folder
-            + u"/.quire-new-%1.tmp"_s.arg(QRandomGenerator::global()->generate64(), 16, 16, QChar(u'0'));
+            + u"/.quire-new-%1.tmp"_s.arg(
+                QRandomGenerator::global()->generate64(), 16, 16, QChar(u'0'));
         fd = ::open(QFile::encodeName(temporary).constData(), exclusiveFlags, 0666);
         if (fd < 0 && errno != EEXIST)
             return ioError(u"write"_s, path, errno);
@@ -288,10 +291,10 @@ Status SkillCreator::writeNewFile(const QString &path, const QByteArray &bytes)
     FileDescriptor file(fd);
     Status written = writeAll(file.fd, bytes);
     if (written && file.release() != 0)
-        written = Error{Error::Io, systemText(errno)};
+        written = Error { Error::Io, systemText(errno) };
     if (!written) {
         ::unlink(nativeTemporary.constData());
-        return Error{Error::Io, u"Cannot write %1: %2."_s.arg(path, written.error().message)};
+        return Error { Error::Io, u"Cannot write %1: %2."_s.arg(path, written.error().message) };
     }
 
     // link() is the atomic move that refuses to replace: the whole file
@@ -303,7 +306,7 @@ Status SkillCreator::writeNewFile(const QString &path, const QByteArray &bytes)
         return {};
     switch (error) {
     case EEXIST:
-        return Error{Error::Conflict, duplicateMessage()};
+        return Error { Error::Conflict, duplicateMessage() };
     case EPERM:
     case EMLINK:
     case ENOSYS:
@@ -315,26 +318,28 @@ Status SkillCreator::writeNewFile(const QString &path, const QByteArray &bytes)
     }
 }
 
-Result<Skill *> SkillCreator::createSkill(const QString &skillName, ToolSource tool,
-                                          ModelContext &context)
+Result<Skill *> SkillCreator::createSkill(
+    const QString &skillName, ToolSource tool, ModelContext &context)
 {
     return createSkill(skillName, tool, context, QDir::homePath());
 }
 
-Result<Skill *> SkillCreator::createSkill(const QString &skillName, ToolSource tool,
-                                          ModelContext &context, const QString &homePath)
+Result<Skill *> SkillCreator::createSkill(
+    const QString &skillName, ToolSource tool, ModelContext &context, const QString &homePath)
 {
     const QString folder = folderName(skillName);
     if (folder.isEmpty() || breaksTheFile(skillName))
-        return Error{Error::BadInput, invalidNameMessage()};
+        return Error { Error::BadInput, invalidNameMessage() };
 
     const Target where = target(folder, tool, homePath);
     if (Status made = makeFolders(where.folder); !made)
         return made.error();
     // lstat: a dangling link counts as taken too, since writing would follow it.
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::lstat(QFile::encodeName(where.file).constData(), &info) == 0)
-        return Error{Error::Conflict, duplicateMessage()};
+        return Error { Error::Conflict, duplicateMessage() };
 
     const QString text = skillTemplate(skillName, tool);
     if (Status written = writeNewFile(where.file, text.toUtf8()); !written)
@@ -368,8 +373,8 @@ Result<Skill *> SkillCreator::createSkill(const QString &skillName, ToolSource t
         skill->setFileModifiedDate(seed.fileModifiedDate);
         skill->setFileSize(seed.fileSize);
         skill->setIsGlobal(true);
-        skill->setToolSources({tool});
-        skill->setInstalledPaths({where.file});
+        skill->setToolSources({ tool });
+        skill->setInstalledPaths({ where.file });
         skill->setScanSignature({});
     } else {
         skill = Skill::make(seed);

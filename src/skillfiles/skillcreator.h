@@ -48,8 +48,8 @@ public:
 
     // The record made, inserted and saved; or the message to show. A failed
     // save leaves the file and the unsaved record in place.
-    static Result<Skill *> createSkill(const QString &skillName, ToolSource tool,
-                                       ModelContext &context, const QString &homePath);
-    static Result<Skill *> createSkill(const QString &skillName, ToolSource tool,
-                                       ModelContext &context);
+    static Result<Skill *> createSkill(
+        const QString &skillName, ToolSource tool, ModelContext &context, const QString &homePath);
+    static Result<Skill *> createSkill(
+        const QString &skillName, ToolSource tool, ModelContext &context);
 };

@@ -114,7 +114,8 @@ void ContentView::buildMenus(Updater *updater)
     });
     find->setShortcut(QKeySequence::Find);
     edit->addSeparator();
-    QAction *preferences = edit->addAction(u"Preferences…"_s, this, &ContentView::preferencesRequested);
+    QAction *preferences
+        = edit->addAction(u"Preferences…"_s, this, &ContentView::preferencesRequested);
     QList<QKeySequence> preferencesKeys = QKeySequence::keyBindings(QKeySequence::Preferences);
     if (!preferencesKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Comma)))
         preferencesKeys.append(QKeySequence(Qt::CTRL | Qt::Key_Comma));

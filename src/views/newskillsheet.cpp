@@ -34,8 +34,8 @@ void present(QWidget *window, AppState *state, ModelContext *context, SettingsSt
         open->activateWindow();
         return;
     }
-    const ToolSource initial =
-        SkillCreator::initialTool(settings ? settings->defaultTool() : ToolSource::Claude);
+    const ToolSource initial
+        = SkillCreator::initialTool(settings ? settings->defaultTool() : ToolSource::Claude);
     auto *sheet = new NewSkillSheet(state, context, initial, window);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->setWindowModality(Qt::WindowModal);
@@ -51,26 +51,34 @@ void present(QWidget *window, AppState *state, ModelContext *context, SettingsSt
 
 } // namespace
 
-NewSkillSheet::NewSkillSheet(AppState *state, ModelContext *context, ToolSource initialTool,
-                             QWidget *parent)
-    : QDialog(parent), m_state(state), m_context(context), m_name(new QLineEdit(this)),
-      m_tool(new QComboBox(this)), m_error(new QLabel(this)),
+NewSkillSheet::NewSkillSheet(
+    AppState *state, ModelContext *context, ToolSource initialTool, QWidget *parent)
+    : QDialog(parent),
+      m_state(state),
+      m_context(context),
+      m_name(new QLineEdit(this)),
+      m_tool(new QComboBox(this)),
+      m_error(new QLabel(this)),
       m_create(new QPushButton(u"Create"_s, this))
 {
     setWindowTitle(u"New Skill"_s);
-    setFixedWidth(400);
+    constexpr int width = 400;
+    constexpr int margin = 24;
 
     auto *title = new QLabel(u"New Skill"_s, this);
     QFont titleFont = title->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.35);
     titleFont.setBold(true);
     title->setFont(titleFont);
+    title->setAlignment(Qt::AlignCenter);
+    // The layout fixes the sheet to its content; the full-width title makes that 400 wide.
+    title->setFixedWidth(width - 2 * margin);
 
     m_name->setPlaceholderText(u"Skill name"_s);
     m_name->setAccessibleName(u"Skill name"_s);
     for (ToolSource tool : SkillCreator::offeredTools()) {
         m_tool->addItem(SymbolIcons::icon(ToolSources::symbolName(tool)),
-                        ToolSources::displayName(tool), ToolSources::rawValue(tool));
+            ToolSources::displayName(tool), ToolSources::rawValue(tool));
     }
     m_tool->setCurrentIndex(int(SkillCreator::offeredTools().indexOf(initialTool)));
     m_tool->setAccessibleName(u"Tool"_s);
@@ -103,33 +111,34 @@ NewSkillSheet::NewSkillSheet(AppState *state, ModelContext *context, ToolSource 
     buttons->addWidget(m_create);
 
     auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(24, 24, 24, 24);
+    column->setContentsMargins(margin, margin, margin, margin);
     column->setSpacing(20);
     column->setSizeConstraint(QLayout::SetFixedSize);
-    column->addWidget(title, 0, Qt::AlignHCenter);
+    column->addWidget(title);
     column->addLayout(form);
     column->addWidget(m_error);
     column->addLayout(buttons);
 
     // Zero characters disable Create; a name of spaces is the creator's to judge.
     connect(m_name, &QLineEdit::textChanged, this,
-            [this](const QString &text) { m_create->setEnabled(!text.isEmpty()); });
+        [this](const QString &text) { m_create->setEnabled(!text.isEmpty()); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_create, &QPushButton::clicked, this, &NewSkillSheet::create);
     m_name->setFocus();
 }
 
 void NewSkillSheet::attach(QWidget *window, QAction *newSkill, AppState *state,
-                           ModelContext *context, SettingsStore *settings)
+    ModelContext *context, SettingsStore *settings)
 {
-    QObject::connect(newSkill, &QAction::triggered, window,
-                     [=] { present(window, state, context, settings); });
+    QObject::connect(
+        newSkill, &QAction::triggered, window, [=] { present(window, state, context, settings); });
     QObject::connect(state, &AppState::showingNewSkillSheetChanged, window, [=] {
         if (!state->showingNewSkillSheet()) {
             if (NewSkillSheet *open = openOver(window))
                 open->reject();
         } else if (openSheets().isEmpty() && window->isActiveWindow()) {
-            present(window, state, context, settings); // set from elsewhere: the front window shows it
+            present(
+                window, state, context, settings); // set from elsewhere: the front window shows it
         }
     });
 }
@@ -161,8 +170,8 @@ void NewSkillSheet::create()
         showError(u"The store is closed."_s);
         return;
     }
-    const Result<Skill *> created =
-        SkillCreator::createSkill(m_name->text(), selectedTool(), *m_context);
+    const Result<Skill *> created
+        = SkillCreator::createSkill(m_name->text(), selectedTool(), *m_context);
     if (!created) {
         showError(created.error().message);
         return;

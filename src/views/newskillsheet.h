@@ -24,14 +24,14 @@ class NewSkillSheet final : public QDialog
     Q_DISABLE_COPY_MOVE(NewSkillSheet)
 
 public:
-    NewSkillSheet(AppState *state, ModelContext *context, ToolSource initialTool,
-                  QWidget *parent = nullptr);
+    NewSkillSheet(
+        AppState *state, ModelContext *context, ToolSource initialTool, QWidget *parent = nullptr);
 
     // Wires a window's "New Skill" action and AppState's showingNewSkillSheet
     // to sheets over that window: the window whose action was used shows the
     // sheet, and the flag is true exactly while a sheet is open.
     static void attach(QWidget *window, QAction *newSkill, AppState *state, ModelContext *context,
-                       SettingsStore *settings);
+        SettingsStore *settings);
     // The sheet open over window, if any.
     static NewSkillSheet *openOver(const QWidget *window);
 

@@ -57,8 +57,8 @@ std::optional<QuireApp::StartState> QuireApp::parseStartState(const QStringList 
         error = u"unknown filter '%1'"_s.arg(start.filter);
         return std::nullopt;
     }
-    const QStringList shows{u"new-skill"_s, u"settings:general"_s, u"settings:directories"_s,
-                            u"settings:about"_s};
+    const QStringList shows { u"new-skill"_s, u"settings:general"_s, u"settings:directories"_s,
+        u"settings:about"_s };
     if (!start.show.isEmpty() && !shows.contains(start.show)) {
         error = u"unknown --show '%1'"_s.arg(start.show);
         return std::nullopt;
@@ -98,7 +98,8 @@ int QuireApp::run(const StartState &start)
     if (start.show == u"new-skill")
         window->newSkillAction()->trigger();
     else if (start.show.startsWith(u"settings:"))
-        app.showSettings(int(QStringList{u"general"_s, u"directories"_s, u"about"_s}.indexOf(start.show.mid(9))));
+        app.showSettings(int(
+            QStringList { u"general"_s, u"directories"_s, u"about"_s }.indexOf(start.show.mid(9))));
     return QApplication::exec();
 }
 
@@ -154,7 +155,7 @@ ContentView *QuireApp::openWindow()
     connect(window, &ContentView::newWindowRequested, this, [this] { openWindow(); });
     connect(window, &ContentView::preferencesRequested, this, [this] { showSettings(); });
     connect(window, &ContentView::aboutRequested, this,
-            [this] { showSettings(int(SettingsView::Tab::About)); });
+        [this] { showSettings(int(SettingsView::Tab::About)); });
     m_windows.append(window);
     window->show();
     return window;
@@ -164,7 +165,8 @@ SettingsView *QuireApp::showSettings(int tab)
 {
     if (!m_settingsView) {
         m_settingsView = std::make_unique<SettingsView>(m_settings.get(), m_updater.get());
-        m_settingsView->setAttribute(Qt::WA_QuitOnClose, false); // closing the last main window quits
+        m_settingsView->setAttribute(
+            Qt::WA_QuitOnClose, false); // closing the last main window quits
     }
     if (tab >= 0)
         m_settingsView->showTab(SettingsView::Tab(tab));

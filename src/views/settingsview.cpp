@@ -53,15 +53,18 @@ QLabel *sizedLabel(const QString &text, double scale, bool bold, QWidget *parent
 
 QString chooseWithPanel(QWidget *parent)
 {
-    return QFileDialog::getExistingDirectory(parent, u"Add directory"_s, QDir::homePath(),
-                                             QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(
+        parent, u"Add directory"_s, QDir::homePath(), QFileDialog::ShowDirsOnly);
 }
 
 } // namespace
 
 SettingsView::SettingsView(SettingsStore *settings, Updater *updater, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_settings(settings), m_updater(updater),
-      m_tabs(new QTabWidget(this)), m_chooseFolder(chooseWithPanel)
+    : QWidget(parent, Qt::Window),
+      m_settings(settings),
+      m_updater(updater),
+      m_tabs(new QTabWidget(this)),
+      m_chooseFolder(chooseWithPanel)
 {
     setWindowTitle(u"Quire Settings"_s);
     m_tabs->setFixedSize(480, 320);
@@ -104,6 +107,14 @@ QWidget *SettingsView::buildGeneral()
     for (ToolSource tool : ToolSources::all)
         m_defaultTool->addItem(ToolSources::displayName(tool), ToolSources::rawValue(tool));
     form->addRow(u"Default harness for new skills"_s, m_defaultTool);
+    auto *hint
+        = sizedLabel(u"The New Skill sheet and the quire new command start with this tool; you can "
+                     "still pick another each time."_s,
+            0.85, false, page);
+    hint->setTextFormat(Qt::PlainText);
+    hint->setWordWrap(true);
+    fade(hint, 0.7);
+    form->addRow(hint);
     connect(m_defaultTool, &QComboBox::activated, this, [this] {
         if (m_settings)
             m_settings->setDefaultTool(defaultTool());
@@ -120,7 +131,7 @@ QWidget *SettingsView::buildDirectories()
     auto *headline = sizedLabel(u"Custom scan directories"_s, 1.0, true, page);
     auto *caption = sizedLabel(u"Add a parent directory (e.g. ~/Development) and Quire will scan "
                                "each project inside it for tool-specific skills."_s,
-                               0.85, false, page);
+        0.85, false, page);
     caption->setWordWrap(true);
     fade(caption, 0.7);
 
@@ -174,12 +185,12 @@ QWidget *SettingsView::buildAbout()
     m_version->setObjectName(u"version"_s);
     m_version->setTextInteractionFlags(Qt::TextSelectableByMouse);
     fade(m_version, 0.55);
-    for (QLabel *label : {name, tagline, m_version})
+    for (QLabel *label : { name, tagline, m_version })
         column->addWidget(label, 0, Qt::AlignHCenter);
 
     auto *check = new QPushButton(u"Check for updates"_s, page);
     auto *website = new QPushButton(u"Website"_s, page);
-    for (QPushButton *button : {check, website}) {
+    for (QPushButton *button : { check, website }) {
         QFont small = button->font();
         small.setPointSizeF(small.pointSizeF() * 0.9);
         button->setFont(small);
@@ -187,7 +198,7 @@ QWidget *SettingsView::buildAbout()
     }
     connect(check, &QPushButton::clicked, this, &SettingsView::checkForUpdates);
     connect(website, &QPushButton::clicked, this,
-            [] { QDesktopServices::openUrl(QUrl(BuildInfo::websiteUrl())); });
+        [] { QDesktopServices::openUrl(QUrl(BuildInfo::websiteUrl())); });
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(12);
     buttons->addStretch(1);
@@ -215,12 +226,14 @@ SettingsView::Tab SettingsView::currentTab() const
 
 ToolSource SettingsView::defaultTool() const
 {
-    return ToolSources::fromRaw(m_defaultTool->currentData().toString()).value_or(ToolSource::Claude);
+    return ToolSources::fromRaw(m_defaultTool->currentData().toString())
+        .value_or(ToolSource::Claude);
 }
 
 QString SettingsView::versionLine() const
 {
-    return u"v"_s + BuildInfo::versionText(QCoreApplication::applicationVersion(), BuildInfo::buildNumber());
+    return u"v"_s
+        + BuildInfo::versionText(QCoreApplication::applicationVersion(), BuildInfo::buildNumber());
 }
 
 void SettingsView::showEvent(QShowEvent *event)
@@ -255,7 +268,8 @@ void SettingsView::reload()
 void SettingsView::fillList()
 {
     m_list->clear();
-    const QIcon folder = SymbolIcons::icon(u"folder.fill"_s, palette().color(QPalette::PlaceholderText));
+    const QIcon folder
+        = SymbolIcons::icon(u"folder.fill"_s, palette().color(QPalette::PlaceholderText));
     const QIcon minus = SymbolIcons::icon(u"minus.circle.fill"_s, QColor(0xd7, 0x30, 0x2a));
     for (const QString &path : std::as_const(m_customPaths)) {
         auto *row = new QTreeWidgetItem(m_list);
@@ -271,8 +285,9 @@ void SettingsView::fillList()
         remove->setAccessibleName(u"Remove %1"_s.arg(path));
         remove->setCursor(Qt::PointingHandCursor);
         // Queued: refilling the list deletes this button, which must not happen inside its click.
-        connect(remove, &QToolButton::clicked, this, [this, path] { removeDirectory(path); },
-                Qt::QueuedConnection);
+        connect(
+            remove, &QToolButton::clicked, this, [this, path] { removeDirectory(path); },
+            Qt::QueuedConnection);
         m_list->setItemWidget(row, 1, remove);
     }
 }

@@ -4,7 +4,6 @@
 
 #include <QStringList>
 #include <QWidget>
-
 #include <functional>
 
 class QComboBox;

@@ -7,7 +7,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -26,7 +25,7 @@ Run run(const QStringList &arguments)
     Run result;
     QTextStream out(&result.out);
     QTextStream err(&result.err);
-    result.code = CommandLine::run(QStringList{u"new"_s} + arguments, out, err);
+    result.code = CommandLine::run(QStringList { u"new"_s } + arguments, out, err);
     return result;
 }
 
@@ -61,9 +60,9 @@ void NewCommandTest::badUsage_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("no name") << QStringList();
-    QTest::newRow("two names") << QStringList{u"a"_s, u"b"_s};
-    QTest::newRow("unknown tool") << QStringList{u"a"_s, u"--tool"_s, u"Claude"_s};
-    QTest::newRow("tool without value") << QStringList{u"a"_s, u"--tool"_s};
+    QTest::newRow("two names") << QStringList { u"a"_s, u"b"_s };
+    QTest::newRow("unknown tool") << QStringList { u"a"_s, u"--tool"_s, u"Claude"_s };
+    QTest::newRow("tool without value") << QStringList { u"a"_s, u"--tool"_s };
 }
 
 void NewCommandTest::badUsage()
@@ -77,16 +76,16 @@ void NewCommandTest::badUsage()
 
 void NewCommandTest::createsAndRefuses()
 {
-    const Run made = run({u"Pdf Tools"_s, u"--tool"_s, u"cursor"_s});
+    const Run made = run({ u"Pdf Tools"_s, u"--tool"_s, u"cursor"_s });
     QCOMPARE(made.code, int(ExitOk));
     const QString path = m_home->filePath(u".cursor/skills/pdf-tools/SKILL.md"_s);
     QCOMPARE(made.out, path + u'\n');
     QVERIFY(QFile::exists(path));
 
-    const Run again = run({u"pdf tools"_s, u"--tool"_s, u"cursor"_s});
+    const Run again = run({ u"pdf tools"_s, u"--tool"_s, u"cursor"_s });
     QCOMPARE(again.code, int(ExitUserError));
     QCOMPARE(again.err, u"quire new: A skill with this name already exists\n"_s);
-    const Run invalid = run({u"--"_s, u"..."_s});
+    const Run invalid = run({ u"--"_s, u"..."_s });
     QCOMPARE(invalid.code, int(ExitUserError));
     QCOMPARE(invalid.err, u"quire new: Invalid skill name\n"_s);
     QVERIFY(invalid.out.isEmpty());
@@ -101,11 +100,11 @@ void NewCommandTest::childProcessUsesTheDefaultTool()
 {
     SettingsStore(SettingsStore::defaultPath()).setDefaultTool(ToolSource::Amp);
     QProcess process; // inherits the fake home set up in init()
-    process.start(QStringLiteral(QUIRE_BINARY), {u"new"_s, u"Notes"_s});
+    process.start(QStringLiteral(QUIRE_BINARY), { u"new"_s, u"Notes"_s });
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitCode(), int(ExitOk));
     QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()),
-             m_home->filePath(u".config/amp/AGENTS.md"_s) + u'\n');
+        m_home->filePath(u".config/amp/AGENTS.md"_s) + u'\n');
 }
 
 QTEST_GUILESS_MAIN(NewCommandTest)

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <cerrno>
 #include <memory>
 #include <unistd.h>
@@ -36,7 +35,7 @@ QStringList entriesUnder(const QString &root)
 {
     QStringList entries;
     QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
-                    QDirIterator::Subdirectories);
+        QDirIterator::Subdirectories);
     while (it.hasNext())
         entries.append(QDir(root).relativeFilePath(it.next()));
     entries.sort();
@@ -122,7 +121,8 @@ void SkillCreatorTest::templatesAreExact_data()
 {
     QTest::addColumn<ToolSource>("tool");
     QTest::addColumn<QString>("text");
-    const QString frontmatter = u"---\nname: pdf-tools!\ndescription: Pdf Tools!\n---\n\n# Pdf Tools!"_s;
+    const QString frontmatter
+        = u"---\nname: pdf-tools!\ndescription: Pdf Tools!\n---\n\n# Pdf Tools!"_s;
     QTest::newRow("claude") << ToolSource::Claude
                             << frontmatter
             + u"\n\n## When to Use\n\n- Describe when this skill should be activated\n\n"
@@ -131,12 +131,14 @@ void SkillCreatorTest::templatesAreExact_data()
                             << frontmatter
             + u"\n\n## When to Use\n\n- Describe when this skill should be activated\n\n"
               "## Instructions\n\nAdd your skill instructions here."_s;
-    QTest::newRow("codex") << ToolSource::Codex
-                           << u"# Pdf Tools!\n\n## Instructions\n\nAdd your skill instructions here."_s;
-    QTest::newRow("amp") << ToolSource::Amp
-                         << u"# Pdf Tools!\n\n## Instructions\n\nAdd your skill instructions here."_s;
-    for (ToolSource tool : {ToolSource::Windsurf, ToolSource::Copilot, ToolSource::Aider,
-                            ToolSource::Custom}) {
+    QTest::newRow("codex")
+        << ToolSource::Codex
+        << u"# Pdf Tools!\n\n## Instructions\n\nAdd your skill instructions here."_s;
+    QTest::newRow("amp")
+        << ToolSource::Amp
+        << u"# Pdf Tools!\n\n## Instructions\n\nAdd your skill instructions here."_s;
+    for (ToolSource tool :
+        { ToolSource::Windsurf, ToolSource::Copilot, ToolSource::Aider, ToolSource::Custom }) {
         QTest::newRow(qPrintable(ToolSources::rawValue(tool)))
             << tool << frontmatter + u"\n\nAdd your skill instructions here."_s;
     }
@@ -157,10 +159,10 @@ void SkillCreatorTest::createsForEveryTool_data()
     QTest::addColumn<bool>("isDirectory");
     QTest::newRow("claude") << ToolSource::Claude << u" Pdf Tools "_s
                             << u".claude/skills/-pdf-tools-/SKILL.md"_s << true;
-    QTest::newRow("cursor, accents") << ToolSource::Cursor << u"Café Menu"_s
-                                     << u".cursor/skills/café-menu/SKILL.md"_s << true;
-    QTest::newRow("windsurf, name not in path") << ToolSource::Windsurf << u"ß"_s
-                                                << u".codeium/windsurf/memories/SKILL.md"_s << true;
+    QTest::newRow("cursor, accents")
+        << ToolSource::Cursor << u"Café Menu"_s << u".cursor/skills/café-menu/SKILL.md"_s << true;
+    QTest::newRow("windsurf, name not in path")
+        << ToolSource::Windsurf << u"ß"_s << u".codeium/windsurf/memories/SKILL.md"_s << true;
     QTest::newRow("codex") << ToolSource::Codex << u"Any"_s << u".codex/AGENTS.md"_s << false;
     QTest::newRow("copilot, CJK") << ToolSource::Copilot << u"日本語"_s
                                   << u".claude/skills/日本語/SKILL.md"_s << true;
@@ -193,9 +195,9 @@ void SkillCreatorTest::createsForEveryTool()
     const bool frontmatter = tool != ToolSource::Codex && tool != ToolSource::Amp;
     QCOMPARE(skill->skillDescription(), frontmatter ? name.trimmed() : QString());
     QCOMPARE(skill->frontmatter().value(u"name"_s),
-             frontmatter ? SkillCreator::frontmatterSlug(name) : QString());
-    QCOMPARE(skill->toolSources(), QList<ToolSource>{tool});
-    QCOMPARE(skill->installedPaths(), QStringList{path});
+        frontmatter ? SkillCreator::frontmatterSlug(name) : QString());
+    QCOMPARE(skill->toolSources(), QList<ToolSource> { tool });
+    QCOMPARE(skill->installedPaths(), QStringList { path });
     QVERIFY(skill->isGlobal());
     QVERIFY(!skill->isFavorite());
     // Characters, not bytes: every name here is one code unit per character.
@@ -206,7 +208,7 @@ void SkillCreatorTest::createsForEveryTool()
 
 void SkillCreatorTest::refusesNamesAndDuplicates()
 {
-    for (const QString &name : {u"!!!"_s, u"two\nlines"_s, u"nul\u0000"_s}) {
+    for (const QString &name : { u"!!!"_s, u"two\nlines"_s, u"nul\u0000"_s }) {
         const Result<Skill *> refused = create(name, ToolSource::Claude);
         QVERIFY(!refused);
         QCOMPARE(refused.error().message, u"Invalid skill name"_s);
@@ -236,9 +238,9 @@ void SkillCreatorTest::folderFailureNamesThePlatformError()
     const Result<Skill *> refused = create(u"Pdf"_s, ToolSource::Claude);
     QVERIFY(!refused);
     QVERIFY2(refused.error().message.contains(qt_error_string(ENOTDIR)),
-             qPrintable(refused.error().message));
+        qPrintable(refused.error().message));
     QVERIFY(refused.error().message.contains(m_home->filePath(u".claude/skills/pdf"_s)));
-    QCOMPARE(entriesUnder(m_home->path()), QStringList{u".claude"_s});
+    QCOMPARE(entriesUnder(m_home->path()), QStringList { u".claude"_s });
     QCOMPARE(readAll(m_home->filePath(u".claude"_s)), QByteArray("not a folder"));
     QCOMPARE(m_store->skillCount(), 0);
 }
@@ -250,8 +252,8 @@ void SkillCreatorTest::readOnlyPlacesFail()
     // A read-only home: the folder cannot be made.
     QFile::setPermissions(m_home->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const Result<Skill *> noFolder = create(u"Pdf"_s, ToolSource::Claude);
-    QFile::setPermissions(m_home->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                              | QFileDevice::ExeOwner);
+    QFile::setPermissions(
+        m_home->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QVERIFY(!noFolder);
     QVERIFY(noFolder.error().message.contains(qt_error_string(EACCES)));
     QCOMPARE(entriesUnder(m_home->path()), QStringList());
@@ -261,11 +263,11 @@ void SkillCreatorTest::readOnlyPlacesFail()
     QVERIFY(QDir().mkpath(codex));
     QFile::setPermissions(codex, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const Result<Skill *> noWrite = create(u"Agents"_s, ToolSource::Codex);
-    QFile::setPermissions(codex, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                     | QFileDevice::ExeOwner);
+    QFile::setPermissions(
+        codex, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QVERIFY(!noWrite);
     QVERIFY(noWrite.error().message.contains(qt_error_string(EACCES)));
-    QCOMPARE(entriesUnder(m_home->path()), QStringList{u".codex"_s});
+    QCOMPARE(entriesUnder(m_home->path()), QStringList { u".codex"_s });
     QCOMPARE(m_store->skillCount(), 0);
 }
 
@@ -287,7 +289,7 @@ void SkillCreatorTest::neverReplacesWhatAppeared()
     QVERIFY(!SkillCreator::writeNewFile(link, "ours"));
     QVERIFY(!QFile::exists(outside));
 
-    QCOMPARE(entriesUnder(folder), (QStringList{u"AGENTS.md"_s, u"SKILL.md"_s}));
+    QCOMPARE(entriesUnder(folder), (QStringList { u"AGENTS.md"_s, u"SKILL.md"_s }));
     QVERIFY(SkillCreator::writeNewFile(folder + u"/new.md"_s, "ours"));
     QCOMPARE(readAll(folder + u"/new.md"_s), QByteArray("ours"));
 }
@@ -331,7 +333,7 @@ void SkillCreatorTest::staleRecordIsReused()
     QCOMPARE(created.value(), stale);
     QCOMPARE(m_store->skillCount(), 1);
     QCOMPARE(stale->name(), u"Pdf"_s);
-    QCOMPARE(stale->toolSources(), QList<ToolSource>{ToolSource::Claude});
+    QCOMPARE(stale->toolSources(), QList<ToolSource> { ToolSource::Claude });
     QVERIFY(stale->isFavorite()); // the user's mark stays
     QVERIFY(!m_store->hasChanges());
 }

@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -62,9 +61,12 @@ void NewSkillSheetTest::opensEmptyWithSevenTools()
     QStringList tools;
     for (int i = 0; i < sheet.toolPicker()->count(); ++i)
         tools.append(sheet.toolPicker()->itemText(i));
-    QCOMPARE(tools, (QStringList{u"Claude Code"_s, u"Cursor"_s, u"Windsurf"_s, u"Codex"_s,
-                                 u"Copilot"_s, u"Aider"_s, u"Amp"_s}));
+    QCOMPARE(tools,
+        (QStringList { u"Claude Code"_s, u"Cursor"_s, u"Windsurf"_s, u"Codex"_s, u"Copilot"_s,
+            u"Aider"_s, u"Amp"_s }));
     QVERIFY(sheet.errorMessage().isEmpty());
+    sheet.show();
+    QCOMPARE(sheet.width(), 400);
 }
 
 void NewSkillSheetTest::createFollowsTheName()

@@ -14,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
-
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -57,7 +56,7 @@ void SettingsViewTest::tabsAndSize()
     QStringList titles;
     for (int i = 0; i < tabs->count(); ++i)
         titles.append(tabs->tabText(i));
-    QCOMPARE(titles, (QStringList{u"General"_s, u"Directories"_s, u"About"_s}));
+    QCOMPARE(titles, (QStringList { u"General"_s, u"Directories"_s, u"About"_s }));
     QCOMPARE(view.findChild<QComboBox *>()->count(), 8); // every harness, Custom too
     QCOMPARE(view.customPaths(), QStringList()); // nothing stored yet
 }
@@ -75,34 +74,34 @@ void SettingsViewTest::addTwiceIsOneEntryAndOneNotice()
     view.addDirectory();
     view.addDirectory();
     QCOMPARE(notices.count(), 1);
-    QCOMPARE(m_settings->customScanPaths(), QStringList{chosen});
+    QCOMPARE(m_settings->customScanPaths(), QStringList { chosen });
     chosen = u"/Users/a/other"_s;
     view.addDirectory();
     QCOMPARE(SettingsStore(settingsPath()).customScanPaths(),
-             (QStringList{u"/Users/a/dev"_s, u"/Users/a/other"_s}));
+        (QStringList { u"/Users/a/dev"_s, u"/Users/a/other"_s }));
     QCOMPARE(view.findChild<QTreeWidget *>()->topLevelItemCount(), 2);
 }
 
 void SettingsViewTest::removeAlwaysNotifies()
 {
-    m_settings->setCustomScanPaths({u"/a"_s, u"/b"_s, u"/c"_s});
+    m_settings->setCustomScanPaths({ u"/a"_s, u"/b"_s, u"/c"_s });
     SettingsView view(m_settings.get(), nullptr);
     QSignalSpy notices(m_settings.get(), &SettingsStore::customScanPathsChanged);
     view.removeDirectory(u"/b"_s);
-    QCOMPARE(m_settings->customScanPaths(), (QStringList{u"/a"_s, u"/c"_s}));
+    QCOMPARE(m_settings->customScanPaths(), (QStringList { u"/a"_s, u"/c"_s }));
     QCOMPARE(notices.count(), 1);
     view.removeDirectory(u"/nowhere"_s);
     QCOMPARE(notices.count(), 2);
-    QCOMPARE(m_settings->customScanPaths(), (QStringList{u"/a"_s, u"/c"_s}));
+    QCOMPARE(m_settings->customScanPaths(), (QStringList { u"/a"_s, u"/c"_s }));
 }
 
 void SettingsViewTest::showingReloadsTheList()
 {
     SettingsView view(m_settings.get(), nullptr);
-    SettingsStore(settingsPath()).setCustomScanPaths({u"/from/a/terminal"_s});
+    SettingsStore(settingsPath()).setCustomScanPaths({ u"/from/a/terminal"_s });
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    QCOMPARE(view.customPaths(), QStringList{u"/from/a/terminal"_s});
+    QCOMPARE(view.customPaths(), QStringList { u"/from/a/terminal"_s });
     QCOMPARE(view.findChild<QTreeWidget *>()->topLevelItem(0)->text(0), u"/from/a/terminal"_s);
 }
 
@@ -125,8 +124,8 @@ void SettingsViewTest::versionText()
     QCOMPARE(BuildInfo::versionText(version, build), text);
     QCoreApplication::setApplicationVersion(version);
     SettingsView view(m_settings.get(), nullptr);
-    QCOMPARE(view.versionLine(),
-             u"v"_s + BuildInfo::versionText(version, BuildInfo::buildNumber()));
+    QCOMPARE(
+        view.versionLine(), u"v"_s + BuildInfo::versionText(version, BuildInfo::buildNumber()));
 }
 
 void SettingsViewTest::defaultHarnessOutlivesTheWindow()
