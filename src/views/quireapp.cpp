@@ -21,6 +21,17 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// `quire open --show settings:TAB`, in SettingsView::Tab order; -1 for anything else.
+int settingsTabOf(const QString &show)
+{
+    const QStringList tabs{u"general"_s, u"directories"_s, u"about"_s};
+    return show.startsWith(u"settings:") ? int(tabs.indexOf(show.mid(9))) : -1;
+}
+
+} // namespace
+
 QuireApp::QuireApp(std::unique_ptr<ModelContext> store, std::unique_ptr<SettingsStore> settings)
     : m_state(std::make_unique<AppState>()), m_settings(std::move(settings)), m_store(std::move(store))
 {
@@ -57,9 +68,7 @@ std::optional<QuireApp::StartState> QuireApp::parseStartState(const QStringList 
         error = u"unknown filter '%1'"_s.arg(start.filter);
         return std::nullopt;
     }
-    const QStringList shows { u"new-skill"_s, u"settings:general"_s, u"settings:directories"_s,
-        u"settings:about"_s };
-    if (!start.show.isEmpty() && !shows.contains(start.show)) {
+    if (!start.show.isEmpty() && start.show != u"new-skill" && settingsTabOf(start.show) < 0) {
         error = u"unknown --show '%1'"_s.arg(start.show);
         return std::nullopt;
     }
@@ -97,9 +106,8 @@ int QuireApp::run(const StartState &start)
     }
     if (start.show == u"new-skill")
         window->newSkillAction()->trigger();
-    else if (start.show.startsWith(u"settings:"))
-        app.showSettings(int(
-            QStringList { u"general"_s, u"directories"_s, u"about"_s }.indexOf(start.show.mid(9))));
+    else if (const int tab = settingsTabOf(start.show); tab >= 0)
+        app.showSettings(tab);
     return QApplication::exec();
 }
 
@@ -165,8 +173,8 @@ SettingsView *QuireApp::showSettings(int tab)
 {
     if (!m_settingsView) {
         m_settingsView = std::make_unique<SettingsView>(m_settings.get(), m_updater.get());
-        m_settingsView->setAttribute(
-            Qt::WA_QuitOnClose, false); // closing the last main window quits
+        // Closing the last main window still quits.
+        m_settingsView->setAttribute(Qt::WA_QuitOnClose, false);
     }
     if (tab >= 0)
         m_settingsView->showTab(SettingsView::Tab(tab));
