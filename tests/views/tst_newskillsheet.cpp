@@ -25,7 +25,6 @@ class NewSkillSheetTest final : public QObject
 
 private Q_SLOTS:
     void init();
-    void opensEmptyWithSevenTools();
     void createFollowsTheName();
     void failureStaysOpenThenSuccessCloses();
     void windowCreatesAndSelects_data();
@@ -50,25 +49,6 @@ void NewSkillSheetTest::init()
     m_state = std::make_unique<AppState>();
 }
 
-void NewSkillSheetTest::opensEmptyWithSevenTools()
-{
-    NewSkillSheet sheet(m_state.get(), m_store.get(), ToolSource::Claude);
-    QVERIFY(sheet.nameField()->text().isEmpty());
-    QCOMPARE(sheet.nameField()->placeholderText(), u"Skill name"_s);
-    QVERIFY(!sheet.createButton()->isEnabled());
-    QVERIFY(sheet.createButton()->isDefault());
-    QCOMPARE(sheet.toolPicker()->currentText(), u"Claude Code"_s);
-    QStringList tools;
-    for (int i = 0; i < sheet.toolPicker()->count(); ++i)
-        tools.append(sheet.toolPicker()->itemText(i));
-    QCOMPARE(tools,
-        (QStringList { u"Claude Code"_s, u"Cursor"_s, u"Windsurf"_s, u"Codex"_s, u"Copilot"_s,
-            u"Aider"_s, u"Amp"_s }));
-    QVERIFY(sheet.errorMessage().isEmpty());
-    sheet.show();
-    QCOMPARE(sheet.width(), 400);
-}
-
 void NewSkillSheetTest::createFollowsTheName()
 {
     ContentView window(m_state.get(), m_store.get(), m_settings.get(), nullptr);
@@ -78,6 +58,13 @@ void NewSkillSheetTest::createFollowsTheName()
     NewSkillSheet *sheet = NewSkillSheet::openOver(&window);
     QVERIFY(sheet);
     QVERIFY(m_state->showingNewSkillSheet());
+    QCOMPARE(sheet->width(), 400);
+    QVERIFY(sheet->nameField()->text().isEmpty());
+    QVERIFY(!sheet->createButton()->isEnabled());
+    QVERIFY(sheet->errorMessage().isEmpty());
+    QCOMPARE(sheet->toolPicker()->currentText(), u"Claude Code"_s);
+    QCOMPARE(sheet->toolPicker()->count(), 7);
+    QCOMPARE(sheet->toolPicker()->findText(u"Custom"_s), -1);
 
     // Return with no name does nothing; one space is a name.
     QTest::keyClick(sheet->nameField(), Qt::Key_Return);
