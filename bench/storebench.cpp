@@ -4,10 +4,18 @@
 #include "modelcontext.h"
 #include "posixfloor.h"
 #include "scannedstore.h"
+#include "skillcreator.h"
 #include "stopwatch.h"
 #include "tablereporter.h"
 
 #include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -61,6 +69,80 @@ void openStore(benchmark::State &state)
     TableReporter::setTimeGoal(state, 100);
 }
 
+// "Create" in the sheet over a full store: the folder, the exclusive atomic
+// write, the record and a save. The floor makes the same folders and writes
+// the same bytes with plain POSIX calls, synced as the real write is.
+void createSkills(benchmark::State &state)
+{
+    QString why;
+    const auto corpus = BenchCorpus::fromEnvironment(&why);
+    if (!corpus) {
+        state.SkipWithError(qPrintable(why));
+        return;
+    }
+    ScannedStore full(*corpus);
+    if (!full.error().isEmpty()) {
+        state.SkipWithError(qPrintable(full.error()));
+        return;
+    }
+    constexpr int perRound = 50;
+    QStringList names;
+    std::vector<QByteArray> texts;
+    for (int i = 0; i < perRound; ++i) {
+        names.append(u"Bench Skill %1"_s.arg(i));
+        texts.push_back(SkillCreator::skillTemplate(names.last(), ToolSource::Claude).toUtf8());
+    }
+
+    double operationMs = 0;
+    double floorMs = 0;
+    int round = 0;
+    for (auto _ : state) {
+        const QString home = full.scratch() + u"/home%1"_s.arg(round);
+        const QString floorRoot = full.scratch() + u"/floor%1/.claude/skills"_s.arg(round);
+        ++round;
+        QDir().mkpath(floorRoot);
+        std::vector<QByteArray> folders;
+        for (int i = 0; i < perRound; ++i)
+            folders.push_back(QFile::encodeName(floorRoot + u"/bench-skill-%1"_s.arg(i)));
+        bool floorOk = true;
+        floorMs += millisecondsOf([&] {
+            for (int i = 0; i < perRound; ++i) {
+                const QByteArray file = folders[size_t(i)] + "/SKILL.md";
+                ::mkdir(folders[size_t(i)].constData(), 0777);
+                const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+                const QByteArray &text = texts[size_t(i)];
+                floorOk = floorOk && fd >= 0
+                    && ::write(fd, text.constData(), size_t(text.size())) == text.size()
+                    && ::fsync(fd) == 0;
+                if (fd >= 0)
+                    ::close(fd);
+            }
+        });
+        QString error;
+        const double ms = millisecondsOf([&] {
+            for (const QString &name : std::as_const(names)) {
+                const auto created
+                    = SkillCreator::createSkill(name, ToolSource::Claude, *full.context(), home);
+                if (!created && error.isEmpty())
+                    error = created.error().message;
+            }
+        });
+        if (!error.isEmpty() || !floorOk) {
+            state.SkipWithError(
+                qPrintable(error.isEmpty() ? u"the floor could not write"_s : error));
+            return;
+        }
+        state.SetIterationTime(ms / 1e3);
+        operationMs += ms;
+    }
+    TableReporter::setFloor(state, operationMs, floorMs);
+}
+
 } // namespace
 
+BENCHMARK(createSkills)
+    ->Name("skill/create x50")
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
 BENCHMARK(openStore)->Name("store/open")->Iterations(5)->Unit(benchmark::kMillisecond)->UseManualTime();

@@ -1,3 +1,4 @@
+#include "buildinfo.h"
 #include "commandline.h"
 #include "quireapp.h"
 
@@ -12,7 +13,7 @@ void describe()
 {
     QCoreApplication::setApplicationName(QStringLiteral("Quire"));
     QCoreApplication::setOrganizationName(QStringLiteral("Quire"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(QUIRE_VERSION));
+    QCoreApplication::setApplicationVersion(BuildInfo::shortVersion());
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 #include "commandline.h"
 
+#include "buildinfo.h"
 #include "commandcontext.h"
 #include "dirscommand.h"
 #include "exitcode.h"
 #include "listcommand.h"
+#include "newcommand.h"
 #include "parsecommand.h"
 #include "scancommand.h"
 #include "showcommand.h"
@@ -17,8 +19,9 @@ QString CommandLine::usage()
 With no command, quire opens its window.
 
 Commands:
-  open [--filter F] [--search TEXT] [--select PATH] [--view card|editor]
-                          open the window in that state (for scripts)
+  open [--filter F] [--search TEXT] [--select PATH] [--view card|editor] [--show WHAT]
+                          open the window in that state (for scripts); WHAT is
+                          new-skill or settings:general|directories|about
   scan [--prune]          scan every tool's folders into the store; --prune then
                           drops vanished routes and skills left without any
   list [--json] [--filter all|favorites|tool:RAW|collection:NAME] [--search TEXT]
@@ -26,6 +29,8 @@ Commands:
   show PATH [--json]      show the skill at PATH (its file or any of its routes)
   parse FILE [--style frontmatter|heading|frontmatter-then-heading]
                           print how FILE is read, as JSON (no store access)
+  new NAME [--tool RAW]   create a skill from the tool's template, as the window's
+                          "New Skill" does, and print its path
   dirs list               list the custom scan directories
   dirs add DIR            add a custom scan directory
   dirs remove DIR         remove a custom scan directory
@@ -39,8 +44,8 @@ file, or :memory:).
 
 QString CommandLine::versionText()
 {
-    return u"quire "_s + QStringLiteral(QUIRE_VERSION) + u" ("_s + QStringLiteral(QUIRE_BUILD_NUMBER)
-        + u")"_s;
+    return u"quire "_s
+        + BuildInfo::versionText(BuildInfo::shortVersion(), BuildInfo::buildNumber());
 }
 
 int CommandLine::run(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -67,6 +72,8 @@ int CommandLine::run(const QStringList &arguments, QTextStream &out, QTextStream
         return ListCommand::run(rest, context);
     if (command == u"show")
         return ShowCommand::run(rest, context);
+    if (command == u"new")
+        return NewCommand::run(rest, context);
 
     err << "quire: unknown command '" << command << "'\n\n" << usage();
     return ExitUsage;

@@ -9,6 +9,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr QStringView scanPathsKey = u"customScanPaths";
+constexpr QStringView defaultToolKey = u"defaultTool";
 
 } // namespace
 
@@ -63,6 +64,19 @@ void SettingsStore::setCustomScanPaths(const QStringList &paths)
 QSettings::Status SettingsStore::status() const
 {
     return m_settings.status();
+}
+
+ToolSource SettingsStore::defaultTool() const
+{
+    m_settings.sync();
+    return ToolSources::fromRaw(m_settings.value(defaultToolKey).toString())
+        .value_or(ToolSource::Claude);
+}
+
+void SettingsStore::setDefaultTool(ToolSource tool)
+{
+    m_settings.setValue(defaultToolKey, ToolSources::rawValue(tool));
+    m_settings.sync();
 }
 
 QVariant SettingsStore::value(const QString &key) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "toolsource.h"
+
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QSettings>
@@ -31,6 +33,11 @@ public:
     // QSettings keeps the first error since opening, so after a write this
     // tells a short-lived caller (the command line) whether that write reached disk.
     QSettings::Status status() const;
+
+    // "Default harness for new skills": the tool the new-skill sheet and
+    // `quire new` start with. Absent or unknown reads as Claude Code.
+    ToolSource defaultTool() const;
+    void setDefaultTool(ToolSource tool);
 
     // Other remembered values (window geometry and the like), under their own keys.
     QVariant value(const QString &key) const;

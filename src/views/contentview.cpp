@@ -4,6 +4,7 @@
 #include "checkforupdatesviewmodel.h"
 #include "detailpane.h"
 #include "discoverysession.h"
+#include "newskillsheet.h"
 #include "saveactionslot.h"
 #include "saveactionsource.h"
 #include "settingsstore.h"
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QToolBar>
+#include <QToolButton>
 
 using namespace Qt::StringLiterals;
 
@@ -58,6 +60,11 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
     toolbar->setObjectName(u"mainToolbar"_s);
     toolbar->setMovable(false);
     toolbar->setFloatable(false);
+    m_newSkill = toolbar->addAction(SymbolIcons::icon(u"plus"_s), u"New Skill"_s);
+    m_newSkill->setShortcut(QKeySequence::New);
+    qobject_cast<QToolButton *>(toolbar->widgetForAction(m_newSkill))
+        ->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    NewSkillSheet::attach(this, m_newSkill, state, context, settings);
     auto *spacer = new QWidget(toolbar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolbar->addWidget(spacer);
@@ -93,6 +100,7 @@ ContentView::~ContentView()
 void ContentView::buildMenus(Updater *updater)
 {
     QMenu *file = menuBar()->addMenu(u"&File"_s);
+    file->addAction(m_newSkill);
     QAction *newWindow = file->addAction(u"New Window"_s, this, &ContentView::newWindowRequested);
     newWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
     file->addSeparator();
@@ -120,13 +128,17 @@ void ContentView::buildMenus(Updater *updater)
         m_search->selectAll();
     });
     find->setShortcut(QKeySequence::Find);
+    edit->addSeparator();
+    QAction *preferences
+        = edit->addAction(u"Preferences…"_s, this, &ContentView::preferencesRequested);
+    QList<QKeySequence> preferencesKeys = QKeySequence::keyBindings(QKeySequence::Preferences);
+    if (!preferencesKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Comma)))
+        preferencesKeys.append(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    preferences->setShortcuts(preferencesKeys);
+    preferences->setMenuRole(QAction::PreferencesRole);
 
     QMenu *help = menuBar()->addMenu(u"&Help"_s);
-    QAction *about = help->addAction(u"About Quire"_s, this, [this] {
-        QMessageBox::about(this, u"About Quire"_s,
-                           u"<b>Quire</b> %1<br>A skillbook for the skills and rules of your AI "
-                           "coding tools."_s.arg(QApplication::applicationVersion()));
-    });
+    QAction *about = help->addAction(u"About Quire"_s, this, &ContentView::aboutRequested);
     about->setMenuRole(QAction::AboutRole);
     m_checkForUpdates = help->addAction(u"Check for Updates…"_s);
     m_checkForUpdates->setMenuRole(QAction::ApplicationSpecificRole);

@@ -29,6 +29,7 @@ public:
     SaveActionSlot *saveActionSlot() const { return m_saveSlot; }
     QAction *saveAction() const { return m_save; }
     QAction *checkForUpdatesAction() const { return m_checkForUpdates; }
+    QAction *newSkillAction() const { return m_newSkill; }
     QLineEdit *searchField() const { return m_search; }
     DetailPane *detailPane() const { return m_detail; }
 
@@ -38,6 +39,8 @@ public:
 
 Q_SIGNALS:
     void newWindowRequested();
+    void preferencesRequested();
+    void aboutRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -58,6 +61,7 @@ private:
     DetailPane *m_detail;
     QAction *m_save = nullptr;
     QAction *m_checkForUpdates = nullptr;
+    QAction *m_newSkill = nullptr;
     QMetaObject::Connection m_focusWatch;
     bool m_awaitingUpdateCheck = false;
 };

@@ -6,6 +6,7 @@
 #include "discoverysession.h"
 #include "modelcontext.h"
 #include "settingsstore.h"
+#include "settingsview.h"
 #include "skillquery.h"
 
 #include <QApplication>
@@ -19,6 +20,17 @@
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// `quire open --show settings:TAB`, in SettingsView::Tab order; -1 for anything else.
+int settingsTabOf(const QString &show)
+{
+    const QStringList tabs{u"general"_s, u"directories"_s, u"about"_s};
+    return show.startsWith(u"settings:") ? int(tabs.indexOf(show.mid(9))) : -1;
+}
+
+} // namespace
 
 QuireApp::QuireApp(std::unique_ptr<ModelContext> store, std::unique_ptr<SettingsStore> settings)
     : m_state(std::make_unique<AppState>()), m_settings(std::move(settings)), m_store(std::move(store))
@@ -45,6 +57,7 @@ std::optional<QuireApp::StartState> QuireApp::parseStartState(const QStringList 
             : option == u"--search"             ? &start.search
             : option == u"--select"             ? &start.select
             : option == u"--view"               ? &start.view
+            : option == u"--show"               ? &start.show
                                                 : nullptr;
         if (!target || i + 1 == arguments.size()) {
             error = target ? u"%1 needs a value"_s.arg(option) : u"unknown option '%1'"_s.arg(option);
@@ -58,6 +71,10 @@ std::optional<QuireApp::StartState> QuireApp::parseStartState(const QStringList 
     }
     if (!start.filter.isEmpty() && !SkillQuery::parseFilter(start.filter)) {
         error = u"unknown filter '%1'"_s.arg(start.filter);
+        return std::nullopt;
+    }
+    if (!start.show.isEmpty() && start.show != u"new-skill" && settingsTabOf(start.show) < 0) {
+        error = u"unknown --show '%1'"_s.arg(start.show);
         return std::nullopt;
     }
     return start;
@@ -94,6 +111,10 @@ int QuireApp::run(const StartState &start)
                                   app.select(path);
                               });
     }
+    if (start.show == u"new-skill")
+        window->newSkillAction()->trigger();
+    else if (const int tab = settingsTabOf(start.show); tab >= 0)
+        app.showSettings(tab);
     return QApplication::exec();
 }
 
@@ -147,7 +168,25 @@ ContentView *QuireApp::openWindow()
     auto *window = new ContentView(m_state.get(), m_store.get(), m_settings.get(), m_updater.get());
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window, &ContentView::newWindowRequested, this, [this] { openWindow(); });
+    connect(window, &ContentView::preferencesRequested, this, [this] { showSettings(); });
+    connect(window, &ContentView::aboutRequested, this,
+        [this] { showSettings(int(SettingsView::Tab::About)); });
     m_windows.append(window);
     window->show();
     return window;
+}
+
+SettingsView *QuireApp::showSettings(int tab)
+{
+    if (!m_settingsView) {
+        m_settingsView = std::make_unique<SettingsView>(m_settings.get(), m_updater.get());
+        // Closing the last main window still quits.
+        m_settingsView->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+    if (tab >= 0)
+        m_settingsView->showTab(SettingsView::Tab(tab));
+    m_settingsView->show();
+    m_settingsView->raise();
+    m_settingsView->activateWindow();
+    return m_settingsView.get();
 }

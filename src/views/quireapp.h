@@ -13,6 +13,7 @@ class AppState;
 class ContentView;
 class ModelContext;
 class SettingsStore;
+class SettingsView;
 class Updater;
 
 // The running application: the one AppState, the store, the settings and
@@ -36,6 +37,7 @@ public:
         QString search;
         QString select; // a skill's file or any route to it; "~/" is the home folder
         QString view;   // "card" or "editor"; empty: the card
+        QString show;   // new-skill, or settings:general|directories|about; empty: none
     };
     // Parses the arguments after `open`; an error text on bad usage.
     static std::optional<StartState> parseStartState(const QStringList &arguments, QString &error);
@@ -48,6 +50,8 @@ public:
     ~QuireApp() override;
     ContentView *openWindow();
     void select(const QString &path);
+    // The one settings window, made on first use; tab is a SettingsView::Tab.
+    SettingsView *showSettings(int tab = -1);
 
 private:
     QuireApp(std::unique_ptr<ModelContext> store, std::unique_ptr<SettingsStore> settings);
@@ -57,4 +61,5 @@ private:
     std::unique_ptr<ModelContext> m_store;
     std::unique_ptr<Updater> m_updater;
     QList<QPointer<ContentView>> m_windows;
+    std::unique_ptr<SettingsView> m_settingsView; // before the services it uses go
 };

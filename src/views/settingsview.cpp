@@ -1,0 +1,325 @@
+#include "settingsview.h"
+
+#include "buildinfo.h"
+#include "settingsstore.h"
+#include "symbolicons.h"
+#include "updater.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int PathRole = Qt::UserRole;
+
+// The label hierarchy of the platform: secondary, tertiary and quaternary text
+// are the window text at falling strengths, kept readable on either palette.
+void fade(QWidget *widget, double alpha)
+{
+    QPalette palette = widget->palette();
+    QColor color = palette.color(QPalette::WindowText);
+    color.setAlphaF(float(alpha));
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
+}
+
+QLabel *sizedLabel(const QString &text, double scale, bool bold, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setPointSizeF(font.pointSizeF() * scale);
+    font.setBold(bold);
+    label->setFont(font);
+    return label;
+}
+
+QString chooseWithPanel(QWidget *parent)
+{
+    return QFileDialog::getExistingDirectory(
+        parent, u"Add directory"_s, QDir::homePath(), QFileDialog::ShowDirsOnly);
+}
+
+} // namespace
+
+SettingsView::SettingsView(SettingsStore *settings, Updater *updater, QWidget *parent)
+    : QWidget(parent, Qt::Window),
+      m_settings(settings),
+      m_updater(updater),
+      m_tabs(new QTabWidget(this)),
+      m_chooseFolder(chooseWithPanel)
+{
+    setWindowTitle(u"Quire Settings"_s);
+    m_tabs->setFixedSize(480, 320);
+    m_tabs->addTab(buildGeneral(), SymbolIcons::icon(u"gearshape.fill"_s), u"General"_s);
+    m_tabs->addTab(buildDirectories(), SymbolIcons::icon(u"folder.fill"_s), u"Directories"_s);
+    m_tabs->addTab(buildAbout(), SymbolIcons::icon(u"info.circle.fill"_s), u"About"_s);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(m_tabs);
+
+    if (m_updater) {
+        connect(m_updater, &Updater::checkFinished, this, [this](const UpdateCheckResult &result) {
+            if (!std::exchange(m_awaitingUpdateCheck, false))
+                return; // a check another window asked for
+            QMessageBox box(this);
+            box.setWindowTitle(u"Check for Updates"_s);
+            box.setText(result.message);
+            box.setIcon(result.kind == UpdateCheckResult::Kind::Failed ? QMessageBox::Warning
+                                                                       : QMessageBox::Information);
+            QPushButton *download = nullptr;
+            if (result.kind == UpdateCheckResult::Kind::UpdateAvailable
+                && result.downloadUrl.isValid())
+                download = box.addButton(u"Open Download Page"_s, QMessageBox::AcceptRole);
+            box.addButton(QMessageBox::Close);
+            box.exec();
+            if (download && box.clickedButton() == download)
+                QDesktopServices::openUrl(result.downloadUrl);
+        });
+    }
+    reload();
+}
+
+QWidget *SettingsView::buildGeneral()
+{
+    auto *page = new QWidget(m_tabs);
+    auto *form = new QFormLayout(page);
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    m_defaultTool = new QComboBox(page);
+    for (ToolSource tool : ToolSources::all)
+        m_defaultTool->addItem(ToolSources::displayName(tool), ToolSources::rawValue(tool));
+    form->addRow(u"Default harness for new skills"_s, m_defaultTool);
+    auto *hint
+        = sizedLabel(u"The New Skill sheet and the quire new command start with this tool; you can "
+                     "still pick another each time."_s,
+            0.85, false, page);
+    hint->setTextFormat(Qt::PlainText);
+    hint->setWordWrap(true);
+    fade(hint, 0.7);
+    form->addRow(hint);
+    connect(m_defaultTool, &QComboBox::activated, this, [this] {
+        if (m_settings)
+            m_settings->setDefaultTool(defaultTool());
+    });
+    return page;
+}
+
+QWidget *SettingsView::buildDirectories()
+{
+    auto *page = new QWidget(m_tabs);
+    auto *column = new QVBoxLayout(page);
+    column->setSpacing(12);
+
+    auto *headline = sizedLabel(u"Custom scan directories"_s, 1.0, true, page);
+    auto *caption = sizedLabel(u"Add a parent directory (e.g. ~/Development) and Quire will scan "
+                               "each project inside it for tool-specific skills."_s,
+        0.85, false, page);
+    caption->setWordWrap(true);
+    fade(caption, 0.7);
+
+    m_list = new QTreeWidget(page);
+    m_list->setObjectName(u"customPaths"_s);
+    m_list->setAccessibleName(u"Custom scan directories"_s);
+    m_list->setColumnCount(2);
+    m_list->setHeaderHidden(true);
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setTextElideMode(Qt::ElideMiddle);
+    m_list->setMinimumHeight(120);
+    m_list->setIconSize(QSize(11, 11));
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_list->header()->setSectionResizeMode(1, QHeaderView::Fixed);
+    m_list->header()->resizeSection(1, 28);
+    m_list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+
+    auto *add = new QPushButton(u"Add directory..."_s, page);
+    connect(add, &QPushButton::clicked, this, &SettingsView::addDirectory);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(add);
+    buttons->addStretch(1);
+
+    column->addWidget(headline);
+    column->addWidget(caption);
+    column->addWidget(m_list, 1);
+    column->addLayout(buttons);
+    return page;
+}
+
+QWidget *SettingsView::buildAbout()
+{
+    auto *page = new QWidget(m_tabs);
+    auto *column = new QVBoxLayout(page);
+    column->setSpacing(14);
+    column->addStretch(1);
+
+    const QIcon appIcon = QApplication::windowIcon();
+    if (!appIcon.isNull()) {
+        auto *icon = new QLabel(page);
+        icon->setPixmap(appIcon.pixmap(64, 64));
+        icon->setFixedSize(64, 64);
+        column->addWidget(icon, 0, Qt::AlignHCenter);
+    }
+    auto *name = sizedLabel(u"Quire"_s, 1.55, true, page);
+    auto *tagline = sizedLabel(u"Your AI skillbook"_s, 0.92, false, page);
+    fade(tagline, 0.7);
+    m_version = sizedLabel(versionLine(), 0.85, false, page);
+    m_version->setObjectName(u"version"_s);
+    m_version->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    fade(m_version, 0.55);
+    for (QLabel *label : { name, tagline, m_version })
+        column->addWidget(label, 0, Qt::AlignHCenter);
+
+    auto *check = new QPushButton(u"Check for updates"_s, page);
+    auto *website = new QPushButton(u"Website"_s, page);
+    for (QPushButton *button : { check, website }) {
+        QFont small = button->font();
+        small.setPointSizeF(small.pointSizeF() * 0.9);
+        button->setFont(small);
+        button->setAutoDefault(false);
+    }
+    connect(check, &QPushButton::clicked, this, &SettingsView::checkForUpdates);
+    connect(website, &QPushButton::clicked, this,
+        [] { QDesktopServices::openUrl(QUrl(BuildInfo::websiteUrl())); });
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(12);
+    buttons->addStretch(1);
+    buttons->addWidget(check);
+    buttons->addWidget(website);
+    buttons->addStretch(1);
+    column->addLayout(buttons);
+
+    auto *credit = sizedLabel(u"Made by "_s + BuildInfo::maker(), 0.77, false, page);
+    fade(credit, 0.45);
+    column->addWidget(credit, 0, Qt::AlignHCenter);
+    column->addStretch(1);
+    return page;
+}
+
+void SettingsView::showTab(Tab tab)
+{
+    m_tabs->setCurrentIndex(int(tab));
+}
+
+SettingsView::Tab SettingsView::currentTab() const
+{
+    return Tab(m_tabs->currentIndex());
+}
+
+ToolSource SettingsView::defaultTool() const
+{
+    return ToolSources::fromRaw(m_defaultTool->currentData().toString())
+        .value_or(ToolSource::Claude);
+}
+
+QString SettingsView::versionLine() const
+{
+    return u"v"_s
+        + BuildInfo::versionText(QCoreApplication::applicationVersion(), BuildInfo::buildNumber());
+}
+
+void SettingsView::showEvent(QShowEvent *event)
+{
+    reload();
+    QWidget::showEvent(event);
+}
+
+void SettingsView::keyPressEvent(QKeyEvent *event)
+{
+    // A settings window closes on Escape like any dialog; Delete removes the selected row.
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    if ((event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) && m_list->hasFocus()
+        && m_list->currentItem()) {
+        removeDirectory(m_list->currentItem()->data(0, PathRole).toString());
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void SettingsView::reload()
+{
+    m_customPaths = m_settings ? m_settings->customScanPaths() : QStringList();
+    const ToolSource tool = m_settings ? m_settings->defaultTool() : ToolSource::Claude;
+    m_defaultTool->setCurrentIndex(m_defaultTool->findData(ToolSources::rawValue(tool)));
+    fillList();
+}
+
+void SettingsView::fillList()
+{
+    m_list->clear();
+    const QIcon folder
+        = SymbolIcons::icon(u"folder.fill"_s, palette().color(QPalette::PlaceholderText));
+    const QIcon minus = SymbolIcons::icon(u"minus.circle.fill"_s, QColor(0xd7, 0x30, 0x2a));
+    for (const QString &path : std::as_const(m_customPaths)) {
+        auto *row = new QTreeWidgetItem(m_list);
+        row->setText(0, path);
+        row->setToolTip(0, path);
+        row->setIcon(0, folder);
+        row->setData(0, PathRole, path);
+        auto *remove = new QToolButton(m_list);
+        remove->setAutoRaise(true);
+        remove->setIcon(minus);
+        remove->setIconSize(QSize(12, 12));
+        remove->setToolTip(u"Remove"_s);
+        remove->setAccessibleName(u"Remove %1"_s.arg(path));
+        remove->setCursor(Qt::PointingHandCursor);
+        // Queued: refilling the list deletes this button, which must not happen inside its click.
+        connect(
+            remove, &QToolButton::clicked, this, [this, path] { removeDirectory(path); },
+            Qt::QueuedConnection);
+        m_list->setItemWidget(row, 1, remove);
+    }
+}
+
+void SettingsView::writePaths()
+{
+    if (m_settings)
+        m_settings->setCustomScanPaths(m_customPaths);
+    fillList();
+}
+
+void SettingsView::addDirectory()
+{
+    const QString chosen = m_chooseFolder ? m_chooseFolder(this) : QString();
+    if (chosen.isEmpty() || m_customPaths.contains(chosen))
+        return;
+    m_customPaths.append(chosen);
+    writePaths();
+}
+
+void SettingsView::removeDirectory(const QString &path)
+{
+    // The list is written and announced even when the row was already gone,
+    // so every window rescans against what is stored now.
+    m_customPaths.removeAll(path);
+    writePaths();
+}
+
+void SettingsView::checkForUpdates()
+{
+    if (!m_updater)
+        return;
+    m_awaitingUpdateCheck = true;
+    m_updater->checkForUpdates();
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "toolsource.h"
+
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QTabWidget;
+class QTreeWidget;
+class SettingsStore;
+class Updater;
+
+// The settings window: the default harness for new skills, the custom scan
+// directories, and About with the update check. Lists are read from the
+// settings each time the window is shown, so a terminal's changes show up.
+class SettingsView final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SettingsView)
+
+public:
+    enum class Tab { General, Directories, About };
+    // The folder the user chose, or empty when they cancelled.
+    using FolderChooser = std::function<QString(QWidget *parent)>;
+
+    SettingsView(SettingsStore *settings, Updater *updater, QWidget *parent = nullptr);
+
+    void showTab(Tab tab);
+    Tab currentTab() const;
+    QStringList customPaths() const { return m_customPaths; }
+    ToolSource defaultTool() const;
+    QString versionLine() const;
+
+    // The platform's folder panel unless replaced (tests replace it).
+    void setFolderChooser(FolderChooser chooser) { m_chooseFolder = std::move(chooser); }
+    void addDirectory();
+    void removeDirectory(const QString &path);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    QWidget *buildGeneral();
+    QWidget *buildDirectories();
+    QWidget *buildAbout();
+    void reload();
+    void fillList();
+    void writePaths();
+    void checkForUpdates();
+
+    SettingsStore *m_settings;
+    Updater *m_updater;
+    QTabWidget *m_tabs;
+    QComboBox *m_defaultTool = nullptr;
+    QTreeWidget *m_list = nullptr;
+    QLabel *m_version = nullptr;
+    QStringList m_customPaths;
+    FolderChooser m_chooseFolder;
+    bool m_awaitingUpdateCheck = false;
+};
