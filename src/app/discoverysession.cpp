@@ -2,6 +2,7 @@
 
 #include "filewatcher.h"
 #include "settingsstore.h"
+#include "skillhealth.h"
 #include "skillscanner.h"
 #include "toolsource.h"
 
@@ -9,7 +10,7 @@
 #include <QTimer>
 
 DiscoverySession::DiscoverySession(ModelContext *context, SettingsStore *settings, QObject *parent)
-    : QObject(parent), m_context(context), m_settings(settings)
+    : QObject(parent), m_context(context), m_settings(settings), m_health(new SkillHealth(context, this))
 {
     if (m_settings) {
         // Added or removed scan directories: scan at once, no prune.

@@ -1,5 +1,6 @@
 #include "commandline.h"
 
+#include "checkcommand.h"
 #include "commandcontext.h"
 #include "dirscommand.h"
 #include "exitcode.h"
@@ -21,9 +22,12 @@ Commands:
                           open the window in that state (for scripts)
   scan [--prune]          scan every tool's folders into the store; --prune then
                           drops vanished routes and skills left without any
-  list [--json] [--filter all|favorites|tool:RAW|collection:NAME] [--search TEXT]
-                          the skill list as the window shows it
+  list [--json] [--filter all|favorites|needs-attention|tool:RAW|collection:NAME]
+       [--search TEXT]    the skill list as the window shows it
   show PATH [--json]      show the skill at PATH (its file or any of its routes)
+  check [--json] [PATH...]
+                          scan, then list what is wrong with each skill file;
+                          exits 1 when there is an error
   parse FILE [--style frontmatter|heading|frontmatter-then-heading]
                           print how FILE is read, as JSON (no store access)
   dirs list               list the custom scan directories
@@ -67,6 +71,8 @@ int CommandLine::run(const QStringList &arguments, QTextStream &out, QTextStream
         return ListCommand::run(rest, context);
     if (command == u"show")
         return ShowCommand::run(rest, context);
+    if (command == u"check")
+        return CheckCommand::run(rest, context);
 
     err << "quire: unknown command '" << command << "'\n\n" << usage();
     return ExitUsage;
