@@ -46,4 +46,5 @@ private:
     std::shared_ptr<SkillScanner> m_scanner;
     std::unique_ptr<FileWatcher> m_watcher;
     quint64 m_generation = 0;
+    bool m_healthChecked = false;
 };

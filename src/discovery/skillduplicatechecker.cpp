@@ -60,14 +60,23 @@ HealthFinding about(const Skill &other, ToolSource tool, bool same)
 
 } // namespace
 
-QHash<const Skill *, QList<HealthFinding>> SkillDuplicateChecker::check(const QList<const Skill *> &skills)
+QStringList SkillDuplicateChecker::groupKeys(const Skill &skill)
+{
+    QStringList keys;
+    if (!isPickedByName(skill))
+        return keys;
+    for (ToolSource tool : skill.toolSources())
+        keys.append(ToolSources::rawValue(tool) + u'\n' + skill.name());
+    return keys;
+}
+
+QHash<const Skill *, QList<HealthFinding>> SkillDuplicateChecker::check(const QHash<const Skill *, QStringList> &keys)
 {
     QHash<QString, QList<const Skill *>> byToolAndName;
-    for (const Skill *skill : skills) {
-        if (!skill || !isPickedByName(*skill))
-            continue;
-        for (ToolSource tool : skill->toolSources())
-            byToolAndName[ToolSources::rawValue(tool) + u'\n' + skill->name()].append(skill);
+    byToolAndName.reserve(keys.size());
+    for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
+        for (const QString &key : it.value())
+            byToolAndName[key].append(it.key());
     }
 
     QHash<const Skill *, QList<HealthFinding>> found;

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QStringList>
 
 class Skill;
 
@@ -14,5 +15,8 @@ class Skill;
 class SkillDuplicateChecker final
 {
 public:
-    static QHash<const Skill *, QList<HealthFinding>> check(const QList<const Skill *> &skills);
+    // The groups a skill belongs to, one per tool: empty for files that are
+    // not picked by name. Kept by the caller, so a batch recomputes only its own.
+    static QStringList groupKeys(const Skill &skill);
+    static QHash<const Skill *, QList<HealthFinding>> check(const QHash<const Skill *, QStringList> &keys);
 };

@@ -7,7 +7,7 @@
 
 #include <QDir>
 
-SkillHealth::SkillHealth(ModelContext *context, QObject *parent)
+SkillHealth::SkillHealth(ModelContext *context, QObject *parent, bool checkNow)
     : QObject(parent), m_context(context), m_checker(std::make_unique<SkillHealthChecker>(QDir::homePath()))
 {
     if (context) {
@@ -15,7 +15,8 @@ SkillHealth::SkillHealth(ModelContext *context, QObject *parent)
         connect(context, &ModelContext::skillsChanged, this, &SkillHealth::recheck);
         connect(context, &ModelContext::skillsRemoved, this, &SkillHealth::forget);
     }
-    recheckAll();
+    if (checkNow)
+        recheckAll();
 }
 
 SkillHealth::~SkillHealth() = default;
@@ -42,14 +43,17 @@ bool SkillHealth::needsAttention(const Skill *skill) const
 void SkillHealth::recheckAll()
 {
     m_own.clear();
+    m_groupKeys.clear();
     recheck(m_context ? m_context->skills() : QList<Skill *>());
 }
 
 void SkillHealth::recheck(const QList<Skill *> &skills)
 {
     for (const Skill *skill : skills) {
-        if (skill)
-            m_own.insert(skill, m_checker->check(*skill));
+        if (!skill)
+            continue;
+        m_own.insert(skill, m_checker->check(*skill));
+        m_groupKeys.insert(skill, SkillDuplicateChecker::groupKeys(*skill));
     }
     finish();
 }
@@ -57,17 +61,18 @@ void SkillHealth::recheck(const QList<Skill *> &skills)
 void SkillHealth::forget(const QList<Skill *> &skills)
 {
     // Still alive here, deleted later: only their entries go.
-    for (const Skill *skill : skills)
+    for (const Skill *skill : skills) {
         m_own.remove(skill);
+        m_groupKeys.remove(skill);
+    }
     finish();
 }
 
 void SkillHealth::finish()
 {
     // Clashes span the whole store: one changed name can start or end one
-    // anywhere, and grouping by name is cheap next to reading any file.
-    const QList<const Skill *> live(m_own.keyBegin(), m_own.keyEnd());
-    m_duplicates = SkillDuplicateChecker::check(live);
+    // anywhere. Each skill's keys are kept, so this is one pass of hashing.
+    m_duplicates = SkillDuplicateChecker::check(m_groupKeys);
     m_worst.clear();
     m_attentionCount = 0;
     for (auto it = m_own.cbegin(); it != m_own.cend(); ++it) {

@@ -23,7 +23,9 @@ class SkillHealth final : public QObject
     Q_DISABLE_COPY_MOVE(SkillHealth)
 
 public:
-    explicit SkillHealth(ModelContext *context, QObject *parent = nullptr);
+    // checkNow false: nothing is checked until recheckAll(), for a window
+    // that first wants to paint.
+    explicit SkillHealth(ModelContext *context, QObject *parent = nullptr, bool checkNow = true);
     ~SkillHealth() override;
 
     // Errors first.
@@ -47,6 +49,7 @@ private:
     QPointer<ModelContext> m_context;
     std::unique_ptr<SkillHealthChecker> m_checker;
     QHash<const Skill *, QList<HealthFinding>> m_own;
+    QHash<const Skill *, QStringList> m_groupKeys;
     QHash<const Skill *, QList<HealthFinding>> m_duplicates;
     QHash<const Skill *, HealthFinding::Severity> m_worst;
     int m_attentionCount = 0;
