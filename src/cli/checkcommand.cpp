@@ -11,7 +11,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -22,7 +21,7 @@ namespace {
 // clean, and with links resolved.
 QStringList spellings(const QString &typed)
 {
-    QStringList forms{QDir::cleanPath(QDir::current().absoluteFilePath(typed))};
+    QStringList forms { QDir::cleanPath(QDir::current().absoluteFilePath(typed)) };
     const QString canonical = QFileInfo(typed).canonicalFilePath();
     if (!canonical.isEmpty() && !forms.contains(canonical))
         forms.append(canonical);
@@ -42,7 +41,7 @@ bool isSelected(const Skill &skill, const QList<QStringList> &roots)
     return std::any_of(roots.cbegin(), roots.cend(), [&paths](const QStringList &forms) {
         return std::any_of(forms.cbegin(), forms.cend(), [&paths](const QString &root) {
             return std::any_of(paths.cbegin(), paths.cend(),
-                               [&root](const QString &path) { return isAtOrUnder(path, root); });
+                [&root](const QString &path) { return isAtOrUnder(path, root); });
         });
     });
 }
@@ -50,7 +49,8 @@ bool isSelected(const Skill &skill, const QList<QStringList> &roots)
 bool exists(const Skill &skill)
 {
     const QStringList routes = skill.installedPaths();
-    return std::any_of(routes.cbegin(), routes.cend(), [](const QString &route) { return QFileInfo::exists(route); });
+    return std::any_of(routes.cbegin(), routes.cend(),
+        [](const QString &route) { return QFileInfo::exists(route); });
 }
 
 } // namespace
@@ -120,45 +120,47 @@ int CheckCommand::run(const QStringList &arguments, CommandContext &context)
             continue;
         ++checked;
         for (const HealthFinding &finding : health.findings(skill))
-            rows.append({skill, finding});
+            rows.append({ skill, finding });
     }
-    std::stable_sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) {
-        return a.skill->filePath() < b.skill->filePath();
-    });
-    int counts[3] = {0, 0, 0};
+    std::stable_sort(rows.begin(), rows.end(),
+        [](const Row &a, const Row &b) { return a.skill->filePath() < b.skill->filePath(); });
+    int counts[3] = { 0, 0, 0 };
     for (const Row &row : std::as_const(rows))
         ++counts[int(row.finding.severity)];
     if (!typedPaths.isEmpty() && checked == 0) {
-        context.err() << "quire check: no skill in the store at " << typedPaths.join(u", "_s) << '\n';
+        context.err() << "quire check: no skill in the store at " << typedPaths.join(u", "_s)
+                      << '\n';
         return ExitUserError;
     }
 
     if (json) {
         QJsonArray findings;
         for (const Row &row : std::as_const(rows)) {
-            findings.append(QJsonObject{
-                {u"path"_s, row.skill->filePath()},
-                {u"name"_s, row.skill->name()},
-                {u"severity"_s, HealthFinding::severityName(row.finding.severity)},
-                {u"id"_s, row.finding.id},
-                {u"sentence"_s, row.finding.sentence},
-                {u"fix"_s, row.finding.fix},
-                {u"otherPath"_s, row.finding.otherPath.isEmpty() ? QJsonValue() : QJsonValue(row.finding.otherPath)},
+            findings.append(QJsonObject {
+                { u"path"_s, row.skill->filePath() },
+                { u"name"_s, row.skill->name() },
+                { u"severity"_s, HealthFinding::severityName(row.finding.severity) },
+                { u"id"_s, row.finding.id },
+                { u"sentence"_s, row.finding.sentence },
+                { u"fix"_s, row.finding.fix },
+                { u"otherPath"_s,
+                    row.finding.otherPath.isEmpty() ? QJsonValue()
+                                                    : QJsonValue(row.finding.otherPath) },
             });
         }
-        const QJsonObject document{
-            {u"skillsChecked"_s, checked},
-            {u"errors"_s, counts[0]},
-            {u"warnings"_s, counts[1]},
-            {u"notes"_s, counts[2]},
-            {u"findings"_s, findings},
+        const QJsonObject document {
+            { u"skillsChecked"_s, checked },
+            { u"errors"_s, counts[0] },
+            { u"warnings"_s, counts[1] },
+            { u"notes"_s, counts[2] },
+            { u"findings"_s, findings },
         };
         context.out() << QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Indented));
     } else {
         for (const Row &row : std::as_const(rows)) {
             context.out() << HealthFinding::severityName(row.finding.severity) << ": "
-                          << row.skill->filePath() << ": " << row.finding.id << ": " << row.finding.sentence
-                          << '\n';
+                          << row.skill->filePath() << ": " << row.finding.id << ": "
+                          << row.finding.sentence << '\n';
         }
         // On stderr, so stdout stays one line per finding for scripts.
         context.err() << checked << " skills checked: " << counts[0] << " errors, " << counts[1]

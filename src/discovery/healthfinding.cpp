@@ -19,9 +19,10 @@ QString HealthFinding::severityName(Severity severity)
 
 void HealthFinding::sort(QList<HealthFinding> &findings)
 {
-    std::stable_sort(findings.begin(), findings.end(), [](const HealthFinding &a, const HealthFinding &b) {
-        if (a.severity != b.severity)
-            return a.severity < b.severity;
-        return a.id != b.id ? a.id < b.id : a.otherPath < b.otherPath;
-    });
+    std::stable_sort(
+        findings.begin(), findings.end(), [](const HealthFinding &a, const HealthFinding &b) {
+            if (a.severity != b.severity)
+                return a.severity < b.severity;
+            return a.id != b.id ? a.id < b.id : a.otherPath < b.otherPath;
+        });
 }

@@ -49,13 +49,13 @@ HealthFinding about(const Skill &other, ToolSource tool, bool same)
     QString name = other.name();
     name.replace(u'\n', u' ');
     if (same)
-        return {u"duplicate.copy"_s, HealthFinding::Severity::Note,
-                u"An identical copy of this %1 skill is at %2."_s.arg(harness, other.filePath()),
-                u"Keep one copy, or link one to the other."_s, other.filePath()};
-    return {u"duplicate.clash"_s, HealthFinding::Severity::Error,
-            u"Another %1 skill is also named “%2” but reads differently: %3."_s.arg(harness, name,
-                                                                                  other.filePath()),
-            u"Rename one of them, or remove one."_s, other.filePath()};
+        return { u"duplicate.copy"_s, HealthFinding::Severity::Note,
+            u"An identical copy of this %1 skill is at %2."_s.arg(harness, other.filePath()),
+            u"Keep one copy, or link one to the other."_s, other.filePath() };
+    return { u"duplicate.clash"_s, HealthFinding::Severity::Error,
+        u"Another %1 skill is also named “%2” but reads differently: %3."_s.arg(
+            harness, name, other.filePath()),
+        u"Rename one of them, or remove one."_s, other.filePath() };
 }
 
 } // namespace
@@ -70,7 +70,8 @@ QStringList SkillDuplicateChecker::groupKeys(const Skill &skill)
     return keys;
 }
 
-QHash<const Skill *, QList<HealthFinding>> SkillDuplicateChecker::check(const QHash<const Skill *, QStringList> &keys)
+QHash<const Skill *, QList<HealthFinding>> SkillDuplicateChecker::check(
+    const QHash<const Skill *, QStringList> &keys)
 {
     QHash<QString, QList<const Skill *>> byToolAndName;
     byToolAndName.reserve(keys.size());
@@ -85,12 +86,14 @@ QHash<const Skill *, QList<HealthFinding>> SkillDuplicateChecker::check(const QH
         const QList<const Skill *> &group = it.value();
         if (group.size() < 2)
             continue;
-        const ToolSource tool = ToolSources::fromRaw(it.key().section(u'\n', 0, 0)).value_or(ToolSource::Custom);
+        const ToolSource tool
+            = ToolSources::fromRaw(it.key().section(u'\n', 0, 0)).value_or(ToolSource::Custom);
         for (qsizetype i = 0; i < group.size(); ++i) {
             for (qsizetype j = i + 1; j < group.size(); ++j) {
                 const Skill *a = group.at(i);
                 const Skill *b = group.at(j);
-                const std::pair<const Skill *, const Skill *> pair{std::min(a, b), std::max(a, b)};
+                const std::pair<const Skill *, const Skill *> pair { std::min(a, b),
+                    std::max(a, b) };
                 if (a == b || !seenTogether(*a, *b) || told.contains(pair))
                     continue;
                 told.insert(pair);

@@ -18,5 +18,6 @@ public:
     // The groups a skill belongs to, one per tool: empty for files that are
     // not picked by name. Kept by the caller, so a batch recomputes only its own.
     static QStringList groupKeys(const Skill &skill);
-    static QHash<const Skill *, QList<HealthFinding>> check(const QHash<const Skill *, QStringList> &keys);
+    static QHash<const Skill *, QList<HealthFinding>> check(
+        const QHash<const Skill *, QStringList> &keys);
 };

@@ -8,7 +8,9 @@
 #include <QDir>
 
 SkillHealth::SkillHealth(ModelContext *context, QObject *parent, bool checkNow)
-    : QObject(parent), m_context(context), m_checker(std::make_unique<SkillHealthChecker>(QDir::homePath()))
+    : QObject(parent),
+      m_context(context),
+      m_checker(std::make_unique<SkillHealthChecker>(QDir::homePath()))
 {
     if (context) {
         connect(context, &ModelContext::skillsInserted, this, &SkillHealth::recheck);
@@ -78,7 +80,7 @@ void SkillHealth::finish()
     for (auto it = m_own.cbegin(); it != m_own.cend(); ++it) {
         std::optional<HealthFinding::Severity> worst;
         const QList<HealthFinding> duplicates = m_duplicates.value(it.key());
-        for (const QList<HealthFinding> *list : {&it.value(), &duplicates}) {
+        for (const QList<HealthFinding> *list : { &it.value(), &duplicates }) {
             for (const HealthFinding &finding : *list) {
                 if (!worst || finding.severity < *worst)
                     worst = finding.severity;

@@ -7,7 +7,6 @@
 #include <QList>
 #include <QMap>
 #include <QString>
-
 #include <optional>
 
 class Skill;
@@ -41,8 +40,8 @@ private:
     };
     // The cached facts of the file's current version; dropped when it changed.
     FileFacts &factsOf(const Skill &skill);
-    void checkAgentSkill(const Skill &skill, const QMap<QString, QString> &frontmatter,
-                         QList<HealthFinding> &out);
+    void checkAgentSkill(
+        const Skill &skill, const QMap<QString, QString> &frontmatter, QList<HealthFinding> &out);
     void checkCursorRule(const QMap<QString, QString> &frontmatter, QList<HealthFinding> &out);
 
     QString m_home;

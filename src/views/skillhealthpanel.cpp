@@ -25,8 +25,8 @@ QIcon iconFor(HealthFinding::Severity severity)
     return SymbolIcons::icon(u"info.circle.fill"_s);
 }
 
-QWidget *line(const QIcon &icon, const QString &severity, const QString &sentence, const QString &fix,
-              QWidget *parent)
+QWidget *line(const QIcon &icon, const QString &severity, const QString &sentence,
+    const QString &fix, QWidget *parent)
 {
     auto *row = new QWidget(parent);
     auto *layout = new QHBoxLayout(row);
@@ -96,13 +96,14 @@ void SkillHealthPanel::rebuild()
         delete item->widget();
         delete item;
     }
-    const QList<HealthFinding> findings =
-        m_health && m_skill ? m_health->findings(m_skill) : QList<HealthFinding>();
+    const QList<HealthFinding> findings
+        = m_health && m_skill ? m_health->findings(m_skill) : QList<HealthFinding>();
     if (findings.isEmpty()) {
-        m_lines->addWidget(line(SymbolIcons::icon(u"checkmark"_s), u"ok"_s, u"No problems found."_s, {}, this));
+        m_lines->addWidget(
+            line(SymbolIcons::icon(u"checkmark"_s), u"ok"_s, u"No problems found."_s, {}, this));
         return;
     }
     for (const HealthFinding &finding : findings)
-        m_lines->addWidget(line(iconFor(finding.severity), HealthFinding::severityName(finding.severity),
-                                finding.sentence, finding.fix, this));
+        m_lines->addWidget(line(iconFor(finding.severity),
+            HealthFinding::severityName(finding.severity), finding.sentence, finding.fix, this));
 }

@@ -44,7 +44,8 @@ void CheckCommandTest::init()
     QVERIFY(QDir().mkpath(home({})));
 }
 
-CheckCommandTest::Run CheckCommandTest::quire(const QStringList &arguments, const QString &home) const
+CheckCommandTest::Run CheckCommandTest::quire(
+    const QStringList &arguments, const QString &home) const
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -55,8 +56,8 @@ CheckCommandTest::Run CheckCommandTest::quire(const QStringList &arguments, cons
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(QUIRE_BINARY), arguments);
     if (!process.waitForFinished(60000))
-        return {-1, {}, "timed out"};
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+        return { -1, {}, "timed out" };
+    return { process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError() };
 }
 
 void CheckCommandTest::write(const QString &relative, const QByteArray &bytes) const
@@ -74,14 +75,16 @@ void CheckCommandTest::exitCodes_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("lines"); // on stdout
     const QByteArray valid = "---\nname: pdf\ndescription: Work with PDF files.\n---\n# PDF\n";
-    QTest::newRow("no skills") << QByteArray() << QStringList{u"check"_s} << 0 << 0;
-    QTest::newRow("a valid skill") << valid << QStringList{u"check"_s} << 0 << 0;
-    QTest::newRow("a note is no error") << QByteArray(valid).replace("name: pdf", "name: pdf\nversion: 2")
-                                        << QStringList{u"check"_s} << 0 << 1;
+    QTest::newRow("no skills") << QByteArray() << QStringList { u"check"_s } << 0 << 0;
+    QTest::newRow("a valid skill") << valid << QStringList { u"check"_s } << 0 << 0;
+    QTest::newRow("a note is no error")
+        << QByteArray(valid).replace("name: pdf", "name: pdf\nversion: 2")
+        << QStringList { u"check"_s } << 0 << 1;
     QTest::newRow("an error") << QByteArray(valid).replace("name: pdf", "name: Pdf Tools")
-                              << QStringList{u"check"_s} << 1 << 2;
-    QTest::newRow("bad option") << valid << QStringList{u"check"_s, u"--yaml"_s} << 2 << 0;
-    QTest::newRow("missing path") << valid << QStringList{u"check"_s, u"/no/such/place"_s} << 1 << 0;
+                              << QStringList { u"check"_s } << 1 << 2;
+    QTest::newRow("bad option") << valid << QStringList { u"check"_s, u"--yaml"_s } << 2 << 0;
+    QTest::newRow("missing path") << valid << QStringList { u"check"_s, u"/no/such/place"_s } << 1
+                                  << 0;
 }
 
 void CheckCommandTest::exitCodes()
@@ -105,36 +108,37 @@ void CheckCommandTest::linesAndJsonAgree()
     write(u".agents/skills/pdf/SKILL.md"_s, "---\nname: pdf\ndescription: B.\n---\n# PDF\n");
     write(u".cursor/rules/go.mdc"_s, "---\nalwaysApply: maybe\n---\nUse gofmt.\n");
 
-    const Run text = quire({u"check"_s});
+    const Run text = quire({ u"check"_s });
     QCOMPARE(text.code, 1);
     const QList<QByteArray> lines = text.out.trimmed().split('\n');
     QCOMPARE(lines.size(), 5);
     QVERIFY(lines.contains("error: " + home(u".agents/skills/pdf/SKILL.md"_s).toUtf8()
-                           + ": duplicate.clash: Another Claude Code skill is also named “pdf” but reads "
-                             "differently: "
-                           + home(u".claude/skills/pdf/SKILL.md"_s).toUtf8() + '.'));
+        + ": duplicate.clash: Another Claude Code skill is also named “pdf” but reads "
+          "differently: "
+        + home(u".claude/skills/pdf/SKILL.md"_s).toUtf8() + '.'));
     QVERIFY(text.err.contains("3 skills checked: 3 errors, 2 warnings, 0 notes"));
 
-    const Run json = quire({u"check"_s, u"--json"_s, home(u".cursor"_s)});
+    const Run json = quire({ u"check"_s, u"--json"_s, home(u".cursor"_s) });
     QCOMPARE(json.code, 1);
     const QJsonObject document = QJsonDocument::fromJson(json.out).object();
     QCOMPARE(document.value(u"skillsChecked"_s).toInt(), 1);
     const QJsonArray findings = document.value(u"findings"_s).toArray();
     QStringList ids;
-    for (const QJsonValue &finding : findings) {
+    for (const auto &finding : findings) {
         QCOMPARE(finding[u"path"_s].toString(), home(u".cursor/rules/go.mdc"_s));
         QVERIFY(!finding[u"fix"_s].toString().isEmpty());
         ids.append(finding[u"id"_s].toString());
     }
-    QCOMPARE(ids, (QStringList{u"rule.alwaysApply.value"_s, u"location.unread"_s, u"rule.unapplied"_s}));
+    QCOMPARE(ids,
+        (QStringList { u"rule.alwaysApply.value"_s, u"location.unread"_s, u"rule.unapplied"_s }));
 }
 
 void CheckCommandTest::listFilter()
 {
     write(u".claude/skills/good/SKILL.md"_s, "---\nname: good\ndescription: Fine.\n---\nx");
     write(u".claude/skills/bad/SKILL.md"_s, "---\nname: bad\n---\nx");
-    QCOMPARE(quire({u"scan"_s}).code, 0);
-    const Run run = quire({u"list"_s, u"--json"_s, u"--filter"_s, u"needs-attention"_s});
+    QCOMPARE(quire({ u"scan"_s }).code, 0);
+    const Run run = quire({ u"list"_s, u"--json"_s, u"--filter"_s, u"needs-attention"_s });
     QCOMPARE(run.code, 0);
     const QJsonArray skills = QJsonDocument::fromJson(run.out).array();
     QCOMPARE(skills.size(), 1);
@@ -146,9 +150,10 @@ void CheckCommandTest::corpusAsHome()
     const QString corpus = QStringLiteral(QUIRE_CORPUS_DIR);
     if (!QFileInfo::exists(corpus + u"/home"_s))
         QSKIP("no corpus");
-    const Run run = quire({u"check"_s}, corpus + u"/home"_s);
+    const Run run = quire({ u"check"_s }, corpus + u"/home"_s);
     QCOMPARE(run.code, 1); // it holds skills whose name is not their folder's
-    QVERIFY(run.out.contains(": skill.name.folder: The name “vercel-react-best-practices” is not its folder's name"));
+    QVERIFY(run.out.contains(
+        ": skill.name.folder: The name “vercel-react-best-practices” is not its folder's name"));
     QVERIFY(run.out.contains("/.cursor/rules/go.mdc: location.unread: "));
 }
 

@@ -61,7 +61,7 @@ void SkillHealthTest::init()
     QVERIFY(store);
     m_store = std::move(store.value());
     m_settings = std::make_unique<SettingsStore>(home(u"settings.conf"_s));
-    m_settings->setCustomScanPaths({home(u"work"_s)});
+    m_settings->setCustomScanPaths({ home(u"work"_s) });
     m_health = std::make_unique<SkillHealth>(m_store.get());
 }
 
@@ -115,7 +115,7 @@ void SkillHealthTest::checkOneFile()
     QVERIFY2(skillAt(path), "the file was not scanned");
     QCOMPARE(idsOf(path), expected);
     const bool attention = std::any_of(expected.cbegin(), expected.cend(),
-                                       [](const QString &id) { return !id.startsWith(u"note"); });
+        [](const QString &id) { return !id.startsWith(u"note"); });
     QCOMPARE(m_health->needsAttention(skillAt(path)), attention);
     QCOMPARE(m_health->attentionCount(), attention ? 1 : 0);
 }
@@ -124,60 +124,75 @@ void SkillHealthTest::agentSkills_data()
 {
     addColumns();
     const QString pdf = u".claude/skills/pdf/SKILL.md"_s;
-    QTest::newRow("valid") << pdf << QByteArray("---\nname: pdf\ndescription: Work with PDF files.\n---\n# PDF\n")
+    QTest::newRow("valid") << pdf
+                           << QByteArray(
+                                  "---\nname: pdf\ndescription: Work with PDF files.\n---\n# PDF\n")
                            << QStringList();
     QTest::newRow("quotes are not part of a YAML value")
-        << pdf << QByteArray("---\nname: 'pdf'\ndescription: \"Work with PDF files.\"\nlicense: MIT\n---\nx")
+        << pdf
+        << QByteArray(
+               "---\nname: 'pdf'\ndescription: \"Work with PDF files.\"\nlicense: MIT\n---\nx")
         << QStringList();
     QTest::newRow("no frontmatter at all")
         << pdf << QByteArray("# PDF\nRead me.\n")
-        << QStringList{u"error skill.description.missing"_s, u"error skill.name.missing"_s};
+        << QStringList { u"error skill.description.missing"_s, u"error skill.name.missing"_s };
     QTest::newRow("upper case, and not the folder's name")
         << pdf << QByteArray("---\nname: PDF\ndescription: d\n---\nx")
-        << QStringList{u"error skill.name.folder"_s, u"error skill.name.format"_s};
-    QTest::newRow("double hyphen")
-        << u".claude/skills/pdf--tools/SKILL.md"_s << QByteArray("---\nname: pdf--tools\ndescription: d\n---\nx")
-        << QStringList{u"error skill.name.format"_s};
+        << QStringList { u"error skill.name.folder"_s, u"error skill.name.format"_s };
+    QTest::newRow("double hyphen") << u".claude/skills/pdf--tools/SKILL.md"_s
+                                   << QByteArray("---\nname: pdf--tools\ndescription: d\n---\nx")
+                                   << QStringList { u"error skill.name.format"_s };
     QTest::newRow("65 characters")
         << u".claude/skills/%1/SKILL.md"_s.arg(QString(65, u'a'))
         << QByteArray("---\nname: " + QByteArray(65, 'a') + "\ndescription: d\n---\nx")
-        << QStringList{u"error skill.name.format"_s};
+        << QStringList { u"error skill.name.format"_s };
     // From a published collection: the name carries a vendor prefix its folder lacks.
     QTest::newRow("vendor prefix")
         << u".claude/skills/composition-patterns/SKILL.md"_s
-        << QByteArray("---\nname: vercel-composition-patterns\ndescription: React composition patterns that scale.\n"
-                      "license: MIT\nmetadata:\n  author: vercel\n  version: \"1.0.0\"\n---\n\n# React Composition Patterns\n")
-        << QStringList{u"error skill.name.folder"_s};
+        << QByteArray("---\nname: vercel-composition-patterns\ndescription: React composition "
+                      "patterns that scale.\n"
+                      "license: MIT\nmetadata:\n  author: vercel\n  version: \"1.0.0\"\n---\n\n# "
+                      "React Composition Patterns\n")
+        << QStringList { u"error skill.name.folder"_s };
     QTest::newRow("empty description block")
         << pdf << QByteArray("---\nname: pdf\ndescription: >-\n---\nx")
-        << QStringList{u"error skill.description.missing"_s};
+        << QStringList { u"error skill.description.missing"_s };
     QTest::newRow("1,025 characters of description, multi-byte")
-        << pdf << QByteArray("---\nname: pdf\ndescription: " + QString(1025, u'é').toUtf8() + "\n---\nx")
-        << QStringList{u"error skill.description.length"_s};
+        << pdf
+        << QByteArray("---\nname: pdf\ndescription: " + QString(1025, u'é').toUtf8() + "\n---\nx")
+        << QStringList { u"error skill.description.length"_s };
     QTest::newRow("1,024 characters of description")
-        << pdf << QByteArray("---\nname: pdf\ndescription: " + QByteArray(1024, 'd') + "\n---\nx") << QStringList();
+        << pdf << QByteArray("---\nname: pdf\ndescription: " + QByteArray(1024, 'd') + "\n---\nx")
+        << QStringList();
     QTest::newRow("501 characters of compatibility")
-        << pdf << QByteArray("---\nname: pdf\ndescription: d\ncompatibility: " + QByteArray(501, 'c') + "\n---\nx")
-        << QStringList{u"error skill.compatibility.length"_s};
+        << pdf
+        << QByteArray("---\nname: pdf\ndescription: d\ncompatibility: " + QByteArray(501, 'c')
+               + "\n---\nx")
+        << QStringList { u"error skill.compatibility.length"_s };
     // From a published skill: a nested requires map under metadata.
     QTest::newRow("nested metadata")
         << u".claude/skills/nano-banana-pro-openrouter/SKILL.md"_s
-        << QByteArray("---\nname: nano-banana-pro-openrouter\ndescription: 'Generate or edit images via OpenRouter.'\n"
-                      "metadata:\n  emoji: x\n  requires:\n    bins:\n      - uv\n    env:\n      - OPENROUTER_API_KEY\n"
+        << QByteArray("---\nname: nano-banana-pro-openrouter\ndescription: 'Generate or edit "
+                      "images via OpenRouter.'\n"
+                      "metadata:\n  emoji: x\n  requires:\n    bins:\n      - uv\n    env:\n      "
+                      "- OPENROUTER_API_KEY\n"
                       "  primaryEnv: OPENROUTER_API_KEY\n---\n\n# Nano Banana Pro OpenRouter\n")
-        << QStringList{u"error skill.metadata.nested"_s};
+        << QStringList { u"error skill.metadata.nested"_s };
     QTest::newRow("harness keys are a note, comments are not keys")
         << u".claude/skills/brag-sheet/SKILL.md"_s
-        << QByteArray("---\nname: brag-sheet\ndescription: Turn work into a brag sheet.\nargument-hint: [period]\n"
+        << QByteArray("---\nname: brag-sheet\ndescription: Turn work into a brag "
+                      "sheet.\nargument-hint: [period]\n"
                       "# source: https://example.org/a\n---\nx")
-        << QStringList{u"note skill.key.unknown"_s};
+        << QStringList { u"note skill.key.unknown"_s };
     QTest::newRow("CR LF: warned, and still judged as a harness reads it")
-        << pdf << QByteArray("---\r\nname: pdf-tools\r\ndescription: Work with PDF files.\r\n---\r\n# PDF\r\n")
-        << QStringList{u"error skill.name.folder"_s, u"warning frontmatter.unreadable"_s};
-    QTest::newRow("never closed")
-        << pdf << QByteArray("---\nname: pdf\ndescription: d\n# PDF\n")
-        << QStringList{u"error skill.description.missing"_s, u"error skill.name.missing"_s,
-                       u"warning frontmatter.unreadable"_s};
+        << pdf
+        << QByteArray(
+               "---\r\nname: pdf-tools\r\ndescription: Work with PDF files.\r\n---\r\n# PDF\r\n")
+        << QStringList { u"error skill.name.folder"_s, u"warning frontmatter.unreadable"_s };
+    QTest::newRow("never closed") << pdf << QByteArray("---\nname: pdf\ndescription: d\n# PDF\n")
+                                  << QStringList { u"error skill.description.missing"_s,
+                                         u"error skill.name.missing"_s,
+                                         u"warning frontmatter.unreadable"_s };
     QTest::newRow("folder skill read by its AGENTS.md is no Agent Skill")
         << u".codex/helper/AGENTS.md"_s << QByteArray("# Helper\n") << QStringList();
 }
@@ -186,25 +201,28 @@ void SkillHealthTest::cursorRules_data()
 {
     addColumns();
     const QString rule = u"work/app/.cursor/rules/style.mdc"_s;
-    QTest::newRow("description") << rule << QByteArray("---\ndescription: TypeScript style\n---\nUse tabs.")
+    QTest::newRow("description") << rule
+                                 << QByteArray("---\ndescription: TypeScript style\n---\nUse tabs.")
                                  << QStringList();
-    QTest::newRow("globs only") << rule << QByteArray("---\nglobs: *.ts\nalwaysApply: false\n---\nx")
+    QTest::newRow("globs only") << rule
+                                << QByteArray("---\nglobs: *.ts\nalwaysApply: false\n---\nx")
                                 << QStringList();
     QTest::newRow("alwaysApply yes")
         << rule << QByteArray("---\nalwaysApply: yes\n---\nx")
-        << QStringList{u"error rule.alwaysApply.value"_s, u"warning rule.unapplied"_s};
+        << QStringList { u"error rule.alwaysApply.value"_s, u"warning rule.unapplied"_s };
     // From a public project: a rules file without frontmatter.
     QTest::newRow("no frontmatter")
         << u"work/ollama/.cursor/rules/general.mdc"_s
         << QByteArray("# AI Context for Ollama Reranking Implementation\n\n## MISSION OBJECTIVE\n")
-        << QStringList{u"warning rule.unapplied"_s};
-    QTest::newRow("unknown key") << rule << QByteArray("---\nalwaysApply: true\nname: style\n---\nx")
-                                 << QStringList{u"note rule.key.unknown"_s};
+        << QStringList { u"warning rule.unapplied"_s };
+    QTest::newRow("unknown key") << rule
+                                 << QByteArray("---\nalwaysApply: true\nname: style\n---\nx")
+                                 << QStringList { u"note rule.key.unknown"_s };
     QTest::newRow("plain md") << u"work/app/.cursor/rules/style.md"_s << QByteArray("Use tabs.")
-                              << QStringList{u"note rule.plain-md"_s};
+                              << QStringList { u"note rule.plain-md"_s };
     QTest::newRow("global rules folder")
         << u".cursor/rules/go.mdc"_s << QByteArray("---\ndescription: Go\nglobs: *.go\n---\nx")
-        << QStringList{u"warning location.unread"_s};
+        << QStringList { u"warning location.unread"_s };
 }
 
 void SkillHealthTest::placesAndSizes_data()
@@ -215,20 +233,24 @@ void SkillHealthTest::placesAndSizes_data()
         lines501 += "line\n";
     const QByteArray frontmatter = "---\nname: pdf\ndescription: d\n---\n";
     QTest::newRow("501 body lines") << u".claude/skills/pdf/SKILL.md"_s << frontmatter + lines501
-                                    << QStringList{u"warning size.body"_s};
-    QTest::newRow("500 body lines") << u".claude/skills/pdf/SKILL.md"_s << frontmatter + lines501.mid(5)
-                                    << QStringList();
-    QTest::newRow("AGENTS.md over 32 KiB") << u".codex/AGENTS.md"_s << "# Rules\n" + QByteArray(32 * 1024, 'a')
-                                           << QStringList{u"warning size.agents"_s};
-    QTest::newRow("AGENTS.md of many lines") << u".codex/AGENTS.md"_s << "# Rules\n" + lines501 << QStringList();
+                                    << QStringList { u"warning size.body"_s };
+    QTest::newRow("500 body lines")
+        << u".claude/skills/pdf/SKILL.md"_s << frontmatter + lines501.mid(5) << QStringList();
+    QTest::newRow("AGENTS.md over 32 KiB")
+        << u".codex/AGENTS.md"_s << "# Rules\n" + QByteArray(qsizetype(32) * 1024, 'a')
+        << QStringList { u"warning size.agents"_s };
+    QTest::newRow("AGENTS.md of many lines")
+        << u".codex/AGENTS.md"_s << "# Rules\n" + lines501 << QStringList();
     QTest::newRow("Windsurf rule of 12,001 characters")
-        << u"work/app/.windsurf/rules/long.md"_s << QByteArray(12001, 'w') << QStringList{u"warning size.windsurf"_s};
+        << u"work/app/.windsurf/rules/long.md"_s << QByteArray(12001, 'w')
+        << QStringList { u"warning size.windsurf"_s };
     QTest::newRow("12,000 characters in more bytes")
         << u"work/app/.windsurf/rules/long.md"_s << QString(12000, u'é').toUtf8() << QStringList();
     QTest::newRow("global Windsurf rules folder")
-        << u".windsurf/rules/react.md"_s << QByteArray("# React\n") << QStringList{u"warning location.unread"_s};
-    QTest::newRow("Windsurf memories are read")
-        << u".codeium/windsurf/memories/global_rules.md"_s << QByteArray("# Rules\n") << QStringList();
+        << u".windsurf/rules/react.md"_s << QByteArray("# React\n")
+        << QStringList { u"warning location.unread"_s };
+    QTest::newRow("Windsurf memories are read") << u".codeium/windsurf/memories/global_rules.md"_s
+                                                << QByteArray("# Rules\n") << QStringList();
 }
 
 void SkillHealthTest::metadataShape_data()
@@ -236,10 +258,11 @@ void SkillHealthTest::metadataShape_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<Shape>("shape");
     QTest::newRow("none") << u"---\nname: x\n---\nmetadata:\n  a:\n    b: c\n"_s << Shape::Absent;
-    QTest::newRow("flat") << u"---\nmetadata:\n  author: x\n\n  version: \"1\"\nname: x\n---\n"_s << Shape::Flat;
+    QTest::newRow("flat") << u"---\nmetadata:\n  author: x\n\n  version: \"1\"\nname: x\n---\n"_s
+                          << Shape::Flat;
     QTest::newRow("flow map") << u"---\nmetadata: {a: b, c: d}\n---\n"_s << Shape::Flat;
-    QTest::newRow("block text is no nesting") << u"---\nmetadata:\n  note: |\n    a: b\n  k: v\n---\n"_s
-                                              << Shape::Flat;
+    QTest::newRow("block text is no nesting")
+        << u"---\nmetadata:\n  note: |\n    a: b\n  k: v\n---\n"_s << Shape::Flat;
     QTest::newRow("nested map") << u"---\nmetadata:\n  a:\n    b: c\n---\n"_s << Shape::Nested;
     QTest::newRow("inline list") << u"---\nmetadata:\n  tags: [a, b]\n---\n"_s << Shape::Nested;
     QTest::newRow("list") << u"---\nmetadata:\n  - a\n---\n"_s << Shape::NotMap;
@@ -260,17 +283,20 @@ void SkillHealthTest::duplicates_data()
     QTest::addColumn<bool>("sameText");
     QTest::addColumn<QString>("expected"); // on both, or empty
     const QString global = u".claude/skills/pdf/SKILL.md"_s;
-    QTest::newRow("two global folders, same text") << global << u".agents/skills/pdf/SKILL.md"_s << true
-                                                   << u"note duplicate.copy"_s;
-    QTest::newRow("two global folders, different text") << global << u".agents/skills/pdf/SKILL.md"_s << false
-                                                        << u"error duplicate.clash"_s;
-    QTest::newRow("a project shadows a global skill") << global << u"work/app/.claude/skills/pdf/SKILL.md"_s
-                                                      << false << u"error duplicate.clash"_s;
-    QTest::newRow("two projects never meet") << u"work/a/.claude/skills/pdf/SKILL.md"_s
-                                             << u"work/b/.claude/skills/pdf/SKILL.md"_s << false << QString();
-    QTest::newRow("two harnesses never meet") << global << u".cursor/skills/pdf/SKILL.md"_s << false << QString();
-    QTest::newRow("instruction files are read together") << u"work/a/.codex/AGENTS.md"_s << u".codex/AGENTS.md"_s
-                                                        << false << QString();
+    QTest::newRow("two global folders, same text")
+        << global << u".agents/skills/pdf/SKILL.md"_s << true << u"note duplicate.copy"_s;
+    QTest::newRow("two global folders, different text")
+        << global << u".agents/skills/pdf/SKILL.md"_s << false << u"error duplicate.clash"_s;
+    QTest::newRow("a project shadows a global skill")
+        << global << u"work/app/.claude/skills/pdf/SKILL.md"_s << false
+        << u"error duplicate.clash"_s;
+    QTest::newRow("two projects never meet")
+        << u"work/a/.claude/skills/pdf/SKILL.md"_s << u"work/b/.claude/skills/pdf/SKILL.md"_s
+        << false << QString();
+    QTest::newRow("two harnesses never meet")
+        << global << u".cursor/skills/pdf/SKILL.md"_s << false << QString();
+    QTest::newRow("instruction files are read together")
+        << u"work/a/.codex/AGENTS.md"_s << u".codex/AGENTS.md"_s << false << QString();
 }
 
 void SkillHealthTest::duplicates()
@@ -280,17 +306,21 @@ void SkillHealthTest::duplicates()
     QFETCH(bool, sameText);
     QFETCH(QString, expected);
     write(first, "---\nname: pdf\ndescription: Work with PDF files.\n---\n# PDF\nRead me.\n");
-    write(second, sameText ? "---\nname: pdf\ndescription: Work with PDF files.\n---\n# PDF\nRead me.\n"
-                           : "---\nname: pdf\ndescription: Work with PDF files.\n---\n# PDF\nRead me twice.\n");
+    write(second,
+        sameText
+            ? "---\nname: pdf\ndescription: Work with PDF files.\n---\n# PDF\nRead me.\n"
+            : "---\nname: pdf\ndescription: Work with PDF files.\n---\n# PDF\nRead me twice.\n");
     scan();
-    for (const auto &[mine, other] : {std::pair(first, second), std::pair(second, first)}) {
+    for (const auto &[mine, other] : { std::pair(first, second), std::pair(second, first) }) {
         const QList<HealthFinding> findings = m_health->findings(skillAt(mine));
         if (expected.isEmpty()) {
             QVERIFY(findings.isEmpty());
             continue;
         }
         QCOMPARE(findings.size(), 1);
-        QCOMPARE(HealthFinding::severityName(findings.first().severity) + u' ' + findings.first().id, expected);
+        QCOMPARE(
+            HealthFinding::severityName(findings.first().severity) + u' ' + findings.first().id,
+            expected);
         QCOMPARE(findings.first().otherPath, home(other));
         QVERIFY(findings.first().sentence.contains(home(other)));
     }
@@ -303,7 +333,7 @@ void SkillHealthTest::followsScansAndSaves()
     QSignalSpy changed(m_health.get(), &SkillHealth::changed);
     scan();
     QVERIFY(!changed.isEmpty());
-    QCOMPARE(idsOf(u".claude/skills/pdf/SKILL.md"_s), QStringList{u"note duplicate.copy"_s});
+    QCOMPARE(idsOf(u".claude/skills/pdf/SKILL.md"_s), QStringList { u"note duplicate.copy"_s });
     QCOMPARE(m_health->attentionCount(), 0);
 
     // An edit saved from the window: the copy now differs.
@@ -312,7 +342,7 @@ void SkillHealthTest::followsScansAndSaves()
     changed.clear();
     QVERIFY(m_store->save());
     QCOMPARE(changed.size(), 1);
-    QCOMPARE(idsOf(u".claude/skills/pdf/SKILL.md"_s), QStringList{u"error duplicate.clash"_s});
+    QCOMPARE(idsOf(u".claude/skills/pdf/SKILL.md"_s), QStringList { u"error duplicate.clash"_s });
     QCOMPARE(m_health->attentionCount(), 2);
 
     // The file on disk changes and the other goes away: findings follow both.
@@ -322,7 +352,7 @@ void SkillHealthTest::followsScansAndSaves()
     scan(true);
     QCOMPARE(m_store->skillCount(), 1);
     QCOMPARE(idsOf(u".claude/skills/pdf/SKILL.md"_s),
-             (QStringList{u"error skill.name.folder"_s, u"error skill.name.format"_s}));
+        (QStringList { u"error skill.name.folder"_s, u"error skill.name.format"_s }));
     QCOMPARE(m_health->attentionCount(), 1);
 }
 
@@ -336,8 +366,8 @@ void SkillHealthTest::neverChangesAFile()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), crlf);
     QCOMPARE(idsOf(u".claude/skills/pdf/SKILL.md"_s),
-             (QStringList{u"error skill.description.missing"_s, u"error skill.metadata.nested"_s,
-                          u"warning frontmatter.unreadable"_s}));
+        (QStringList { u"error skill.description.missing"_s, u"error skill.metadata.nested"_s,
+            u"warning frontmatter.unreadable"_s }));
 }
 
 QTEST_GUILESS_MAIN(SkillHealthTest)

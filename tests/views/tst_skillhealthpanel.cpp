@@ -73,22 +73,24 @@ QStringList SkillHealthPanelTest::sentences(const SkillHealthPanel &panel)
 
 void SkillHealthPanelTest::panelFollowsFindings()
 {
-    Skill *skill = add(u"pdf"_s, {{u"name"_s, u"PDF"_s}});
+    Skill *skill = add(u"pdf"_s, { { u"name"_s, u"PDF"_s } });
     QVERIFY(skill);
     SkillHealthPanel panel(m_health.get());
     QCOMPARE(panel.title(), u"Health"_s);
-    QCOMPARE(sentences(panel), QStringList{u"No problems found."_s}); // no skill yet
+    QCOMPARE(sentences(panel), QStringList { u"No problems found."_s }); // no skill yet
 
     panel.setSkill(skill);
     QCOMPARE(sentences(panel),
-             (QStringList{u"The frontmatter has no description, so a harness cannot tell when to use the skill."_s,
-                          u"The name “PDF” is not its folder's name “pdf”."_s,
-                          u"The name “PDF” may hold only lower-case letters, digits and hyphens."_s}));
+        (QStringList {
+            u"The frontmatter has no description, so a harness cannot tell when to use the skill."_s,
+            u"The name “PDF” is not its folder's name “pdf”."_s,
+            u"The name “PDF” may hold only lower-case letters, digits and hyphens."_s }));
     QCOMPARE(panel.findChildren<QLabel *>(u"healthFix"_s).size(), 3);
 
-    skill->setFrontmatter({{u"name"_s, u"pdf"_s}, {u"description"_s, u"Work with PDF files."_s}});
+    skill->setFrontmatter(
+        { { u"name"_s, u"pdf"_s }, { u"description"_s, u"Work with PDF files."_s } });
     QVERIFY(m_context->save());
-    QCOMPARE(sentences(panel), QStringList{u"No problems found."_s});
+    QCOMPARE(sentences(panel), QStringList { u"No problems found."_s });
 
     m_context->remove(skill);
     QVERIFY(m_context->save());
@@ -97,12 +99,13 @@ void SkillHealthPanelTest::panelFollowsFindings()
 
 void SkillHealthPanelTest::sidebarRowAndListFollowSaves()
 {
-    Skill *bad = add(u"bad"_s, {{u"name"_s, u"bad"_s}});
-    QVERIFY(add(u"good"_s, {{u"name"_s, u"good"_s}, {u"description"_s, u"d"_s}}));
+    Skill *bad = add(u"bad"_s, { { u"name"_s, u"bad"_s } });
+    QVERIFY(add(u"good"_s, { { u"name"_s, u"good"_s }, { u"description"_s, u"d"_s } }));
 
     SidebarModel sidebar(m_context.get());
     QAbstractItemModelTester tester(&sidebar);
-    QVERIFY(!sidebar.indexForFilter(SidebarFilter::needsAttention()).isValid()); // only with findings to count
+    QVERIFY(!sidebar.indexForFilter(SidebarFilter::needsAttention())
+                 .isValid()); // only with findings to count
     sidebar.setHealth(m_health.get());
     const QModelIndex row = sidebar.indexForFilter(SidebarFilter::needsAttention());
     QCOMPARE(row.row(), 3); // under Library: All skills, Favorites, then this
@@ -117,9 +120,11 @@ void SkillHealthPanelTest::sidebarRowAndListFollowSaves()
     QCOMPARE(list.filterModel()->rowCount(), 1);
     QCOMPARE(list.filterModel()->skillAt(0), bad);
 
-    bad->setFrontmatter({{u"name"_s, u"bad"_s}, {u"description"_s, u"Now described."_s}});
+    bad->setFrontmatter({ { u"name"_s, u"bad"_s }, { u"description"_s, u"Now described."_s } });
     QVERIFY(m_context->save());
-    QVERIFY(!sidebar.indexForFilter(SidebarFilter::needsAttention()).data(SidebarModel::BadgeRole).isValid());
+    QVERIFY(!sidebar.indexForFilter(SidebarFilter::needsAttention())
+                 .data(SidebarModel::BadgeRole)
+                 .isValid());
     QCOMPARE(list.filterModel()->rowCount(), 0);
     QVERIFY(list.emptyState()->isVisibleTo(&list));
 }
