@@ -57,6 +57,7 @@ QWidget *line(const QIcon &icon, const QString &severity, const QString &sentenc
         remedy->setFont(font);
         texts->addWidget(remedy);
     }
+    texts->addStretch(1); // spare height below the fix, not between the two
     layout->addLayout(texts, 1);
     return row;
 }
