@@ -5,11 +5,16 @@
 #include "modelcontext.h"
 #include "posixfloor.h"
 #include "scannedstore.h"
+#include "skillhealth.h"
 #include "skillscanner.h"
 #include "stopwatch.h"
 #include "tablereporter.h"
 
 #include <benchmark/benchmark.h>
+
+#include <QFile>
+
+#include <sys/time.h>
 
 using namespace Qt::StringLiterals;
 
@@ -124,6 +129,69 @@ void rescan(benchmark::State &state)
     state.counters["artifact_walk_floor_ms"] = walkMs / double(state.iterations());
 }
 
+// A rescan with the window's findings attached, one file touched before
+// each scan so that a batch arrives: the findings follow the saved batches,
+// re-checking what changed and the clashes across all skills.
+void rescanAndCheck(benchmark::State &state)
+{
+    ScannedStore *full = fullStore(state);
+    if (!full)
+        return;
+    const QByteArray touched = QFile::encodeName(full->readPaths().first());
+    long stamp = 1'000'000'000;
+    const auto touch = [&] {
+        const struct timeval times[2] = {{++stamp, 0}, {stamp, 0}};
+        return ::utimes(touched.constData(), times) == 0;
+    };
+    double operationMs = 0;
+    double floorMs = 0;
+    for (auto _ : state) {
+        if (!touch()) {
+            state.SkipWithError("could not touch a skill file");
+            return;
+        }
+        floorMs += millisecondsOf([&] { full->scanner()->scanAll(); });
+        double ms = 0;
+        {
+            const SkillHealth health(full->context()); // checked once, as at start-up; not timed
+            touch();
+            ms = millisecondsOf([&] { full->scanner()->scanAll(); });
+        }
+        state.SetIterationTime(ms / 1e3);
+        operationMs += ms;
+    }
+    TableReporter::setFloor(state, operationMs, floorMs);
+    TableReporter::setRatioGoal(state, 1.1);
+}
+
+// Every skill checked from scratch, bodies loaded from a store just opened,
+// beside one rescan: what start-up and `quire check` pay at the most.
+void checkAll(benchmark::State &state)
+{
+    ScannedStore *full = fullStore(state);
+    if (!full)
+        return;
+    double operationMs = 0;
+    double floorMs = 0;
+    int flagged = 0;
+    for (auto _ : state) {
+        floorMs += millisecondsOf([&] { full->scanner()->scanAll(); });
+        auto opened = ModelContext::open(full->storePath());
+        if (!opened) {
+            state.SkipWithError(qPrintable(opened.error().message));
+            return;
+        }
+        std::unique_ptr<SkillHealth> health;
+        const double ms = millisecondsOf([&] { health = std::make_unique<SkillHealth>(opened.value().get()); });
+        flagged = health->attentionCount();
+        state.SetIterationTime(ms / 1e3);
+        operationMs += ms;
+    }
+    TableReporter::setFloor(state, operationMs, floorMs);
+    TableReporter::setRatioGoal(state, 0.1);
+    state.counters["skills_needing_attention"] = flagged;
+}
+
 void prune(benchmark::State &state)
 {
     ScannedStore *full = fullStore(state);
@@ -154,4 +222,6 @@ void prune(benchmark::State &state)
 // ratio in the table is exactly time / floor.
 BENCHMARK(coldScan)->Name("scan/cold")->Iterations(3)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(rescan)->Name("scan/rescan")->Iterations(5)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(rescanAndCheck)->Name("scan/rescan+check")->Iterations(5)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(checkAll)->Name("scan/check-all")->Iterations(3)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(prune)->Name("scan/prune")->Iterations(5)->Unit(benchmark::kMillisecond)->UseManualTime();

@@ -2,6 +2,7 @@
 
 #include "filewatcher.h"
 #include "settingsstore.h"
+#include "skillhealth.h"
 #include "skillscanner.h"
 #include "toolsource.h"
 
@@ -9,7 +10,7 @@
 #include <QTimer>
 
 DiscoverySession::DiscoverySession(ModelContext *context, SettingsStore *settings, QObject *parent)
-    : QObject(parent), m_context(context), m_settings(settings)
+    : QObject(parent), m_context(context), m_settings(settings), m_health(new SkillHealth(context, this, false))
 {
     if (m_settings) {
         // Added or removed scan directories: scan at once, no prune.
@@ -29,8 +30,14 @@ void DiscoverySession::setUp()
     // Queued, so the watcher below is in place before the first scan runs; a
     // later setUp makes this one stale.
     QTimer::singleShot(0, this, [this, generation] {
-        if (generation == m_generation)
-            scan(m_scanner, false);
+        if (generation != m_generation)
+            return;
+        // After the first paint, like the scan; the scan's batches then keep it current.
+        if (!m_healthChecked) {
+            m_healthChecked = true;
+            m_health->recheckAll();
+        }
+        scan(m_scanner, false);
     });
 
     // The callback holds the scanner it was made with; the watcher itself

@@ -8,6 +8,7 @@
 class FileWatcher;
 class ModelContext;
 class SettingsStore;
+class SkillHealth;
 class SkillScanner;
 
 // A window's discovery: its scanner, the watcher on the global tool folders,
@@ -29,6 +30,8 @@ public:
 
     SkillScanner *scanner() const { return m_scanner.get(); }
     FileWatcher *watcher() const { return m_watcher.get(); }
+    // The findings of the store's skills, current after every scan and save.
+    SkillHealth *health() const { return m_health; }
 
 Q_SIGNALS:
     void scanStarted();
@@ -39,7 +42,9 @@ private:
 
     ModelContext *m_context;
     SettingsStore *m_settings;
+    SkillHealth *m_health;
     std::shared_ptr<SkillScanner> m_scanner;
     std::unique_ptr<FileWatcher> m_watcher;
     quint64 m_generation = 0;
+    bool m_healthChecked = false;
 };

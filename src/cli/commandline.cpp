@@ -1,6 +1,7 @@
 #include "commandline.h"
 
 #include "buildinfo.h"
+#include "checkcommand.h"
 #include "commandcontext.h"
 #include "dirscommand.h"
 #include "exitcode.h"
@@ -24,9 +25,12 @@ Commands:
                           new-skill or settings:general|directories|about
   scan [--prune]          scan every tool's folders into the store; --prune then
                           drops vanished routes and skills left without any
-  list [--json] [--filter all|favorites|tool:RAW|collection:NAME] [--search TEXT]
-                          the skill list as the window shows it
+  list [--json] [--filter all|favorites|needs-attention|tool:RAW|collection:NAME]
+       [--search TEXT]    the skill list as the window shows it
   show PATH [--json]      show the skill at PATH (its file or any of its routes)
+  check [--json] [PATH...]
+                          scan, then list what is wrong with each skill file;
+                          exits 1 when there is an error
   parse FILE [--style frontmatter|heading|frontmatter-then-heading]
                           print how FILE is read, as JSON (no store access)
   new NAME [--tool RAW]   create a skill from the tool's template, as the window's
@@ -74,6 +78,8 @@ int CommandLine::run(const QStringList &arguments, QTextStream &out, QTextStream
         return ShowCommand::run(rest, context);
     if (command == u"new")
         return NewCommand::run(rest, context);
+    if (command == u"check")
+        return CheckCommand::run(rest, context);
 
     err << "quire: unknown command '" << command << "'\n\n" << usage();
     return ExitUsage;

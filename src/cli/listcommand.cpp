@@ -3,6 +3,7 @@
 #include "commandcontext.h"
 #include "exitcode.h"
 #include "modelcontext.h"
+#include "skillhealth.h"
 #include "skilljson.h"
 #include "skillquery.h"
 
@@ -31,7 +32,8 @@ QString cell(QString text)
 
 QString ListCommand::usage()
 {
-    return uR"(Usage: quire list [--json] [--filter all|favorites|tool:RAW|collection:NAME] [--search TEXT]
+    return uR"(Usage: quire list [--json] [--filter all|favorites|needs-attention|tool:RAW|collection:NAME]
+                  [--search TEXT]
 
 Lists the skills exactly as the window's list shows them: the same filter, the
 same search and the same order. RAW is a tool's raw value (claude, cursor,
@@ -74,7 +76,7 @@ int ListCommand::run(const QStringList &arguments, CommandContext &context)
     const std::optional<SidebarFilter> filter = SkillQuery::parseFilter(filterText);
     if (!filter) {
         context.err() << "quire list: unknown filter '" << filterText
-                      << "'; use all, favorites, tool:RAW (claude, cursor, windsurf, codex, "
+                      << "'; use all, favorites, needs-attention, tool:RAW (claude, cursor, windsurf, codex, "
                          "copilot, aider, amp, custom) or collection:NAME\n";
         return ExitUserError;
     }
@@ -84,7 +86,12 @@ int ListCommand::run(const QStringList &arguments, CommandContext &context)
         context.err() << "quire: " << store.error().message << '\n';
         return ExitUserError;
     }
-    const QList<Skill *> skills = SkillQuery(*filter, search).apply(store.value()->skillsByName());
+    // Only the one filter that needs it pays for checking every skill.
+    std::unique_ptr<SkillHealth> health;
+    if (filter->kind() == SidebarFilter::Kind::NeedsAttention)
+        health = std::make_unique<SkillHealth>(store.value());
+    const QList<Skill *> skills =
+        SkillQuery(*filter, search, health.get()).apply(store.value()->skillsByName());
 
     if (json) {
         QJsonArray array;

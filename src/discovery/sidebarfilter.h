@@ -11,11 +11,16 @@
 class SidebarFilter final
 {
 public:
-    enum class Kind { All, Favorites, Tool, Collection };
+    enum class Kind { All, Favorites, Tool, Collection, NeedsAttention };
 
     SidebarFilter() = default;
     static SidebarFilter all() { return {}; }
     static SidebarFilter favorites() { return SidebarFilter(Kind::Favorites, ToolSource::Claude, {}); }
+    // Skills with an error or a warning about their files.
+    static SidebarFilter needsAttention()
+    {
+        return SidebarFilter(Kind::NeedsAttention, ToolSource::Claude, {});
+    }
     static SidebarFilter tool(ToolSource tool) { return SidebarFilter(Kind::Tool, tool, {}); }
     static SidebarFilter collection(const QString &name)
     {

@@ -2,6 +2,7 @@
 
 #include "skill.h"
 #include "skillcollection.h"
+#include "skillhealth.h"
 #include "toolsource.h"
 
 #include <QChar>
@@ -50,10 +51,11 @@ char *appendUtf8(char *out, char32_t c)
 
 } // namespace
 
-SkillQuery::SkillQuery(SidebarFilter filter, QString searchText)
+SkillQuery::SkillQuery(SidebarFilter filter, QString searchText, const SkillHealth *health)
     : m_filter(std::move(filter)),
       m_searchText(std::move(searchText)),
-      m_foldedSearch(fold(m_searchText))
+      m_foldedSearch(fold(m_searchText)),
+      m_health(health)
 {
 }
 
@@ -68,6 +70,8 @@ bool SkillQuery::matchesFilter(const Skill &skill) const
         return skill.toolSources().contains(m_filter.toolSource());
     case SidebarFilter::Kind::Collection:
         return SkillCollection::isMember(skill, m_filter.collectionName());
+    case SidebarFilter::Kind::NeedsAttention:
+        return m_health && m_health->needsAttention(&skill);
     }
     return false;
 }
@@ -103,6 +107,8 @@ QString SkillQuery::title(const SidebarFilter &filter)
         return ToolSources::displayName(filter.toolSource());
     case SidebarFilter::Kind::Collection:
         return filter.collectionName();
+    case SidebarFilter::Kind::NeedsAttention:
+        return u"Needs attention"_s;
     }
     return {};
 }
@@ -113,6 +119,8 @@ std::optional<SidebarFilter> SkillQuery::parseFilter(const QString &text)
         return SidebarFilter::all();
     if (text == u"favorites"_s)
         return SidebarFilter::favorites();
+    if (text == u"needs-attention"_s)
+        return SidebarFilter::needsAttention();
     if (text.startsWith(u"tool:"_s)) {
         if (const std::optional<ToolSource> tool = ToolSources::fromRaw(text.mid(5)))
             return SidebarFilter::tool(*tool);

@@ -10,6 +10,7 @@
 #include <optional>
 
 class Skill;
+class SkillHealth;
 
 // Which skills the list shows for a sidebar filter and a search text. The
 // window's list and `quire list` both ask this class, so they cannot disagree.
@@ -17,10 +18,12 @@ class SkillQuery final
 {
 public:
     SkillQuery() = default;
-    SkillQuery(SidebarFilter filter, QString searchText);
+    // health answers the "needs attention" filter, which keeps nothing without it.
+    SkillQuery(SidebarFilter filter, QString searchText, const SkillHealth *health = nullptr);
 
     SidebarFilter filter() const { return m_filter; }
     QString searchText() const { return m_searchText; }
+    const SkillHealth *health() const { return m_health; }
     // The search text as fold() gives it; empty when there is no search.
     QByteArray foldedSearchText() const { return m_foldedSearch; }
 
@@ -34,8 +37,9 @@ public:
 
     static QString title(const SidebarFilter &filter);
 
-    // "all", "favorites", "tool:RAW" or "collection:NAME" (NAME taken whole,
-    // colons and spaces included, and never empty, as no collection can be).
+    // "all", "favorites", "needs-attention", "tool:RAW" or "collection:NAME"
+    // (NAME taken whole, colons and spaces included, and never empty, as no
+    // collection can be).
     static std::optional<SidebarFilter> parseFilter(const QString &text);
 
     // The one case-insensitive form both the plain pass and the search index
@@ -53,11 +57,13 @@ public:
 
     friend bool operator==(const SkillQuery &a, const SkillQuery &b)
     {
-        return a.m_filter == b.m_filter && a.m_searchText == b.m_searchText;
+        return a.m_filter == b.m_filter && a.m_searchText == b.m_searchText
+            && a.m_health == b.m_health;
     }
 
 private:
     SidebarFilter m_filter;
     QString m_searchText;
     QByteArray m_foldedSearch;
+    const SkillHealth *m_health = nullptr;
 };

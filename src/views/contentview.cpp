@@ -46,8 +46,12 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
     setWindowTitle(u"Quire"_s);
     setMinimumSize(900, 500);
 
-    m_columns->addWidget(new SidebarView(state, context, m_columns));
-    m_columns->addWidget(new SkillListView(state, context, m_columns));
+    auto *sidebar = new SidebarView(state, context, m_columns);
+    auto *list = new SkillListView(state, context, m_columns);
+    sidebar->setHealth(m_discovery->health());
+    list->setHealth(m_discovery->health());
+    m_columns->addWidget(sidebar);
+    m_columns->addWidget(list);
     m_columns->addWidget(m_detail);
     m_columns->setChildrenCollapsible(false);
     m_columns->setStretchFactor(0, 0);

@@ -3,6 +3,7 @@
 #include "modelcontext.h"
 #include "skill.h"
 #include "skillcollection.h"
+#include "skillhealth.h"
 #include "symbolicons.h"
 #include "toolicon.h"
 
@@ -104,6 +105,18 @@ QModelIndex SidebarModel::newCollectionIndex() const
     return {};
 }
 
+void SidebarModel::setHealth(SkillHealth *health)
+{
+    if (m_health == health)
+        return;
+    if (m_health)
+        disconnect(m_health, nullptr, this, nullptr);
+    m_health = health;
+    if (health)
+        connect(health, &SkillHealth::changed, this, &SidebarModel::refresh);
+    refresh();
+}
+
 void SidebarModel::refresh()
 {
     Q_EMIT aboutToRefresh();
@@ -140,6 +153,10 @@ QList<SidebarModel::Row> SidebarModel::buildRows() const
         SidebarFilter::all(), nullptr, {} });
     rows.append(Row { RowKind::Filter, u"Favorites"_s, u"star.fill"_s, favorites,
         SidebarFilter::favorites(), nullptr, {} });
+    if (m_health) {
+        rows.append(Row { RowKind::Filter, u"Needs attention"_s, u"exclamationmark.triangle.fill"_s,
+            m_health->attentionCount(), SidebarFilter::needsAttention(), nullptr, {} });
+    }
 
     header(u"Harnesses"_s);
     for (ToolSource tool : ToolSources::all) {

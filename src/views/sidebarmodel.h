@@ -12,6 +12,7 @@
 
 class ModelContext;
 class SkillCollection;
+class SkillHealth;
 
 // The sidebar's rows as one flat list: section headers, filter rows and the
 // "New collection" action. Counts are rebuilt from the store once per saved
@@ -42,6 +43,9 @@ public:
     QModelIndex indexForFilter(const SidebarFilter &filter) const;
     QModelIndex newCollectionIndex() const;
 
+    // Adds the "Needs attention" row, counted from health and kept current.
+    void setHealth(SkillHealth *health);
+
     // Reads the store again. Called on every saved batch, and by the views
     // after their own edits, since a failed save announces nothing.
     void refresh();
@@ -69,5 +73,6 @@ private:
     void applyRows(const QList<Row> &rows);
 
     QPointer<ModelContext> m_context;
+    QPointer<SkillHealth> m_health;
     QList<Row> m_rows;
 };

@@ -107,6 +107,11 @@ void SidebarView::openNewCollection()
     m_popover->openAt(anchor);
 }
 
+void SidebarView::setHealth(SkillHealth *health)
+{
+    m_model->setHealth(health);
+}
+
 void SidebarView::syncSelection()
 {
     selectFilterRow(true);

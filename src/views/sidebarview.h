@@ -10,6 +10,7 @@ class QListView;
 class QMenu;
 class QModelIndex;
 class SidebarModel;
+class SkillHealth;
 
 // The first column: which skills the list shows. Its selection is
 // AppState::sidebarFilter and nothing else; it writes the filter only when
@@ -30,6 +31,8 @@ public:
     // caller owns it.
     QMenu *menuForRow(const QModelIndex &index);
     void openNewCollection();
+    // Shows the "Needs attention" row.
+    void setHealth(SkillHealth *health);
 
 private:
     void syncSelection();

@@ -2,6 +2,7 @@
 
 #include "modelcontext.h"
 #include "skill.h"
+#include "skillhealth.h"
 #include "skilllistmodel.h"
 #include "skillsearchindex.h"
 
@@ -33,6 +34,12 @@ void SkillFilterModel::setQuery(const SkillQuery &query)
     if (query == m_query)
         return;
     const bool sameSearch = query.searchText() == m_query.searchText();
+    if (query.health() != m_query.health()) {
+        disconnect(m_healthConnection);
+        if (query.health())
+            m_healthConnection = connect(query.health(), &SkillHealth::changed, this,
+                &SkillFilterModel::healthChanged);
+    }
     m_query = query;
     if (!sameSearch)
         m_matches = searchMatches();
@@ -87,6 +94,14 @@ void SkillFilterModel::searchIndexUpdated()
         return;
     m_matches = std::move(matches);
     invalidateRowsFilter();
+}
+
+void SkillFilterModel::healthChanged()
+{
+    // Findings come after the batch that caused them, so the rows it
+    // re-filtered are filtered again by the new findings.
+    if (m_query.filter().kind() == SidebarFilter::Kind::NeedsAttention)
+        invalidateRowsFilter();
 }
 
 void SkillFilterModel::collectionsChanged()

@@ -36,10 +36,12 @@ private:
     QSet<const Skill *> searchMatches() const;
     void searchIndexUpdated();
     void collectionsChanged();
+    void healthChanged();
 
     SkillListModel *m_source;
     SkillSearchIndex *m_index;
     mutable bool m_indexAttached = false;
     SkillQuery m_query;
+    QMetaObject::Connection m_healthConnection;
     QSet<const Skill *> m_matches; // for a non-empty search only
 };

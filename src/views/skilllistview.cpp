@@ -5,6 +5,7 @@
 #include "modelcontext.h"
 #include "skill.h"
 #include "skillfiltermodel.h"
+#include "skillhealth.h"
 #include "skilllistmodel.h"
 #include "skillquery.h"
 #include "skillrowdelegate.h"
@@ -27,6 +28,7 @@ SkillListView::SkillListView(AppState *state, ModelContext *context, QWidget *pa
       m_filter(new SkillFilterModel(m_model, this)),
       m_title(new QLabel(this)),
       m_list(new QListView(this)),
+      m_delegate(new SkillRowDelegate(m_list)),
       m_emptyState(makeEmptyState())
 {
     m_title->setObjectName(u"skillListTitle"_s);
@@ -42,7 +44,7 @@ SkillListView::SkillListView(AppState *state, ModelContext *context, QWidget *pa
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setUniformItemSizes(true);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_list->setItemDelegate(new SkillRowDelegate(m_list));
+    m_list->setItemDelegate(m_delegate);
 
     // The selection model drops the selection of rows that go away. These
     // must be heard before it, so before setModel() makes it: a row the
@@ -151,13 +153,25 @@ void SkillListView::showMenu(const QPoint &pos)
     menu->popup(m_list->viewport()->mapToGlobal(pos));
 }
 
+void SkillListView::setHealth(SkillHealth *health)
+{
+    if (m_health)
+        disconnect(m_health, nullptr, m_list->viewport(), nullptr);
+    m_health = health;
+    m_delegate->setHealth(health);
+    if (health)
+        connect(health, &SkillHealth::changed, m_list->viewport(), qOverload<>(&QWidget::update));
+    updateQuery();
+    m_list->viewport()->update();
+}
+
 void SkillListView::updateQuery()
 {
     if (!m_state)
         return;
     const SidebarFilter filter = m_state->sidebarFilter();
     m_title->setText(SkillQuery::title(filter));
-    m_filter->setQuery(SkillQuery(filter, m_state->searchText()));
+    m_filter->setQuery(SkillQuery(filter, m_state->searchText(), m_health));
 }
 
 void SkillListView::updateEmptyState()

@@ -10,6 +10,8 @@ class QListView;
 class QMenu;
 class Skill;
 class SkillFilterModel;
+class SkillHealth;
+class SkillRowDelegate;
 class SkillListModel;
 
 // The middle column: the skills the sidebar filter and the search select,
@@ -33,6 +35,9 @@ public:
     // The context menu of a skill's row. The caller owns it.
     QMenu *menuFor(Skill *skill);
 
+    // Marks rows with errors or warnings and answers the "Needs attention" filter.
+    void setHealth(SkillHealth *health);
+
 private:
     QWidget *makeEmptyState();
     void updateQuery();
@@ -49,6 +54,8 @@ private:
     SkillFilterModel *m_filter;
     QLabel *m_title;
     QListView *m_list;
+    SkillRowDelegate *m_delegate;
+    QPointer<SkillHealth> m_health;
     QWidget *m_emptyState;
     bool m_syncing = false;
     bool m_modelChanging = false;

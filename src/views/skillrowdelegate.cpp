@@ -1,5 +1,7 @@
 #include "skillrowdelegate.h"
 
+#include "skill.h"
+#include "skillhealth.h"
 #include "skilllistmodel.h"
 #include "symbolicons.h"
 
@@ -96,6 +98,17 @@ void SkillRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
         right -= spacing;
     }
 
+    const auto *skill = index.data(SkillListModel::SkillRole).value<Skill *>();
+    const auto worst = m_health && skill ? m_health->worstSeverity(skill) : std::nullopt;
+    if (worst && *worst != HealthFinding::Severity::Note) {
+        const int edge = QFontMetrics(secondCaptionFont(opt.font)).height();
+        const QPixmap pixmap = mark(*worst == HealthFinding::Severity::Error, edge,
+            painter->device()->devicePixelRatioF());
+        right -= edge;
+        painter->drawPixmap(QRect(right, area.center().y() - edge / 2, edge, edge), pixmap);
+        right -= spacing;
+    }
+
     const QString project = index.data(SkillListModel::ProjectNameRole).toString();
     if (!project.isEmpty()) {
         // The name comes first: the project gets at most half of what is left.
@@ -117,6 +130,26 @@ void SkillRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter,
         opt.fontMetrics.elidedText(name, Qt::ElideRight, nameRect.width()));
     painter->restore();
+}
+
+void SkillRowDelegate::setHealth(const SkillHealth *health)
+{
+    m_health = health;
+}
+
+QPixmap SkillRowDelegate::mark(bool error, int edge, qreal devicePixelRatio) const
+{
+    QPixmap &cached = m_marks[error ? 1 : 0];
+    const int pixels = qRound(edge * devicePixelRatio);
+    if (cached.width() != pixels || cached.isNull()) {
+        // Fixed colours: the mark must read the same on a selected row.
+        cached = error
+            ? SymbolIcons::icon(u"xmark.octagon.fill"_s, QColor(0xE0, 0x3E, 0x3E))
+                  .pixmap(QSize(edge, edge), devicePixelRatio)
+            : SymbolIcons::icon(u"exclamationmark.triangle.fill"_s, QColor(0xF0, 0x8C, 0x00))
+                  .pixmap(QSize(edge, edge), devicePixelRatio);
+    }
+    return cached;
 }
 
 QPixmap SkillRowDelegate::star(int edge, qreal devicePixelRatio) const

@@ -76,6 +76,8 @@ constexpr std::array symbols = {
     Symbol{u"checklist", u"view-task"},
     Symbol{u"checkmark", u"dialog-ok"},
     Symbol{u"info.circle.fill", u"help-about"},
+    Symbol{u"exclamationmark.triangle.fill", u"dialog-warning"},
+    Symbol{u"xmark.octagon.fill", u"dialog-error"},
     // Tool symbols.
     Symbol{u"brain.head.profile", u""},
     Symbol{u"cursorarrow.rays", u""},

@@ -2,6 +2,7 @@
 #include "filewatcher.h"
 #include "modelcontext.h"
 #include "settingsstore.h"
+#include "skillhealth.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,6 +57,8 @@ void DiscoverySessionTest::firstScanWaitsForTheEventLoop()
     QCOMPARE(m_store->skillCount(), 0); // not yet: the watcher is set up first
     QVERIFY(finished.wait(5000));
     QCOMPARE(m_store->skillCount(), 1);
+    // The findings follow the scan: a file in a folder Cursor never reads.
+    QCOMPARE(session.health()->attentionCount(), 1);
 }
 
 void DiscoverySessionTest::watchesOnlyGlobalFoldersThatExistNow()

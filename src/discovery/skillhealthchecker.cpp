@@ -1,0 +1,410 @@
+#include "skillhealthchecker.h"
+
+#include "frontmatterparser.h"
+#include "skill.h"
+#include "textfilereader.h"
+#include "toolsource.h"
+
+#include <QSet>
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Severity = HealthFinding::Severity;
+
+// Global folders Quire lists but whose harness never reads them.
+struct UnreadLocation
+{
+    QStringView homeSuffix;
+    QStringView sentence;
+    QStringView fix;
+};
+
+constexpr UnreadLocation unreadLocations[] = {
+    // Cursor's user rules are kept in its settings; rule files are read from projects only.
+    { u"/.cursor/rules",
+        u"Cursor does not read rule files in ~/.cursor/rules; its user rules live in its settings.",
+        u"Paste it into Cursor's user rules, or move it into a project." },
+    // Windsurf's global rules are the one file global_rules.md in its memories
+    // folder; .windsurf/rules is read inside a workspace only.
+    { u"/.windsurf/rules",
+        u"Windsurf does not read ~/.windsurf/rules; its global rules are "
+        u"~/.codeium/windsurf/memories/global_rules.md.",
+        u"Move it into global_rules.md or a project." },
+};
+
+// The Agent Skills keys; harnesses add their own, which are worth a note only.
+const QSet<QString> agentSkillKeys = { u"name"_s, u"description"_s, u"license"_s,
+    u"compatibility"_s, u"metadata"_s, u"allowed-tools"_s };
+const QSet<QString> cursorRuleKeys = { u"description"_s, u"globs"_s, u"alwaysApply"_s };
+
+constexpr int maxNameLength = 64;
+constexpr int maxDescriptionLength = 1024;
+constexpr int maxCompatibilityLength = 500;
+constexpr int maxBodyLines = 500;
+constexpr qint64 maxAgentsBytes = qint64(32) * 1024;
+constexpr qint64 maxWindsurfCharacters = 12000;
+
+HealthFinding finding(const char16_t *id, Severity severity, QString sentence, const QString &fix)
+{
+    // One line, whatever a name or value held: the command line prints one per finding.
+    sentence.replace(u'\n', u' ').replace(u'\r', u' ');
+    return { QString::fromUtf16(id), severity, sentence, fix, {} };
+}
+
+QStringView trimBlank(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && (text[begin] == u' ' || text[begin] == u'\t'))
+        ++begin;
+    while (end > begin && (text[end - 1] == u' ' || text[end - 1] == u'\t'))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+qsizetype indentOf(QStringView line)
+{
+    qsizetype n = 0;
+    while (n < line.size() && (line[n] == u' ' || line[n] == u'\t'))
+        ++n;
+    return n;
+}
+
+// A value as YAML would give it: the quotes the plain reader keeps are not
+// part of it, nor is the header line of a block scalar with a chomping sign.
+QString scalar(const QString &raw)
+{
+    QString value = raw.trimmed();
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'')
+        && value.back() == value.front())
+        return value.mid(1, value.size() - 2);
+    static const QStringList blockHeaders = { u"|-"_s, u">-"_s, u"|+"_s, u">+"_s };
+    for (const QString &header : blockHeaders) {
+        if (value == header)
+            return {};
+        if (value.startsWith(header + u'\n'))
+            return value.mid(header.size() + 1).trimmed();
+    }
+    return value;
+}
+
+qint64 codePoints(QStringView text)
+{
+    qint64 n = 0;
+    for (QChar c : text)
+        n += c.isLowSurrogate() ? 0 : 1;
+    return n;
+}
+
+bool isNameCharacter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'-';
+}
+
+QString quoted(const QString &text)
+{
+    return u"“"_s + text + u"”"_s;
+}
+
+enum class Reading { Read, Absent, CrLf, Unclosed };
+
+struct Block
+{
+    QMap<QString, QString> frontmatter;
+    Reading reading = Reading::Read;
+};
+
+// The frontmatter as a harness reads it. A file whose block Quire could not
+// read was stored whole as its body, so the block is still there to read.
+Block readBlock(const Skill &skill)
+{
+    Block block { skill.frontmatter(), Reading::Read };
+    if (!block.frontmatter.isEmpty())
+        return block;
+    const QString content = skill.content();
+    const qsizetype end = content.indexOf(u'\n');
+    const QStringView first = QStringView(content).first(end < 0 ? content.size() : end);
+    if (trimBlank(first) == u"---") {
+        // A block that was read leaves only the body; an opening line still
+        // here had no closing one.
+        block.reading = Reading::Unclosed;
+    } else if (first.endsWith(u'\r') && trimBlank(first.chopped(1)) == u"---") {
+        block.reading = Reading::CrLf;
+        block.frontmatter
+            = FrontmatterParser::parseFrontmatter(QString(content).replace(u"\r\n"_s, u"\n"_s))
+                  .frontmatter;
+    } else {
+        block.reading = Reading::Absent;
+    }
+    return block;
+}
+
+bool underAny(const QStringList &routes, const QString &folder)
+{
+    return std::any_of(routes.cbegin(), routes.cend(),
+        [&folder](const QString &route) { return route.startsWith(folder); });
+}
+
+// A file directly inside a folder whose path ends with folderSuffix.
+bool directlyIn(const QStringList &routes, QStringView folderSuffix)
+{
+    return std::any_of(routes.cbegin(), routes.cend(), [folderSuffix](const QString &route) {
+        const qsizetype slash = route.lastIndexOf(u'/');
+        return slash > 0 && QStringView(route).first(slash).endsWith(folderSuffix);
+    });
+}
+
+} // namespace
+
+SkillHealthChecker::SkillHealthChecker(QString homePath) : m_home(std::move(homePath))
+{
+}
+
+QList<HealthFinding> SkillHealthChecker::check(const Skill &skill)
+{
+    QList<HealthFinding> out;
+    const QString path = skill.filePath();
+    const QString fileName = path.section(u'/', -1);
+    const QStringList routes = skill.installedPaths();
+    const QList<ToolSource> tools = skill.toolSources();
+    const bool readsFrontmatter = std::any_of(tools.cbegin(), tools.cend(),
+        [](ToolSource tool) { return ToolSources::parseStyle(tool) != ParseStyle::Heading; });
+
+    for (const UnreadLocation &place : unreadLocations) {
+        if (underAny(routes, m_home + place.homeSuffix.toString() + u'/'))
+            out.append(finding(u"location.unread", Severity::Warning, place.sentence.toString(),
+                place.fix.toString()));
+    }
+
+    Block block;
+    if (readsFrontmatter)
+        block = readBlock(skill);
+    const QString nameSource = skill.isDirectory() ? u"folder"_s : u"file name"_s;
+    if (block.reading == Reading::CrLf) {
+        out.append(finding(u"frontmatter.unreadable", Severity::Warning,
+            u"The file has Windows (CR LF) line ends, so Quire could not read its frontmatter: the name %1 came from the %2 and the description is empty."_s
+                .arg(quoted(skill.name()), nameSource),
+            u"Save it with LF line ends."_s));
+    } else if (block.reading == Reading::Unclosed) {
+        out.append(finding(u"frontmatter.unreadable", Severity::Warning,
+            u"The frontmatter opens with “---” but never closes, so the whole file is its body: the name %1 came from the %2."_s
+                .arg(quoted(skill.name()), nameSource),
+            u"Add the closing “---” line."_s));
+    }
+
+    if (skill.isDirectory() && fileName == u"SKILL.md" && readsFrontmatter)
+        checkAgentSkill(skill, block.frontmatter, out);
+
+    if (!skill.isDirectory() && tools.contains(ToolSource::Cursor)
+        && directlyIn(routes, u"/.cursor/rules")) {
+        if (fileName.endsWith(u".mdc"))
+            checkCursorRule(block.frontmatter, out);
+        else
+            out.append(finding(u"rule.plain-md", Severity::Note,
+                u"This is a plain .md file in a Cursor rules folder; only .mdc rules can say when they apply."_s,
+                u"Rename it to .mdc and add frontmatter."_s));
+    }
+
+    if (fileName == u"AGENTS.md") {
+        if (skill.fileSize() > maxAgentsBytes)
+            out.append(finding(u"size.agents", Severity::Warning,
+                u"This AGENTS.md is %1 KiB; harnesses stop reading after 32 KiB."_s.arg(
+                    (skill.fileSize() + 1023) / 1024),
+                u"Split it or trim it below 32 KiB."_s));
+    } else {
+        // Cheap before costly: a body of more lines needs at least as many bytes.
+        const QString content = skill.fileSize() > maxBodyLines ? skill.content() : QString();
+        const qsizetype lines = content.isEmpty() ? 0 : content.count(u'\n') + 1;
+        if (lines > maxBodyLines)
+            out.append(finding(u"size.body", Severity::Warning,
+                u"The body is %1 lines long; harnesses may cut files over 500 lines."_s.arg(lines),
+                u"Move detail into supporting files."_s));
+    }
+
+    const bool windsurfRule = !skill.isDirectory() && tools.contains(ToolSource::Windsurf)
+        && (directlyIn(routes, u"/.windsurf/rules")
+            || directlyIn(routes, u"/.codeium/windsurf/memories"));
+    if (windsurfRule && skill.fileSize() > maxWindsurfCharacters) {
+        FileFacts &facts = factsOf(skill);
+        if (!facts.characters) {
+            const auto text = TextFileReader::readUtf8(path);
+            facts.characters = text ? codePoints(text.value()) : -1;
+        }
+        if (*facts.characters > maxWindsurfCharacters)
+            out.append(finding(u"size.windsurf", Severity::Warning,
+                u"This Windsurf rule is %1 characters long; Windsurf reads at most 12,000."_s.arg(
+                    *facts.characters),
+                u"Split it into smaller rules."_s));
+    }
+    HealthFinding::sort(out);
+    return out;
+}
+
+void SkillHealthChecker::checkAgentSkill(
+    const Skill &skill, const QMap<QString, QString> &frontmatter, QList<HealthFinding> &out)
+{
+    const QString folder = skill.filePath().section(u'/', -2, -2);
+    const QString name = scalar(frontmatter.value(u"name"_s));
+    if (name.isEmpty()) {
+        out.append(finding(u"skill.name.missing", Severity::Error,
+            u"The frontmatter has no name."_s, u"Add “name: %1”."_s.arg(folder)));
+    } else {
+        if (name.size() > maxNameLength)
+            out.append(finding(u"skill.name.format", Severity::Error,
+                u"The name is %1 characters long; at most 64 are allowed."_s.arg(name.size()),
+                u"Shorten the name."_s));
+        else if (!std::all_of(name.cbegin(), name.cend(), isNameCharacter))
+            out.append(finding(u"skill.name.format", Severity::Error,
+                u"The name %1 may hold only lower-case letters, digits and hyphens."_s.arg(
+                    quoted(name)),
+                u"Write it in lower case with hyphens."_s));
+        else if (name.startsWith(u'-') || name.endsWith(u'-') || name.contains(u"--"))
+            out.append(finding(u"skill.name.format", Severity::Error,
+                u"The name %1 starts or ends with a hyphen, or has two in a row."_s.arg(
+                    quoted(name)),
+                u"Use single hyphens between words."_s));
+        if (name != folder)
+            out.append(finding(u"skill.name.folder", Severity::Error,
+                u"The name %1 is not its folder's name %2."_s.arg(quoted(name), quoted(folder)),
+                u"Rename the folder or the name to match."_s));
+    }
+
+    const QString description = scalar(frontmatter.value(u"description"_s));
+    if (description.isEmpty())
+        out.append(finding(u"skill.description.missing", Severity::Error,
+            u"The frontmatter has no description, so a harness cannot tell when to use the skill."_s,
+            u"Add a description: what it does and when."_s));
+    else if (const qint64 length = codePoints(description); length > maxDescriptionLength)
+        out.append(finding(u"skill.description.length", Severity::Error,
+            u"The description is %1 characters long; at most 1,024 are allowed."_s.arg(length),
+            u"Shorten the description."_s));
+
+    if (const qint64 length = codePoints(scalar(frontmatter.value(u"compatibility"_s)));
+        length > maxCompatibilityLength)
+        out.append(finding(u"skill.compatibility.length", Severity::Error,
+            u"The compatibility text is %1 characters long; at most 500 are allowed."_s.arg(length),
+            u"Shorten it."_s));
+
+    if (frontmatter.contains(u"metadata"_s)) {
+        FileFacts &facts = factsOf(skill);
+        if (!facts.metadata) {
+            const auto text = TextFileReader::readUtf8(skill.filePath());
+            facts.metadata = text ? metadataShape(QString(text.value()).replace(u"\r\n"_s, u"\n"_s))
+                                  : MetadataShape::Flat; // unreadable now: nothing to say
+        }
+        if (*facts.metadata == MetadataShape::Nested)
+            out.append(finding(u"skill.metadata.nested", Severity::Error,
+                u"The metadata holds a nested map or list; it must map keys to plain values."_s,
+                u"Flatten it to “key: value” lines."_s));
+        else if (*facts.metadata == MetadataShape::NotMap)
+            out.append(finding(u"skill.metadata.nested", Severity::Error,
+                u"The metadata is not a map; it must map keys to plain values."_s,
+                u"Write it as indented “key: value” lines."_s));
+    }
+
+    QStringList unknown;
+    for (auto it = frontmatter.cbegin(); it != frontmatter.cend(); ++it) {
+        // The plain reader takes a "# text: x" comment for a key; YAML does not.
+        if (!agentSkillKeys.contains(it.key()) && !it.key().startsWith(u'#'))
+            unknown.append(it.key());
+    }
+    if (!unknown.isEmpty())
+        out.append(finding(u"skill.key.unknown", Severity::Note,
+            u"Keys outside the Agent Skills set: %1; harnesses that do not know them ignore them."_s
+                .arg(unknown.join(u", "_s)),
+            u"Keep them if your harness uses them."_s));
+}
+
+void SkillHealthChecker::checkCursorRule(
+    const QMap<QString, QString> &frontmatter, QList<HealthFinding> &out)
+{
+    const bool hasAlways = frontmatter.contains(u"alwaysApply"_s);
+    const QString always = scalar(frontmatter.value(u"alwaysApply"_s));
+    if (hasAlways && always != u"true" && always != u"false")
+        out.append(finding(u"rule.alwaysApply.value", Severity::Error,
+            u"alwaysApply is %1; Cursor reads only true or false."_s.arg(quoted(always)),
+            u"Write true or false."_s));
+    if (always != u"true" && scalar(frontmatter.value(u"globs"_s)).isEmpty()
+        && scalar(frontmatter.value(u"description"_s)).isEmpty())
+        out.append(finding(u"rule.unapplied", Severity::Warning,
+            u"Cursor never applies this rule by itself: it has neither “alwaysApply: true”, globs nor a description."_s,
+            u"Add a description or globs."_s));
+    QStringList unknown;
+    for (auto it = frontmatter.cbegin(); it != frontmatter.cend(); ++it) {
+        if (!cursorRuleKeys.contains(it.key()) && !it.key().startsWith(u'#'))
+            unknown.append(it.key());
+    }
+    if (!unknown.isEmpty())
+        out.append(finding(u"rule.key.unknown", Severity::Note,
+            u"Cursor does not read these keys: %1."_s.arg(unknown.join(u", "_s)),
+            u"Use description, globs or alwaysApply."_s));
+}
+
+SkillHealthChecker::FileFacts &SkillHealthChecker::factsOf(const Skill &skill)
+{
+    FileFacts &facts = m_files[skill.filePath()];
+    if (facts.size != skill.fileSize() || facts.modified != skill.fileModifiedDate())
+        facts
+            = FileFacts { skill.fileSize(), skill.fileModifiedDate(), std::nullopt, std::nullopt };
+    return facts;
+}
+
+SkillHealthChecker::MetadataShape SkillHealthChecker::metadataShape(const QString &text)
+{
+    const QList<QStringView> lines = QStringView(text).split(u'\n');
+    if (lines.isEmpty() || trimBlank(lines.first()) != u"---")
+        return MetadataShape::Absent;
+    qsizetype i = 1;
+    for (; i < lines.size(); ++i) {
+        const QStringView line = lines.at(i);
+        if (trimBlank(line) == u"---")
+            return MetadataShape::Absent;
+        if (indentOf(line) == 0 && line.startsWith(u"metadata")
+            && trimBlank(line.sliced(8)).startsWith(u':'))
+            break;
+    }
+    if (i >= lines.size())
+        return MetadataShape::Absent;
+    const QStringView inlineValue = trimBlank(trimBlank(lines.at(i).sliced(8)).sliced(1));
+    if (!inlineValue.isEmpty()) {
+        // A flow map is a map when nothing inside it opens another collection.
+        if (!inlineValue.startsWith(u'{') || !inlineValue.endsWith(u'}'))
+            return MetadataShape::NotMap;
+        const QStringView inside = inlineValue.sliced(1, inlineValue.size() - 2);
+        return inside.contains(u'{') || inside.contains(u'[') ? MetadataShape::Nested
+                                                              : MetadataShape::Flat;
+    }
+    qsizetype childIndent = -1;
+    qsizetype textIndent = -1; // inside a block scalar: deeper lines are its text
+    for (++i; i < lines.size(); ++i) {
+        const QStringView line = lines.at(i);
+        const QStringView trimmed = trimBlank(line);
+        if (trimmed.isEmpty() || trimmed.startsWith(u'#'))
+            continue;
+        const qsizetype indent = indentOf(line);
+        if (indent == 0)
+            break; // the next key, or the closing delimiter
+        if (childIndent < 0)
+            childIndent = indent;
+        if (textIndent >= 0 && indent > textIndent)
+            continue;
+        textIndent = -1;
+        if (indent > childIndent)
+            return MetadataShape::Nested;
+        if (indent < childIndent || trimmed.startsWith(u'-'))
+            return MetadataShape::NotMap;
+        const qsizetype colon = trimmed.indexOf(u':');
+        if (colon <= 0)
+            return MetadataShape::NotMap;
+        const QStringView value = trimBlank(trimmed.sliced(colon + 1));
+        if (value.startsWith(u'{') || value.startsWith(u'['))
+            return MetadataShape::Nested;
+        if (value.startsWith(u'|') || value.startsWith(u'>'))
+            textIndent = indent;
+    }
+    return MetadataShape::Flat;
+}

@@ -1,0 +1,161 @@
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// quire check and the needs-attention list, run as a user runs them: the
+// real binary in a fake home.
+class CheckCommandTest final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void exitCodes_data();
+    void exitCodes();
+    void linesAndJsonAgree();
+    void listFilter();
+    void corpusAsHome();
+
+private:
+    struct Run
+    {
+        int code;
+        QByteArray out;
+        QByteArray err;
+    };
+    Run quire(const QStringList &arguments, const QString &home = {}) const;
+    void write(const QString &relative, const QByteArray &bytes) const;
+    QString home(const QString &relative) const { return m_dir->path() + u"/home/"_s + relative; }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void CheckCommandTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir().mkpath(home({})));
+}
+
+CheckCommandTest::Run CheckCommandTest::quire(
+    const QStringList &arguments, const QString &home) const
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"HOME"_s, home.isEmpty() ? m_dir->path() + u"/home"_s : home);
+    env.insert(u"XDG_DATA_HOME"_s, m_dir->path() + u"/data"_s);
+    env.insert(u"XDG_CONFIG_HOME"_s, m_dir->path() + u"/config"_s);
+    env.remove(u"QUIRE_STORE"_s);
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(QUIRE_BINARY), arguments);
+    if (!process.waitForFinished(60000))
+        return { -1, {}, "timed out" };
+    return { process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError() };
+}
+
+void CheckCommandTest::write(const QString &relative, const QByteArray &bytes) const
+{
+    QVERIFY(QDir().mkpath(QFileInfo(home(relative)).absolutePath()));
+    QFile file(home(relative));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void CheckCommandTest::exitCodes_data()
+{
+    QTest::addColumn<QByteArray>("skill"); // ~/.claude/skills/pdf/SKILL.md, or none
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("lines"); // on stdout
+    const QByteArray valid = "---\nname: pdf\ndescription: Work with PDF files.\n---\n# PDF\n";
+    QTest::newRow("no skills") << QByteArray() << QStringList { u"check"_s } << 0 << 0;
+    QTest::newRow("a valid skill") << valid << QStringList { u"check"_s } << 0 << 0;
+    QTest::newRow("a note is no error")
+        << QByteArray(valid).replace("name: pdf", "name: pdf\nversion: 2")
+        << QStringList { u"check"_s } << 0 << 1;
+    QTest::newRow("an error") << QByteArray(valid).replace("name: pdf", "name: Pdf Tools")
+                              << QStringList { u"check"_s } << 1 << 2;
+    QTest::newRow("bad option") << valid << QStringList { u"check"_s, u"--yaml"_s } << 2 << 0;
+    QTest::newRow("missing path") << valid << QStringList { u"check"_s, u"/no/such/place"_s } << 1
+                                  << 0;
+}
+
+void CheckCommandTest::exitCodes()
+{
+    QFETCH(QByteArray, skill);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(int, lines);
+    if (!skill.isEmpty())
+        write(u".claude/skills/pdf/SKILL.md"_s, skill);
+    const Run run = quire(arguments);
+    QCOMPARE(run.code, code);
+    QCOMPARE(int(run.out.count('\n')), lines);
+    if (code == 2)
+        QVERIFY(run.err.contains("Usage: quire check"));
+}
+
+void CheckCommandTest::linesAndJsonAgree()
+{
+    write(u".claude/skills/pdf/SKILL.md"_s, "---\nname: pdf\ndescription: A.\n---\n# PDF\n");
+    write(u".agents/skills/pdf/SKILL.md"_s, "---\nname: pdf\ndescription: B.\n---\n# PDF\n");
+    write(u".cursor/rules/go.mdc"_s, "---\nalwaysApply: maybe\n---\nUse gofmt.\n");
+
+    const Run text = quire({ u"check"_s });
+    QCOMPARE(text.code, 1);
+    const QList<QByteArray> lines = text.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 5);
+    QVERIFY(lines.contains("error: " + home(u".agents/skills/pdf/SKILL.md"_s).toUtf8()
+        + ": duplicate.clash: Another Claude Code skill is also named “pdf” but reads "
+          "differently: "
+        + home(u".claude/skills/pdf/SKILL.md"_s).toUtf8() + '.'));
+    QVERIFY(text.err.contains("3 skills checked: 3 errors, 2 warnings, 0 notes"));
+
+    const Run json = quire({ u"check"_s, u"--json"_s, home(u".cursor"_s) });
+    QCOMPARE(json.code, 1);
+    const QJsonObject document = QJsonDocument::fromJson(json.out).object();
+    QCOMPARE(document.value(u"skillsChecked"_s).toInt(), 1);
+    const QJsonArray findings = document.value(u"findings"_s).toArray();
+    QStringList ids;
+    for (const auto &finding : findings) {
+        QCOMPARE(finding[u"path"_s].toString(), home(u".cursor/rules/go.mdc"_s));
+        QVERIFY(!finding[u"fix"_s].toString().isEmpty());
+        ids.append(finding[u"id"_s].toString());
+    }
+    QCOMPARE(ids,
+        (QStringList { u"rule.alwaysApply.value"_s, u"location.unread"_s, u"rule.unapplied"_s }));
+}
+
+void CheckCommandTest::listFilter()
+{
+    write(u".claude/skills/good/SKILL.md"_s, "---\nname: good\ndescription: Fine.\n---\nx");
+    write(u".claude/skills/bad/SKILL.md"_s, "---\nname: bad\n---\nx");
+    QCOMPARE(quire({ u"scan"_s }).code, 0);
+    const Run run = quire({ u"list"_s, u"--json"_s, u"--filter"_s, u"needs-attention"_s });
+    QCOMPARE(run.code, 0);
+    const QJsonArray skills = QJsonDocument::fromJson(run.out).array();
+    QCOMPARE(skills.size(), 1);
+    QCOMPARE(skills.first()[u"name"_s].toString(), u"bad"_s);
+}
+
+void CheckCommandTest::corpusAsHome()
+{
+    const QString corpus = QStringLiteral(QUIRE_CORPUS_DIR);
+    if (!QFileInfo::exists(corpus + u"/home"_s))
+        QSKIP("no corpus");
+    const Run run = quire({ u"check"_s }, corpus + u"/home"_s);
+    QCOMPARE(run.code, 1); // it holds skills whose name is not their folder's
+    QVERIFY(run.out.contains(
+        ": skill.name.folder: The name “vercel-react-best-practices” is not its folder's name"));
+    QVERIFY(run.out.contains("/.cursor/rules/go.mdc: location.unread: "));
+}
+
+QTEST_GUILESS_MAIN(CheckCommandTest)
+#include "tst_checkcommand.moc"
