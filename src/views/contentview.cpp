@@ -50,6 +50,7 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
     auto *list = new SkillListView(state, context, m_columns);
     sidebar->setHealth(m_discovery->health());
     list->setHealth(m_discovery->health());
+    m_detail->setHealth(m_discovery->health());
     m_columns->addWidget(sidebar);
     m_columns->addWidget(list);
     m_columns->addWidget(m_detail);

@@ -64,6 +64,13 @@ bool DetailPane::confirmLeave()
     return !m_detail || m_detail->confirmLeave();
 }
 
+void DetailPane::setHealth(SkillHealth *health)
+{
+    m_health = health;
+    if (m_detail)
+        m_detail->setHealth(health);
+}
+
 void DetailPane::follow(Skill *skill)
 {
     if (m_following || (skill && skill == m_skill))
@@ -83,6 +90,7 @@ void DetailPane::follow(Skill *skill)
     }
     if (!m_detail) {
         m_detail = new SkillDetailView(m_skill, m_state, m_context, m_pages);
+        m_detail->setHealth(m_health);
         connect(m_detail, &SkillDetailView::editorStateChanged, this, &DetailPane::editorStateChanged);
         m_pages->addWidget(m_detail);
     } else {

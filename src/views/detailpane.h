@@ -8,6 +8,7 @@ class ModelContext;
 class QStackedWidget;
 class Skill;
 class SkillDetailView;
+class SkillHealth;
 
 // The detail column: the placeholder while nothing is selected, otherwise
 // the selected skill. Moving the selection away from unsaved edits asks
@@ -23,6 +24,8 @@ public:
     SkillDetailView *detailView() const { return m_detail; }
     // True when nothing unsaved would be lost by closing.
     bool confirmLeave();
+    // The findings the card shows in its "Health" group.
+    void setHealth(SkillHealth *health);
 
 Q_SIGNALS:
     void editorStateChanged();
@@ -35,5 +38,6 @@ private:
     QPointer<Skill> m_skill;
     QStackedWidget *m_pages;
     SkillDetailView *m_detail = nullptr;
+    SkillHealth *m_health = nullptr;
     bool m_following = false;
 };

@@ -48,7 +48,10 @@ QStringList ElidedLabel::linesFor(int width) const
         return { metrics.elidedText(line, m_mode, width) };
     }
     QStringList lines;
-    QTextLayout layout(m_text, font());
+    // A line feed in the text starts a new line, as it would in a paragraph.
+    QString text = m_text;
+    text.replace(u'\n', QChar::LineSeparator);
+    QTextLayout layout(text, font());
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
@@ -60,12 +63,12 @@ QStringList ElidedLabel::linesFor(int width) const
         line.setLineWidth(width);
         if (lines.size() == m_maxLines - 1) {
             // The last line shows what is left, shortened at its end.
-            QString rest = m_text.mid(line.textStart());
-            rest.replace(u'\n', u' ');
+            QString rest = text.mid(line.textStart());
+            rest.replace(QChar::LineSeparator, u' ');
             lines.append(metrics.elidedText(rest, Qt::ElideRight, width));
             break;
         }
-        lines.append(m_text.mid(line.textStart(), line.textLength()).trimmed());
+        lines.append(text.mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator).trimmed());
     }
     layout.endLayout();
     return lines;
@@ -95,7 +98,8 @@ void ElidedLabel::paintEvent(QPaintEvent *)
     const int lineHeight = QFontMetrics(font()).height();
     int y = 0;
     for (const QString &line : linesFor(width())) {
-        painter.drawText(QRect(0, y, width(), lineHeight), Qt::AlignLeft | Qt::AlignVCenter, line);
+        painter.drawText(QRect(0, y, width(), lineHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         line);
         y += lineHeight;
     }
 }

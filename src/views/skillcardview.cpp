@@ -10,6 +10,7 @@
 #include "metadatatexts.h"
 #include "skill.h"
 #include "skillcardmodel.h"
+#include "skillhealthpanel.h"
 #include "symbolicons.h"
 #include "toolicon.h"
 
@@ -176,6 +177,8 @@ void SkillCardView::setSkill(Skill *skill)
             connect(m_skill, signal, this, &SkillCardView::scheduleRefresh);
     }
     m_artifacts.clear();
+    if (m_healthPanel)
+        m_healthPanel->setSkill(skill);
     refresh();
     verticalScrollBar()->setValue(0);
 }
@@ -215,6 +218,23 @@ void SkillCardView::refreshArtifacts()
         return;
     rebuildResources(artifacts);
     rebuildHeader(); // the resource count
+}
+
+void SkillCardView::setHealth(SkillHealth *health)
+{
+    if (m_healthPanel || !health)
+        return;
+    QVBoxLayout *body = nullptr;
+    QWidget *holder = section(m_page, 12, &body);
+    body->setSpacing(12);
+    body->addWidget(sectionTitle(u"Health"_s, u"exclamationmark.triangle.fill"_s, holder));
+    m_healthPanel = new SkillHealthPanel(health, holder);
+    // The card's own section title names the group.
+    m_healthPanel->setTitle({});
+    m_healthPanel->setFlat(true);
+    m_healthPanel->setSkill(m_skill);
+    body->addWidget(m_healthPanel);
+    m_extra->addWidget(holder);
 }
 
 QString SkillCardView::previewText() const

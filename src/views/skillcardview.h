@@ -9,6 +9,8 @@
 class AppState;
 class ElidedLabel;
 class QLabel;
+class SkillHealth;
+class SkillHealthPanel;
 class QVBoxLayout;
 
 // The read-only page about one skill: its badges, name and description, the
@@ -24,6 +26,9 @@ public:
     void setSkill(Skill *skill);
     // The scanner refreshes the artifact lists without touching the record.
     void refreshArtifacts();
+    // Shows the skill's findings in a "Health" group under the header.
+    void setHealth(SkillHealth *health);
+    SkillHealthPanel *healthPanel() const { return m_healthPanel; }
 
     // For tests: the parts as shown.
     QWidget *metadataSection() const { return m_metadata; }
@@ -57,6 +62,7 @@ private:
     QVBoxLayout *m_metadataSlot = nullptr;
     QVBoxLayout *m_resourcesSlot = nullptr;
     QLabel *m_preview = nullptr;
+    SkillHealthPanel *m_healthPanel = nullptr;
     QLabel *m_resourceCount = nullptr;
     QWidget *m_edit = nullptr;
     QList<SkillArtifact> m_artifacts;

@@ -146,6 +146,11 @@ void SkillDetailView::refreshHeader()
     m_star->setAccessibleName(tip);
 }
 
+void SkillDetailView::setHealth(SkillHealth *health)
+{
+    m_card->setHealth(health);
+}
+
 void SkillDetailView::toggleFavorite()
 {
     if (!m_skill)

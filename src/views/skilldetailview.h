@@ -14,6 +14,7 @@ class QStackedWidget;
 class QToolButton;
 
 class SkillCardView;
+class SkillHealth;
 class SkillEditorView;
 class SkillMetadataBar;
 
@@ -46,6 +47,7 @@ public:
     QToolButton *favoriteButton() const { return m_star; }
     QToolButton *revealButton() const { return m_reveal; }
 
+    void setHealth(SkillHealth *health);
     void toggleFavorite();
     void refreshArtifacts();
 
