@@ -71,19 +71,8 @@ int CheckCommand::run(const QStringList &arguments, CommandContext &context)
 {
     bool json = false;
     QStringList typedPaths;
-    for (const QString &argument : arguments) {
-        if (argument == u"--json") {
-            json = true;
-        } else if (argument == u"--help" || argument == u"-h") {
-            context.out() << usage();
-            return ExitOk;
-        } else if (argument.startsWith(u"-")) {
-            context.err() << "quire check: unknown option '" << argument << "'\n\n" << usage();
-            return ExitUsage;
-        } else {
-            typedPaths.append(argument);
-        }
-    }
+    if (const std::optional<int> stop = context.readJsonAndPaths(arguments, u"check"_s, usage(), json, typedPaths))
+        return *stop;
     QList<QStringList> roots;
     for (const QString &typed : std::as_const(typedPaths)) {
         if (!QFileInfo::exists(typed)) {

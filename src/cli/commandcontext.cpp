@@ -1,5 +1,6 @@
 #include "commandcontext.h"
 
+#include "exitcode.h"
 #include "modelcontext.h"
 #include "settingsstore.h"
 
@@ -23,4 +24,23 @@ Result<ModelContext *> CommandContext::store()
         m_store = std::move(opened.value());
     }
     return m_store.get();
+}
+
+std::optional<int> CommandContext::readJsonAndPaths(const QStringList &arguments, const QString &command,
+                                                    const QString &usage, bool &json, QStringList &paths)
+{
+    for (const QString &argument : arguments) {
+        if (argument == u"--json") {
+            json = true;
+        } else if (argument == u"--help" || argument == u"-h") {
+            m_out << usage;
+            return ExitOk;
+        } else if (argument.startsWith(u"--")) {
+            m_err << "quire " << command << ": unknown option '" << argument << "'\n\n" << usage;
+            return ExitUsage;
+        } else {
+            paths.append(argument);
+        }
+    }
+    return std::nullopt;
 }

@@ -2,9 +2,11 @@
 
 #include "result.h"
 
+#include <QStringList>
 #include <QTextStream>
 
 #include <memory>
+#include <optional>
 
 class ModelContext;
 class SettingsStore;
@@ -25,6 +27,12 @@ public:
     SettingsStore &settings();
     // The store at its usual place; an error whose message the command prints.
     Result<ModelContext *> store();
+
+    // The arguments of a command that takes "--json" and paths: sets both, and
+    // gives an exit code when the command should stop here (after --help, or
+    // on an unknown option, with the usage printed).
+    std::optional<int> readJsonAndPaths(const QStringList &arguments, const QString &command,
+                                        const QString &usage, bool &json, QStringList &paths);
 
 private:
     QTextStream &m_out;

@@ -48,19 +48,8 @@ int ShowCommand::run(const QStringList &arguments, CommandContext &context)
 {
     bool json = false;
     QStringList paths;
-    for (const QString &argument : arguments) {
-        if (argument == u"--json") {
-            json = true;
-        } else if (argument == u"--help" || argument == u"-h") {
-            context.out() << usage();
-            return ExitOk;
-        } else if (argument.startsWith(u"--")) {
-            context.err() << "quire show: unknown option '" << argument << "'\n\n" << usage();
-            return ExitUsage;
-        } else {
-            paths.append(argument);
-        }
-    }
+    if (const std::optional<int> stop = context.readJsonAndPaths(arguments, u"show"_s, usage(), json, paths))
+        return *stop;
     if (paths.size() != 1) {
         context.err() << "quire show: give exactly one PATH\n\n" << usage();
         return ExitUsage;

@@ -13,16 +13,14 @@
 #include "skilleditorview.h"
 #include "skilllistview.h"
 #include "symbolicons.h"
+#include "updateresultdialog.h"
 #include "updater.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
@@ -161,18 +159,7 @@ void ContentView::buildMenus(Updater *updater)
         // The window the user asked from answers, and no other.
         if (!std::exchange(m_awaitingUpdateCheck, false))
             return;
-        QMessageBox box(this);
-        box.setWindowTitle(u"Check for Updates"_s);
-        box.setText(result.message);
-        box.setIcon(result.kind == UpdateCheckResult::Kind::Failed ? QMessageBox::Warning
-                                                                   : QMessageBox::Information);
-        QPushButton *download = nullptr;
-        if (result.kind == UpdateCheckResult::Kind::UpdateAvailable && result.downloadUrl.isValid())
-            download = box.addButton(u"Open Download Page"_s, QMessageBox::AcceptRole);
-        box.addButton(QMessageBox::Close);
-        box.exec();
-        if (download && box.clickedButton() == download)
-            QDesktopServices::openUrl(result.downloadUrl);
+        UpdateResultDialog::show(this, result);
     });
 }
 

@@ -3,6 +3,7 @@
 #include "buildinfo.h"
 #include "settingsstore.h"
 #include "symbolicons.h"
+#include "updateresultdialog.h"
 #include "updater.h"
 
 #include <QApplication>
@@ -16,7 +17,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
@@ -80,19 +80,7 @@ SettingsView::SettingsView(SettingsStore *settings, Updater *updater, QWidget *p
         connect(m_updater, &Updater::checkFinished, this, [this](const UpdateCheckResult &result) {
             if (!std::exchange(m_awaitingUpdateCheck, false))
                 return; // a check another window asked for
-            QMessageBox box(this);
-            box.setWindowTitle(u"Check for Updates"_s);
-            box.setText(result.message);
-            box.setIcon(result.kind == UpdateCheckResult::Kind::Failed ? QMessageBox::Warning
-                                                                       : QMessageBox::Information);
-            QPushButton *download = nullptr;
-            if (result.kind == UpdateCheckResult::Kind::UpdateAvailable
-                && result.downloadUrl.isValid())
-                download = box.addButton(u"Open Download Page"_s, QMessageBox::AcceptRole);
-            box.addButton(QMessageBox::Close);
-            box.exec();
-            if (download && box.clickedButton() == download)
-                QDesktopServices::openUrl(result.downloadUrl);
+            UpdateResultDialog::show(this, result);
         });
     }
     reload();
