@@ -32,12 +32,13 @@ void DiscoverySession::setUp()
     QTimer::singleShot(0, this, [this, generation] {
         if (generation != m_generation)
             return;
-        // After the first paint, like the scan; the scan's batches then keep it current.
+        scan(m_scanner, false);
+        // In slices, so the window paints and answers while a large store is
+        // checked; the scan's batches keep the findings current from then on.
         if (!m_healthChecked) {
             m_healthChecked = true;
-            m_health->recheckAll();
+            m_health->recheckAllInSlices();
         }
-        scan(m_scanner, false);
     });
 
     // The callback holds the scanner it was made with; the watcher itself

@@ -17,6 +17,9 @@ SkillHealth::SkillHealth(ModelContext *context, QObject *parent, bool checkNow)
         connect(context, &ModelContext::skillsChanged, this, &SkillHealth::recheck);
         connect(context, &ModelContext::skillsRemoved, this, &SkillHealth::forget);
     }
+    // A real timer, not a queued call: those run before a pending repaint.
+    m_sliceTimer.setInterval(1);
+    connect(&m_sliceTimer, &QTimer::timeout, this, &SkillHealth::checkSlice);
     if (checkNow)
         recheckAll();
 }
@@ -44,9 +47,44 @@ bool SkillHealth::needsAttention(const Skill *skill) const
 
 void SkillHealth::recheckAll()
 {
+    m_sliceTimer.stop();
+    m_pending.clear();
     m_own.clear();
     m_groupKeys.clear();
     recheck(m_context ? m_context->skills() : QList<Skill *>());
+}
+
+void SkillHealth::recheckAllInSlices()
+{
+    m_pending.clear();
+    if (m_context) {
+        for (Skill *skill : m_context->skills())
+            m_pending.append(skill);
+    }
+    if (m_pending.isEmpty()) {
+        recheckAll();
+        return;
+    }
+    m_sliceTimer.start();
+}
+
+void SkillHealth::checkSlice()
+{
+    // About a frame's worth of checking at a time.
+    constexpr qsizetype sliceSize = 500;
+    const qsizetype count = std::min(sliceSize, m_pending.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        if (const Skill *skill = m_pending.at(i)) {
+            m_own.insert(skill, m_checker->check(*skill));
+            m_groupKeys.insert(skill, SkillDuplicateChecker::groupKeys(*skill));
+        }
+    }
+    m_pending.remove(0, count);
+    // Clashes and counts once, when every skill has been seen.
+    if (m_pending.isEmpty()) {
+        m_sliceTimer.stop();
+        finish();
+    }
 }
 
 void SkillHealth::recheck(const QList<Skill *> &skills)

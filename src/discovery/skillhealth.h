@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <memory>
 #include <optional>
 
@@ -36,6 +37,10 @@ public:
 
     // Every skill of the store checked afresh.
     void recheckAll();
+    // The same, a slice of skills per event-loop turn, so that a window
+    // paints and answers meanwhile; changed() once all are checked.
+    void recheckAllInSlices();
+    bool isChecking() const { return !m_pending.isEmpty(); }
 
 Q_SIGNALS:
     void changed();
@@ -44,6 +49,7 @@ private:
     void recheck(const QList<Skill *> &skills);
     void forget(const QList<Skill *> &skills);
     void finish();
+    void checkSlice();
 
     QPointer<ModelContext> m_context;
     std::unique_ptr<SkillHealthChecker> m_checker;
@@ -52,4 +58,6 @@ private:
     QHash<const Skill *, QList<HealthFinding>> m_duplicates;
     QHash<const Skill *, HealthFinding::Severity> m_worst;
     int m_attentionCount = 0;
+    QList<QPointer<Skill>> m_pending; // of a check in slices
+    QTimer m_sliceTimer;
 };

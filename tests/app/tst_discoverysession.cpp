@@ -58,7 +58,7 @@ void DiscoverySessionTest::firstScanWaitsForTheEventLoop()
     QVERIFY(finished.wait(5000));
     QCOMPARE(m_store->skillCount(), 1);
     // The findings follow the scan: a file in a folder Cursor never reads.
-    QCOMPARE(session.health()->attentionCount(), 1);
+    QTRY_COMPARE(session.health()->attentionCount(), 1);
 }
 
 void DiscoverySessionTest::watchesOnlyGlobalFoldersThatExistNow()

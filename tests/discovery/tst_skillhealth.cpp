@@ -35,6 +35,7 @@ private Q_SLOTS:
     void duplicates();
     void followsScansAndSaves();
     void neverChangesAFile();
+    void slicedCheckAgreesWithWhole();
 
 private:
     QString home(const QString &relative) const { return m_home->path() + u'/' + relative; }
@@ -368,6 +369,37 @@ void SkillHealthTest::neverChangesAFile()
     QCOMPARE(idsOf(u".claude/skills/pdf/SKILL.md"_s),
         (QStringList { u"error skill.description.missing"_s, u"error skill.metadata.nested"_s,
             u"warning frontmatter.unreadable"_s }));
+}
+
+// The window's first check runs in slices; it must end where a whole check
+// ends, clashes across slices included, and say so once.
+void SkillHealthTest::slicedCheckAgreesWithWhole()
+{
+    for (int i = 0; i < 1200; ++i) {
+        // Every hundredth skill shares its name with the first: clashes that span slices.
+        const QByteArray name = i % 100 == 0 ? "same" : "skill-" + QByteArray::number(i);
+        write(u".claude/skills/s%1/SKILL.md"_s.arg(i),
+              "---\nname: " + name + "\ndescription: d" + QByteArray::number(i) + "\n---\nbody\n");
+    }
+    scan();
+    QStringList whole;
+    for (Skill *skill : m_store->skills())
+        whole << skill->filePath() + u' ' + QString::number(m_health->findings(skill).size());
+    const int wholeCount = m_health->attentionCount();
+    QVERIFY(wholeCount > 0);
+
+    SkillHealth sliced(m_store.get(), nullptr, false);
+    QSignalSpy changed(&sliced, &SkillHealth::changed);
+    sliced.recheckAllInSlices();
+    QVERIFY(sliced.isChecking());
+    QCOMPARE(changed.count(), 0);
+    QTRY_VERIFY(!sliced.isChecking());
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(sliced.attentionCount(), wholeCount);
+    QStringList got;
+    for (Skill *skill : m_store->skills())
+        got << skill->filePath() + u' ' + QString::number(sliced.findings(skill).size());
+    QCOMPARE(got, whole);
 }
 
 QTEST_GUILESS_MAIN(SkillHealthTest)
