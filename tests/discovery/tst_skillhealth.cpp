@@ -305,7 +305,8 @@ void SkillHealthTest::duplicates()
     QFETCH(QString, second);
     QFETCH(bool, sameText);
     QFETCH(QString, expected);
-    const QByteArray text = "---\nname: pdf\ndescription: Work with PDF files.\n---\n# PDF\nRead me.\n";
+    const QByteArray text
+        = "---\nname: pdf\ndescription: Work with PDF files.\n---\n# PDF\nRead me.\n";
     write(first, text);
     write(second, sameText ? text : text + "Read me twice.\n");
     scan();
