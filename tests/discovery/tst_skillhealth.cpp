@@ -306,11 +306,10 @@ void SkillHealthTest::duplicates()
     QFETCH(QString, second);
     QFETCH(bool, sameText);
     QFETCH(QString, expected);
-    write(first, "---\nname: pdf\ndescription: Work with PDF files.\n---\n# PDF\nRead me.\n");
-    write(second,
-        sameText
-            ? "---\nname: pdf\ndescription: Work with PDF files.\n---\n# PDF\nRead me.\n"
-            : "---\nname: pdf\ndescription: Work with PDF files.\n---\n# PDF\nRead me twice.\n");
+    const QByteArray text
+        = "---\nname: pdf\ndescription: Work with PDF files.\n---\n# PDF\nRead me.\n";
+    write(first, text);
+    write(second, sameText ? text : text + "Read me twice.\n");
     scan();
     for (const auto &[mine, other] : { std::pair(first, second), std::pair(second, first) }) {
         const QList<HealthFinding> findings = m_health->findings(skillAt(mine));

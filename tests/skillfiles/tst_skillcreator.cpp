@@ -123,24 +123,18 @@ void SkillCreatorTest::templatesAreExact_data()
     QTest::addColumn<QString>("text");
     const QString frontmatter
         = u"---\nname: pdf-tools!\ndescription: Pdf Tools!\n---\n\n# Pdf Tools!"_s;
-    QTest::newRow("claude") << ToolSource::Claude
-                            << frontmatter
-            + u"\n\n## When to Use\n\n- Describe when this skill should be activated\n\n"
-              "## Instructions\n\nAdd your skill instructions here."_s;
-    QTest::newRow("cursor") << ToolSource::Cursor
-                            << frontmatter
-            + u"\n\n## When to Use\n\n- Describe when this skill should be activated\n\n"
-              "## Instructions\n\nAdd your skill instructions here."_s;
-    QTest::newRow("codex")
-        << ToolSource::Codex
-        << u"# Pdf Tools!\n\n## Instructions\n\nAdd your skill instructions here."_s;
-    QTest::newRow("amp")
-        << ToolSource::Amp
-        << u"# Pdf Tools!\n\n## Instructions\n\nAdd your skill instructions here."_s;
-    for (ToolSource tool :
-        { ToolSource::Windsurf, ToolSource::Copilot, ToolSource::Aider, ToolSource::Custom }) {
-        QTest::newRow(qPrintable(ToolSources::rawValue(tool)))
-            << tool << frontmatter + u"\n\nAdd your skill instructions here."_s;
+    const QString instructions = u"\n\n## Instructions\n\nAdd your skill instructions here."_s;
+    const QList<std::pair<QList<ToolSource>, QString>> families = {
+        { { ToolSource::Claude, ToolSource::Cursor },
+            frontmatter + u"\n\n## When to Use\n\n- Describe when this skill should be activated"_s
+                + instructions },
+        { { ToolSource::Codex, ToolSource::Amp }, u"# Pdf Tools!"_s + instructions },
+        { { ToolSource::Windsurf, ToolSource::Copilot, ToolSource::Aider, ToolSource::Custom },
+            frontmatter + u"\n\nAdd your skill instructions here."_s },
+    };
+    for (const auto &[tools, text] : families) {
+        for (ToolSource tool : tools)
+            QTest::newRow(qPrintable(ToolSources::rawValue(tool))) << tool << text;
     }
 }
 
