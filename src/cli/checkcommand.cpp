@@ -152,8 +152,11 @@ int CheckCommand::run(const QStringList &arguments, CommandContext &context)
                           << row.finding.sentence << '\n';
         }
         // On stderr, so stdout stays one line per finding for scripts.
-        context.err() << checked << " skills checked: " << counts[0] << " errors, " << counts[1]
-                      << " warnings, " << counts[2] << " notes\n";
+        const auto counted = [](qsizetype count, const QString &what) {
+            return QString::number(count) + u' ' + what + (count == 1 ? QString() : u"s"_s);
+        };
+        context.err() << counted(checked, u"skill"_s) << " checked: " << counted(counts[0], u"error"_s) << ", "
+                      << counted(counts[1], u"warning"_s) << ", " << counted(counts[2], u"note"_s) << '\n';
     }
     return counts[0] > 0 ? ExitUserError : ExitOk;
 }
