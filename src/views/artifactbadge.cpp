@@ -19,11 +19,11 @@ constexpr qreal radius = 6;
 } // namespace
 
 ArtifactBadge::ArtifactBadge(const SkillArtifact &artifact, QWidget *parent)
-    : QAbstractButton(parent), m_artifact(artifact), m_color(CardStyle::artifactColor(artifact.fileExtension))
+    : QAbstractButton(parent), m_artifact(artifact), m_color(CardStyle::artifactLook(artifact.fileExtension).color)
 {
     setFont(CardStyle::monoFont(11));
     setText(artifact.name);
-    setIcon(SymbolIcons::icon(CardStyle::artifactSymbol(artifact.fileExtension), m_color));
+    setIcon(SymbolIcons::icon(CardStyle::artifactLook(artifact.fileExtension).symbol, m_color));
     setToolTip(artifact.relativePath);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);

@@ -73,92 +73,40 @@ QColor CardStyle::toolColor(ToolSource tool)
     return QColor(142, 142, 147);
 }
 
-QString CardStyle::artifactSymbol(const QString &fileExtension)
+CardStyle::Look CardStyle::artifactLook(const QString &fileExtension)
 {
     switch (artifactKind(fileExtension)) {
     case ArtifactKind::CompiledCode:
+        return { {}, u"chevron.left.forwardslash.chevron.right"_s, orangeAccent() };
     case ArtifactKind::ScriptCode:
-        return u"chevron.left.forwardslash.chevron.right"_s;
+        return { {}, u"chevron.left.forwardslash.chevron.right"_s, platformOrange };
     case ArtifactKind::Shell:
-        return u"terminal.fill"_s;
+        return { {}, u"terminal.fill"_s, limeAccent() };
     case ArtifactKind::Markdown:
-        return u"doc.text.fill"_s;
+        return { {}, u"doc.text.fill"_s, violetAccent() };
     case ArtifactKind::Config:
-        return u"gearshape.fill"_s;
+        return { {}, u"gearshape.fill"_s, platformCyan };
     case ArtifactKind::Other:
         break;
     }
-    return u"doc.fill"_s;
+    return { {}, u"doc.fill"_s, secondaryText() };
 }
 
-QColor CardStyle::artifactColor(const QString &fileExtension)
-{
-    switch (artifactKind(fileExtension)) {
-    case ArtifactKind::CompiledCode:
-        return orangeAccent();
-    case ArtifactKind::ScriptCode:
-        return platformOrange;
-    case ArtifactKind::Shell:
-        return limeAccent();
-    case ArtifactKind::Markdown:
-        return violetAccent();
-    case ArtifactKind::Config:
-        return platformCyan;
-    case ArtifactKind::Other:
-        break;
-    }
-    return secondaryText();
-}
-
-QString CardStyle::categoryHeading(SkillArtifact::Category category)
+CardStyle::Look CardStyle::categoryLook(SkillArtifact::Category category)
 {
     switch (category) {
     case SkillArtifact::Category::Script:
-        return u"Scripts"_s;
+        return { u"Scripts"_s, u"terminal"_s, withAlpha(orangeAccent(), 0.7) };
     case SkillArtifact::Category::Reference:
-        return u"References"_s;
+        return { u"References"_s, u"doc.text.fill"_s, withAlpha(violetAccent(), 0.7) };
     case SkillArtifact::Category::Rule:
-        return u"Rules"_s;
+        return { u"Rules"_s, u"checklist"_s, withAlpha(limeAccent(), 0.7) };
     case SkillArtifact::Category::Config:
-        return u"Config"_s;
+        return { u"Config"_s, u"gearshape.fill"_s, withAlpha(platformOrange, 0.7) };
     case SkillArtifact::Category::Other:
         break;
     }
-    return u"Files"_s;
-}
-
-QString CardStyle::categorySymbol(SkillArtifact::Category category)
-{
-    switch (category) {
-    case SkillArtifact::Category::Script:
-        return u"terminal"_s;
-    case SkillArtifact::Category::Reference:
-        return u"doc.text.fill"_s;
-    case SkillArtifact::Category::Rule:
-        return u"checklist"_s;
-    case SkillArtifact::Category::Config:
-        return u"gearshape.fill"_s;
-    case SkillArtifact::Category::Other:
-        break;
-    }
-    return u"doc.fill"_s;
-}
-
-QColor CardStyle::categoryColor(SkillArtifact::Category category)
-{
-    switch (category) {
-    case SkillArtifact::Category::Script:
-        return withAlpha(orangeAccent(), 0.7);
-    case SkillArtifact::Category::Reference:
-        return withAlpha(violetAccent(), 0.7);
-    case SkillArtifact::Category::Rule:
-        return withAlpha(limeAccent(), 0.7);
-    case SkillArtifact::Category::Config:
-        return withAlpha(platformOrange, 0.7);
-    case SkillArtifact::Category::Other:
-        break;
-    }
-    return secondaryText();
+    return { u"Files"_s, u"doc.fill"_s, secondaryText() };
 }
 
 QColor CardStyle::secondaryText()

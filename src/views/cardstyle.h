@@ -17,13 +17,16 @@ public:
     static QColor violetAccent();
     static QColor toolColor(ToolSource tool);
 
+    struct Look
+    {
+        QString heading; // for a category only
+        QString symbol;
+        QColor color;
+    };
     // By file extension, compared exactly: the scanner stores it lower-cased.
-    static QString artifactSymbol(const QString &fileExtension);
-    static QColor artifactColor(const QString &fileExtension);
-
-    static QString categoryHeading(SkillArtifact::Category category);
-    static QString categorySymbol(SkillArtifact::Category category);
-    static QColor categoryColor(SkillArtifact::Category category);
+    static Look artifactLook(const QString &fileExtension);
+    // The heading of a category's group in "Resources".
+    static Look categoryLook(SkillArtifact::Category category);
 
     // The secondary and tertiary text colours of the current palette.
     static QColor secondaryText();

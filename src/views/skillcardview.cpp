@@ -344,12 +344,11 @@ void SkillCardView::rebuildResources(const QList<SkillArtifact> &artifacts)
     for (const SkillCardModel::ArtifactGroup &group : SkillCardModel::groupedArtifacts(artifacts)) {
         auto *groupLayout = new QVBoxLayout;
         groupLayout->setSpacing(8);
-        const QColor color = CardStyle::categoryColor(group.category);
+        const CardStyle::Look look = CardStyle::categoryLook(group.category);
         auto *heading = new QHBoxLayout;
         heading->setSpacing(5);
-        heading->addWidget(symbolLabel(CardStyle::categorySymbol(group.category), color, 11, m_resources));
-        heading->addWidget(textLabel(CardStyle::categoryHeading(group.category), CardStyle::font(11, QFont::DemiBold),
-                                     color, m_resources));
+        heading->addWidget(symbolLabel(look.symbol, look.color, 11, m_resources));
+        heading->addWidget(textLabel(look.heading, CardStyle::font(11, QFont::DemiBold), look.color, m_resources));
         heading->addStretch();
         groupLayout->addLayout(heading);
         auto *chips = new QWidget(m_resources);
