@@ -242,20 +242,85 @@ QByteArray foldedFields(const Skill &skill)
 
 SkillSearchIndex::SkillSearchIndex(QObject *parent) : QObject(parent)
 {
+    // About a frame's worth of skills per turn. A real timer, not a queued
+    // call: those would run ahead of pending repaints and input.
+    constexpr qsizetype sliceSize = 200;
+    m_sliceTimer.setInterval(1);
+    connect(&m_sliceTimer, &QTimer::timeout, this, [this] { indexSlice(sliceSize); });
 }
 
 SkillSearchIndex::~SkillSearchIndex() = default;
 
 void SkillSearchIndex::attach(ModelContext *context)
 {
+    follow(context);
+    if (context)
+        rebuild(context->skills());
+}
+
+void SkillSearchIndex::attachInSlices(ModelContext *context)
+{
+    follow(context);
+    if (!context)
+        return;
+    clear();
+    const QList<Skill *> skills = context->skills();
+    m_pending.reserve(skills.size());
+    for (Skill *skill : skills)
+        m_pending.append(skill);
+    // Sized for all from the start, as a rebuild is.
+    m_bitsetSizeHint = (size_t(skills.size()) + 31) / 32;
+    if (m_pending.isEmpty())
+        finishBuild();
+    else
+        m_sliceTimer.start();
+}
+
+void SkillSearchIndex::finishIndexing()
+{
+    if (isIndexing())
+        indexSlice(m_pending.size());
+}
+
+void SkillSearchIndex::indexSlice(qsizetype count)
+{
+    count = std::min(count, m_pending.size());
+    QList<Skill *> slice;
+    slice.reserve(count);
+    for (qsizetype i = 0; i < count; ++i) {
+        if (Skill *skill = m_pending.at(i))
+            slice.append(skill);
+    }
+    m_pending.remove(0, count);
+    update(slice);
+    if (m_pending.isEmpty())
+        finishBuild();
+}
+
+void SkillSearchIndex::finishBuild()
+{
+    m_sliceTimer.stop();
+    m_bitsetSizeHint = 0;
+    // Lists grew by doubling; what is left over would stay for good.
+    for (Posting &posting : m_grams)
+        posting.data.shrink_to_fit();
+    for (Posting &posting : m_tokenPostings)
+        posting.data.shrink_to_fit();
+    m_vocabulary.squeeze();
+    m_tokensAfterCompaction = m_tokenStarts.size();
+}
+
+void SkillSearchIndex::follow(ModelContext *context)
+{
     for (const QMetaObject::Connection &connection : std::as_const(m_connections))
         disconnect(connection);
     m_connections.clear();
+    m_sliceTimer.stop();
+    m_pending.clear();
     if (!context) {
         clear();
         return;
     }
-    rebuild(context->skills());
 
     const auto reindex = [this](const QList<Skill *> &skills) {
         update(skills);
@@ -267,12 +332,19 @@ void SkillSearchIndex::attach(ModelContext *context)
         connect(context, &ModelContext::skillsChanged, this, reindex),
         connect(context, &ModelContext::skillsRemoved, this,
             [this](const QList<Skill *> &skills) {
-                for (Skill *skill : skills)
+                for (Skill *skill : skills) {
                     remove(skill);
+                    // Announced while alive, deleted later: not to be indexed after all.
+                    m_pending.removeAll(skill);
+                }
                 Q_EMIT updated();
             }),
         // Its records go with it; none may be looked up afterwards.
-        connect(context, &QObject::destroyed, this, [this] { clear(); }),
+        connect(context, &QObject::destroyed, this, [this] {
+            m_sliceTimer.stop();
+            m_pending.clear();
+            clear();
+        }),
     };
 }
 
@@ -285,14 +357,7 @@ void SkillSearchIndex::rebuild(const QList<Skill *> &skills)
     // dense just because the first few skills share a word.
     m_bitsetSizeHint = (size_t(skills.size()) + 31) / 32;
     update(skills);
-    m_bitsetSizeHint = 0;
-    // Lists grew by doubling; what is left over would stay for good.
-    for (Posting &posting : m_grams)
-        posting.data.shrink_to_fit();
-    for (Posting &posting : m_tokenPostings)
-        posting.data.shrink_to_fit();
-    m_vocabulary.squeeze();
-    m_tokensAfterCompaction = m_tokenStarts.size();
+    finishBuild();
 }
 
 void SkillSearchIndex::update(Skill *skill)

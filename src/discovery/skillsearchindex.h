@@ -5,7 +5,9 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QTimer>
 
 #include <algorithm>
 #include <vector>
@@ -32,6 +34,13 @@ public:
 
     // Indexes every skill of the context, then follows its saved batches.
     void attach(ModelContext *context);
+    // The same without the pause: follows the context at once and indexes
+    // its skills a slice per event-loop turn. Meanwhile search() stays right,
+    // testing the skills not indexed yet the plain way.
+    void attachInSlices(ModelContext *context);
+    bool isIndexing() const { return !m_pending.isEmpty(); }
+    // Indexes what is left at once.
+    void finishIndexing();
 
     void rebuild(const QList<Skill *> &skills);
     // Indexes new skills, and re-indexes known ones whose texts changed.
@@ -62,6 +71,9 @@ private:
     struct Posting;
     enum class Place { Anywhere, AtStart, AtEnd };
 
+    void follow(ModelContext *context);
+    void indexSlice(qsizetype count);
+    void finishBuild();
     size_t bitsetSize() const { return std::max((m_skills.size() + 31) / 32, m_bitsetSizeHint); }
     Slot place(Skill *skill, QByteArray text);
     void index(const std::vector<Slot> &batch);
@@ -109,4 +121,6 @@ private:
     size_t m_tokensAfterCompaction = 0;
 
     QList<QMetaObject::Connection> m_connections;
+    QList<QPointer<Skill>> m_pending; // of an indexing in slices
+    QTimer m_sliceTimer;
 };

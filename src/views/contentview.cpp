@@ -11,6 +11,7 @@
 #include "sidebarview.h"
 #include "skilldetailview.h"
 #include "skilleditorview.h"
+#include "skillfiltermodel.h"
 #include "skilllistview.h"
 #include "symbolicons.h"
 #include "updateresultdialog.h"
@@ -84,9 +85,11 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
 
     buildMenus(updater);
     // The scanner refreshes artifact lists without touching the records.
-    connect(m_discovery, &DiscoverySession::scanFinished, this, [this] {
+    connect(m_discovery, &DiscoverySession::scanFinished, this, [this, list] {
         if (m_detail->detailView())
             m_detail->detailView()->refreshArtifacts();
+        // Once the skills are known, so the first search finds the index ready.
+        list->filterModel()->prepareSearch();
     });
     connect(m_detail, &DetailPane::editorStateChanged, this, &ContentView::refreshSaveAction);
     // The focused-value slot: whatever has the focus in this window decides.

@@ -75,14 +75,28 @@ QSet<const Skill *> SkillFilterModel::searchMatches() const
 {
     if (m_query.searchText().isEmpty())
         return {};
-    // Built on the first search, not with the window: a window that is never
-    // searched opens without reading every body.
+    // Built on the first search if prepareSearch() has not started it; one
+    // still being built in slices is finished now, in one go.
     if (!m_indexAttached && m_source->context()) {
         m_indexAttached = true;
         m_index->attach(m_source->context());
     }
+    m_index->finishIndexing();
     const QList<Skill *> found = m_index->search(m_query.searchText(), m_source->skills());
     return { found.cbegin(), found.cend() };
+}
+
+void SkillFilterModel::prepareSearch()
+{
+    if (m_indexAttached || !m_source->context())
+        return;
+    m_indexAttached = true;
+    m_index->attachInSlices(m_source->context());
+}
+
+bool SkillFilterModel::isPreparingSearch() const
+{
+    return m_index->isIndexing();
 }
 
 void SkillFilterModel::searchIndexUpdated()

@@ -29,6 +29,11 @@ public:
     // -1 when the skill is filtered out or not listed.
     int rowOf(const Skill *skill) const;
 
+    // Starts building the search index between events, so that the first
+    // search does not wait for every body to be read.
+    void prepareSearch();
+    bool isPreparingSearch() const;
+
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
 

@@ -2,6 +2,7 @@
 #include "skillquery.h"
 #include "skillsearchindex.h"
 
+#include <QCoreApplication>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
@@ -130,10 +131,13 @@ void SkillSearchIndexTest::agreesWithPlainPass_data()
     QTest::addColumn<quint32>("seed");
     QTest::addColumn<int>("skillCount");
     QTest::addColumn<int>("churnRounds");
-    QTest::newRow("a few skills") << 1U << 5 << 0;
-    QTest::newRow("one bitset word") << 2U << 31 << 0;
-    QTest::newRow("many skills") << 3U << 120 << 0;
-    QTest::newRow("after churn") << 7U << 60 << 6;
+    QTest::addColumn<bool>("inSlices"); // as a window builds it: asked and changed midway
+    QTest::newRow("a few skills") << 1U << 5 << 0 << false;
+    QTest::newRow("one bitset word") << 2U << 31 << 0 << false;
+    QTest::newRow("many skills") << 3U << 120 << 0 << false;
+    QTest::newRow("after churn") << 7U << 60 << 6 << false;
+    QTest::newRow("in slices") << 4U << 650 << 0 << true;
+    QTest::newRow("in slices, with churn") << 8U << 450 << 3 << true;
 }
 
 // Churn replaces every text with fresh words each round, enough to outgrow
@@ -144,12 +148,18 @@ void SkillSearchIndexTest::agreesWithPlainPass()
     QFETCH(quint32, seed);
     QFETCH(int, skillCount);
     QFETCH(int, churnRounds);
+    QFETCH(bool, inSlices);
     QRandomGenerator random(seed);
     const std::unique_ptr<ModelContext> store = makeStore(random, skillCount);
     QVERIFY(store);
     SkillSearchIndex index;
-    index.attach(store.get());
-    QCOMPARE(index.size(), skillCount);
+    if (inSlices) {
+        index.attachInSlices(store.get());
+        QVERIFY(index.isIndexing());
+    } else {
+        index.attach(store.get());
+        QCOMPARE(index.size(), skillCount);
+    }
 
     for (int round = 0; round <= churnRounds; ++round) {
         if (round > 0) {
@@ -167,7 +177,17 @@ void SkillSearchIndexTest::agreesWithPlainPass()
             QVERIFY(store->save());
         }
         const QList<Skill *> skills = store->skillsByName();
-        for (int i = 0; i < (churnRounds ? 60 : 300); ++i)
+        for (int i = 0; i < (churnRounds ? 60 : 300); ++i) {
+            QVERIFY(agree(index, skills, randomQuery(random, skills)));
+            if (inSlices && i % 20 == 0)
+                QCoreApplication::processEvents(); // another slice, now and then
+        }
+    }
+    if (inSlices) {
+        QTRY_VERIFY(!index.isIndexing());
+        QCOMPARE(index.size(), store->skills().size());
+        const QList<Skill *> skills = store->skillsByName();
+        for (int i = 0; i < 100; ++i)
             QVERIFY(agree(index, skills, randomQuery(random, skills)));
     }
     const QString loneSurrogate(QChar(char16_t(0xD800)));
