@@ -167,6 +167,7 @@ bool SkillDetailView::requestMode(DetailViewMode mode, bool animated)
         return true;
     if (mode == DetailViewMode::Card && !confirmLeave())
         return false;
+    m_leaveAnswered = mode == DetailViewMode::Card;
     m_animateNextSwitch = animated;
     m_state->setDetailViewMode(mode);
     return true;
@@ -185,6 +186,13 @@ void SkillDetailView::refreshArtifacts()
 void SkillDetailView::showMode(bool animated)
 {
     const bool editing = m_state->detailViewMode() == DetailViewMode::Editor;
+    // Every window shares the mode: another window may have switched it while
+    // this editor holds edits. Staying puts the editor back, in every window.
+    if (!editing && m_editor && !std::exchange(m_leaveAnswered, false) && !m_editor->confirmLeave()) {
+        m_state->setDetailViewMode(DetailViewMode::Editor);
+        return;
+    }
+    m_leaveAnswered = false;
     m_cardButton->setChecked(!editing);
     m_editorButton->setChecked(editing);
     QWidget *shown = m_card;

@@ -72,4 +72,5 @@ private:
     SkillEditorView *m_editor = nullptr;
     SkillMetadataBar *m_bar;
     bool m_animateNextSwitch = false;
+    bool m_leaveAnswered = false; // this view already asked about unsaved edits
 };

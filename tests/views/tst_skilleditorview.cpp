@@ -37,6 +37,7 @@ private Q_SLOTS:
     void leavingAsks_data();
     void leavingAsks();
     void findMovesSelection();
+    void otherWindowSwitchingToCardAsks();
     void longFileArrivesInSlices();
 
 private:
@@ -320,6 +321,26 @@ void SkillEditorViewTest::findMovesSelection()
     QCOMPARE(editor.findBar()->statusText(), u"Not found"_s);
     QTest::keyClick(editor.findBar()->field(), Qt::Key_Escape);
     QVERIFY(!editor.findBar()->isVisibleTo(&editor));
+}
+
+// Windows share the card/editor mode: a switch made in one must not throw
+// away another's unsaved edits.
+void SkillEditorViewTest::otherWindowSwitchingToCardAsks()
+{
+    Skill *skill = addSkill(u"a"_s, "a");
+    AppState state;
+    state.setDetailViewMode(DetailViewMode::Editor);
+    SkillDetailView first(skill, &state, m_store.get());
+    SkillDetailView second(skill, &state, m_store.get());
+    second.editor()->setAsker([&](Question q, const QString &) { m_asked << q; return Answer::Cancel; });
+    type(*second.editor(), u"kept "_s);
+
+    QVERIFY(first.requestMode(DetailViewMode::Card, false)); // nothing unsaved in the first
+    QCOMPARE(m_asked, QList<Question> { Question::LeaveUnsaved });
+    QCOMPARE(state.detailViewMode(), DetailViewMode::Editor);
+    QVERIFY(second.editor());
+    QCOMPARE(second.editor()->editorContent(), u"kept a"_s);
+    QVERIFY(first.editor());
 }
 
 void SkillEditorViewTest::longFileArrivesInSlices()
