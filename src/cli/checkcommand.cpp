@@ -6,7 +6,6 @@
 #include "skillhealth.h"
 #include "skillscanner.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,17 +15,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The ways a typed path can name a file or folder: as typed, absolute and
-// clean, and with links resolved.
-QStringList spellings(const QString &typed)
-{
-    QStringList forms { QDir::cleanPath(QDir::current().absoluteFilePath(typed)) };
-    const QString canonical = QFileInfo(typed).canonicalFilePath();
-    if (!canonical.isEmpty() && !forms.contains(canonical))
-        forms.append(canonical);
-    return forms;
-}
 
 bool isAtOrUnder(const QString &path, const QString &root)
 {
@@ -79,22 +67,18 @@ int CheckCommand::run(const QStringList &arguments, CommandContext &context)
             context.err() << "quire check: no such file or folder: " << typed << '\n';
             return ExitUserError;
         }
-        roots.append(spellings(typed));
+        roots.append(CommandContext::pathForms(typed));
     }
 
-    auto store = context.store();
-    if (!store) {
-        context.err() << "quire: " << store.error().message << '\n';
+    ModelContext *store = context.store();
+    if (!store)
         return ExitUserError;
-    }
     // Judged as the files are now, not as the last scan saw them.
-    SkillScanner scanner(store.value(), &context.settings());
+    SkillScanner scanner(store, &context.settings());
     scanner.scanAll();
-    if (!scanner.lastSave()) {
-        context.err() << "quire check: " << scanner.lastSave().error().message << '\n';
+    if (!context.succeeded(scanner.lastSave(), u"check"_s))
         return ExitUserError;
-    }
-    const SkillHealth health(store.value());
+    const SkillHealth health(store);
 
     struct Row
     {
@@ -103,7 +87,7 @@ int CheckCommand::run(const QStringList &arguments, CommandContext &context)
     };
     QList<Row> rows;
     int checked = 0;
-    for (const Skill *skill : store.value()->skillsByName()) {
+    for (const Skill *skill : store->skillsByName()) {
         // A record whose file vanished waits for a prune; it has nothing left to judge.
         if (!exists(*skill) || (!roots.isEmpty() && !isSelected(*skill, roots)))
             continue;

@@ -4,6 +4,9 @@
 #include "modelcontext.h"
 #include "settingsstore.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 CommandContext::CommandContext(QTextStream &out, QTextStream &err) : m_out(out), m_err(err) { }
 
 CommandContext::~CommandContext() = default;
@@ -15,15 +18,33 @@ SettingsStore &CommandContext::settings()
     return *m_settings;
 }
 
-Result<ModelContext *> CommandContext::store()
+ModelContext *CommandContext::store()
 {
     if (!m_store) {
         auto opened = ModelContext::open(ModelContext::defaultPath());
-        if (!opened)
-            return opened.error();
+        if (!opened) {
+            m_err << "quire: " << opened.error().message << '\n';
+            return nullptr;
+        }
         m_store = std::move(opened.value());
     }
     return m_store.get();
+}
+
+QStringList CommandContext::pathForms(const QString &typed)
+{
+    QStringList forms { QDir::cleanPath(QDir::current().absoluteFilePath(typed)) };
+    const QString canonical = QFileInfo(typed).canonicalFilePath();
+    if (!canonical.isEmpty() && !forms.contains(canonical))
+        forms.append(canonical);
+    return forms;
+}
+
+bool CommandContext::succeeded(const Status &status, const QString &command)
+{
+    if (!status)
+        m_err << "quire " << command << ": " << status.error().message << '\n';
+    return bool(status);
 }
 
 std::optional<int> CommandContext::readJsonAndPaths(const QStringList &arguments, const QString &command,

@@ -25,8 +25,14 @@ public:
     QTextStream &err() { return m_err; }
 
     SettingsStore &settings();
-    // The store at its usual place; an error whose message the command prints.
-    Result<ModelContext *> store();
+    // The store at its usual place; null when it cannot be opened, after
+    // saying why on the error stream.
+    ModelContext *store();
+    // The ways a typed path can name a file or folder Quire recorded: absolute
+    // and clean, and with links resolved when it exists.
+    static QStringList pathForms(const QString &typed);
+    // False after saying why on the error stream, as "quire COMMAND: ...".
+    bool succeeded(const Status &status, const QString &command);
 
     // The arguments of a command that takes "--json" and paths: sets both, and
     // gives an exit code when the command should stop here (after --help, or

@@ -81,17 +81,15 @@ int ListCommand::run(const QStringList &arguments, CommandContext &context)
         return ExitUserError;
     }
 
-    auto store = context.store();
-    if (!store) {
-        context.err() << "quire: " << store.error().message << '\n';
+    ModelContext *store = context.store();
+    if (!store)
         return ExitUserError;
-    }
     // Only the one filter that needs it pays for checking every skill.
     std::unique_ptr<SkillHealth> health;
     if (filter->kind() == SidebarFilter::Kind::NeedsAttention)
-        health = std::make_unique<SkillHealth>(store.value());
+        health = std::make_unique<SkillHealth>(store);
     const QList<Skill *> skills =
-        SkillQuery(*filter, search, health.get()).apply(store.value()->skillsByName());
+        SkillQuery(*filter, search, health.get()).apply(store->skillsByName());
 
     if (json) {
         QJsonArray array;

@@ -55,12 +55,10 @@ int NewCommand::run(const QStringList &arguments, CommandContext &context)
     if (!tool)
         tool = SkillCreator::initialTool(context.settings().defaultTool());
 
-    auto store = context.store();
-    if (!store) {
-        context.err() << "quire: " << store.error().message << '\n';
+    ModelContext *store = context.store();
+    if (!store)
         return ExitUserError;
-    }
-    const Result<Skill *> created = SkillCreator::createSkill(names.first(), *tool, *store.value());
+    const Result<Skill *> created = SkillCreator::createSkill(names.first(), *tool, *store);
     if (!created) {
         context.err() << "quire new: " << created.error().message << '\n';
         return ExitUserError;

@@ -31,23 +31,17 @@ int ScanCommand::run(const QStringList &arguments, CommandContext &context)
             return ExitUsage;
         }
     }
-    auto store = context.store();
-    if (!store) {
-        context.err() << "quire: " << store.error().message << '\n';
+    ModelContext *store = context.store();
+    if (!store)
         return ExitUserError;
-    }
-    SkillScanner scanner(store.value(), &context.settings());
+    SkillScanner scanner(store, &context.settings());
     scanner.scanAll();
-    if (!scanner.lastSave()) {
-        context.err() << "quire scan: " << scanner.lastSave().error().message << '\n';
+    if (!context.succeeded(scanner.lastSave(), u"scan"_s))
         return ExitUserError;
-    }
     if (prune) {
         scanner.pruneMissingSkills();
-        if (!scanner.lastSave()) {
-            context.err() << "quire scan: " << scanner.lastSave().error().message << '\n';
+        if (!context.succeeded(scanner.lastSave(), u"scan"_s))
             return ExitUserError;
-        }
     }
     const SkillScanner::Counts counts = scanner.counts();
     context.out() << "Skill files: " << counts.filesSeen << " (read " << counts.filesRead
@@ -56,6 +50,6 @@ int ScanCommand::run(const QStringList &arguments, CommandContext &context)
     if (prune)
         context.out() << "Routes dropped: " << counts.routesDropped << '\n'
                       << "Skills removed: " << counts.removed << '\n';
-    context.out() << "Skills in store: " << store.value()->skillCount() << '\n';
+    context.out() << "Skills in store: " << store->skillCount() << '\n';
     return ExitOk;
 }

@@ -5,8 +5,6 @@
 #include "modelcontext.h"
 #include "skilljson.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QJsonDocument>
 
 using namespace Qt::StringLiterals;
@@ -17,17 +15,14 @@ namespace {
 // of the record's own paths names it.
 Skill *find(const ModelContext &store, const QString &typed)
 {
-    const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(typed));
-    const QString canonical = QFileInfo(typed).canonicalFilePath();
-    const QStringList candidates{typed, absolute, canonical};
+    const QStringList candidates = CommandContext::pathForms(typed);
     for (const QString &candidate : candidates) {
-        if (Skill *skill = candidate.isEmpty() ? nullptr : store.skillByResolvedPath(candidate))
+        if (Skill *skill = store.skillByResolvedPath(candidate))
             return skill;
     }
     for (Skill *skill : store.skillsByName()) {
         for (const QString &candidate : candidates) {
-            if (!candidate.isEmpty()
-                && (skill->filePath() == candidate || skill->installedPaths().contains(candidate)))
+            if (skill->filePath() == candidate || skill->installedPaths().contains(candidate))
                 return skill;
         }
     }
@@ -54,12 +49,10 @@ int ShowCommand::run(const QStringList &arguments, CommandContext &context)
         context.err() << "quire show: give exactly one PATH\n\n" << usage();
         return ExitUsage;
     }
-    auto store = context.store();
-    if (!store) {
-        context.err() << "quire: " << store.error().message << '\n';
+    ModelContext *store = context.store();
+    if (!store)
         return ExitUserError;
-    }
-    const Skill *skill = find(*store.value(), paths.first());
+    const Skill *skill = find(*store, paths.first());
     if (!skill) {
         context.err() << "quire show: no skill in the store at " << paths.first() << '\n';
         return ExitUserError;
