@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <memory>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,19 +23,34 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void openStore(benchmark::State &state)
+// The corpus scanned into a store of its own, and how many skills the
+// corpus holds; null, with the benchmark skipped and the reason given, when
+// that cannot be done.
+std::unique_ptr<ScannedStore> scannedCorpus(benchmark::State &state, int *corpusSkills = nullptr)
 {
     QString why;
     const auto corpus = BenchCorpus::fromEnvironment(&why);
     if (!corpus) {
         state.SkipWithError(qPrintable(why));
-        return;
+        return nullptr;
     }
-    ScannedStore full(*corpus);
-    if (!full.error().isEmpty()) {
-        state.SkipWithError(qPrintable(full.error()));
-        return;
+    if (corpusSkills)
+        *corpusSkills = corpus->skills();
+    auto full = std::make_unique<ScannedStore>(*corpus);
+    if (!full->error().isEmpty()) {
+        state.SkipWithError(qPrintable(full->error()));
+        return nullptr;
     }
+    return full;
+}
+
+void openStore(benchmark::State &state)
+{
+    int corpusSkills = 0;
+    const std::unique_ptr<ScannedStore> scanned = scannedCorpus(state, &corpusSkills);
+    if (!scanned)
+        return;
+    ScannedStore &full = *scanned;
     full.close();
     const QString path = full.storePath();
 
@@ -57,7 +74,7 @@ void openStore(benchmark::State &state)
             else
                 error = opened.error().message;
         });
-        if (!context || context->skillCount() != corpus->skills() || rows != corpus->skills()) {
+        if (!context || context->skillCount() != corpusSkills || rows != corpusSkills) {
             state.SkipWithError(qPrintable(error.isEmpty() ? u"the store lost skills"_s : error));
             return;
         }
@@ -74,17 +91,10 @@ void openStore(benchmark::State &state)
 // the same bytes with plain POSIX calls, synced as the real write is.
 void createSkills(benchmark::State &state)
 {
-    QString why;
-    const auto corpus = BenchCorpus::fromEnvironment(&why);
-    if (!corpus) {
-        state.SkipWithError(qPrintable(why));
+    const std::unique_ptr<ScannedStore> scanned = scannedCorpus(state);
+    if (!scanned)
         return;
-    }
-    ScannedStore full(*corpus);
-    if (!full.error().isEmpty()) {
-        state.SkipWithError(qPrintable(full.error()));
-        return;
-    }
+    ScannedStore &full = *scanned;
     constexpr int perRound = 50;
     QStringList names;
     std::vector<QByteArray> texts;

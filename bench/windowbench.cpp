@@ -211,34 +211,11 @@ void startup(benchmark::State &state)
     state.counters["first_window_ms"] = firstMs;
 }
 
-// The first letter typed into a new window: it builds the search index.
-void firstKeystroke(benchmark::State &state)
-{
-    WindowSetup &s = setup();
-    if (!s.error.isEmpty()) {
-        state.SkipWithError(qPrintable(s.error));
-        return;
-    }
-    for (auto _ : state) {
-        OpenWindow window;
-        window.show(s.store->storePath(), s.settings.get());
-        window.settle();
-        double ms = 0;
-        if (window.error.isEmpty())
-            ms = millisecondsOf([&] { window.type(query.front()); });
-        const QString error = window.error;
-        window.close();
-        if (!error.isEmpty()) {
-            state.SkipWithError(qPrintable(error));
-            return;
-        }
-        state.SetIterationTime(ms / 1e3);
-    }
-}
-
-// The first letter typed once the window has been open a moment: the index
-// has been built between events since the first scan.
-void firstKeystrokeWhenSettled(benchmark::State &state)
+// The first letter typed into a new window, right after its first scan: it
+// finishes the search index at once.
+// With settled, typed once the window has been open a moment: the index has
+// been built between events since the first scan.
+void firstKeystroke(benchmark::State &state, bool settled)
 {
     WindowSetup &s = setup();
     if (!s.error.isEmpty()) {
@@ -250,10 +227,12 @@ void firstKeystrokeWhenSettled(benchmark::State &state)
         OpenWindow window;
         window.show(s.store->storePath(), s.settings.get());
         window.settle();
-        indexMs += millisecondsOf([&] {
-            if (!processEventsUntil([&] { return !window.listView()->filterModel()->isPreparingSearch(); }))
-                window.error = u"the search index was never ready"_s;
-        });
+        if (settled) {
+            indexMs += millisecondsOf([&] {
+                if (!processEventsUntil([&] { return !window.listView()->filterModel()->isPreparingSearch(); }))
+                    window.error = u"the search index was never ready"_s;
+            });
+        }
         double ms = 0;
         if (window.error.isEmpty())
             ms = millisecondsOf([&] { window.type(query.front()); });
@@ -265,9 +244,10 @@ void firstKeystrokeWhenSettled(benchmark::State &state)
         }
         state.SetIterationTime(ms / 1e3);
     }
+    if (!settled || state.iterations() == 0)
+        return;
     TableReporter::setTimeGoal(state, 5);
-    if (state.iterations() > 0)
-        state.counters["index_in_slices_ms"] = indexMs / double(state.iterations());
+    state.counters["index_in_slices_ms"] = indexMs / double(state.iterations());
 }
 
 // Every letter of the query once the index exists; the time is per letter.
@@ -327,12 +307,12 @@ void keystroke(benchmark::State &state)
 } // namespace
 
 BENCHMARK(startup)->Name("window/startup")->Iterations(5)->Unit(benchmark::kMillisecond)->UseManualTime();
-BENCHMARK(firstKeystroke)
+BENCHMARK_CAPTURE(firstKeystroke, now, false)
     ->Name("window/first-keystroke")
     ->Iterations(2)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime();
-BENCHMARK(firstKeystrokeWhenSettled)
+BENCHMARK_CAPTURE(firstKeystroke, settled, true)
     ->Name("window/first-keystroke-settled")
     ->Iterations(2)
     ->Unit(benchmark::kMillisecond)
