@@ -6,9 +6,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString counted(qint64 count, const QString &unit, bool past)
+QString relative(qint64 count, const QString &unit, bool past)
 {
-    const QString amount = QString::number(count) + u' ' + unit + (count == 1 ? QString() : u"s"_s);
+    const QString amount = MetadataTexts::counted(count, unit);
     return past ? amount + u" ago"_s : u"in "_s + amount;
 }
 
@@ -17,10 +17,15 @@ QString phrase(qint64 count, const QString &unit, bool past, const QString &last
 {
     if (count == 1)
         return past ? lastName : nextName;
-    return counted(count, unit, past);
+    return relative(count, unit, past);
 }
 
 } // namespace
+
+QString MetadataTexts::counted(qint64 count, const QString &noun)
+{
+    return QString::number(count) + u' ' + noun + (count == 1 ? QString() : u"s"_s);
+}
 
 QString MetadataTexts::homeShortened(const QString &path, const QString &home)
 {
@@ -58,9 +63,9 @@ QString MetadataTexts::ageText(const QDateTime &date, const QDateTime &now)
     if (distance < 60)
         return u"now"_s;
     if (distance < 3600)
-        return counted(distance / 60, u"minute"_s, past);
+        return relative(distance / 60, u"minute"_s, past);
     if (distance < 86400)
-        return counted(distance / 3600, u"hour"_s, past);
+        return relative(distance / 3600, u"hour"_s, past);
     // Days and longer count calendar days, so "yesterday" means the day before today.
     const qint64 days = std::abs(date.date().daysTo(now.date()));
     if (days < 7)

@@ -8,6 +8,8 @@
 class MetadataTexts final
 {
 public:
+    // "1 resource", "2 resources": the count and the noun, plural unless one.
+    static QString counted(qint64 count, const QString &noun);
     // Every occurrence of home (without a trailing "/") becomes "~".
     static QString homeShortened(const QString &path, const QString &home);
     static QString installedPathsText(const QStringList &paths, const QString &home);

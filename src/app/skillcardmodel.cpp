@@ -1,5 +1,7 @@
 #include "skillcardmodel.h"
 
+#include "metadatatexts.h"
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -50,9 +52,7 @@ QList<SkillCardModel::ArtifactGroup> SkillCardModel::groupedArtifacts(const QLis
 
 QString SkillCardModel::resourceCountText(qsizetype count)
 {
-    if (count <= 0)
-        return {};
-    return QString::number(count) + u" resource"_s + (count == 1 ? QString() : u"s"_s);
+    return count > 0 ? MetadataTexts::counted(count, u"resource"_s) : QString();
 }
 
 QString SkillCardModel::contentPreview(const QString &content)
