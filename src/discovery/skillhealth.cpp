@@ -4,6 +4,7 @@
 #include "skill.h"
 #include "skillduplicatechecker.h"
 #include "skillhealthchecker.h"
+#include "skillslices.h"
 
 #include <QDir>
 
@@ -17,9 +18,11 @@ SkillHealth::SkillHealth(ModelContext *context, QObject *parent, bool checkNow)
         connect(context, &ModelContext::skillsChanged, this, &SkillHealth::recheck);
         connect(context, &ModelContext::skillsRemoved, this, &SkillHealth::forget);
     }
-    // A real timer, not a queued call: those run before a pending repaint.
-    m_sliceTimer.setInterval(1);
-    connect(&m_sliceTimer, &QTimer::timeout, this, &SkillHealth::checkSlice);
+    // About a frame's worth of checking at a time; clashes and counts once,
+    // when every skill has been seen.
+    constexpr qsizetype sliceSize = 500;
+    m_slices = new SkillSlices(
+        sliceSize, [this](const QList<Skill *> &slice) { checkEach(slice); }, [this] { finish(); }, this);
     if (checkNow)
         recheckAll();
 }
@@ -47,8 +50,7 @@ bool SkillHealth::needsAttention(const Skill *skill) const
 
 void SkillHealth::recheckAll()
 {
-    m_sliceTimer.stop();
-    m_pending.clear();
+    m_slices->cancel();
     m_own.clear();
     m_groupKeys.clear();
     recheck(m_context ? m_context->skills() : QList<Skill *>());
@@ -56,38 +58,15 @@ void SkillHealth::recheckAll()
 
 void SkillHealth::recheckAllInSlices()
 {
-    m_pending.clear();
-    if (m_context) {
-        for (Skill *skill : m_context->skills())
-            m_pending.append(skill);
-    }
-    if (m_pending.isEmpty()) {
-        recheckAll();
-        return;
-    }
-    m_sliceTimer.start();
+    m_slices->start(m_context ? m_context->skills() : QList<Skill *>());
 }
 
-void SkillHealth::checkSlice()
+bool SkillHealth::isChecking() const
 {
-    // About a frame's worth of checking at a time.
-    constexpr qsizetype sliceSize = 500;
-    const qsizetype count = std::min(sliceSize, m_pending.size());
-    for (qsizetype i = 0; i < count; ++i) {
-        if (const Skill *skill = m_pending.at(i)) {
-            m_own.insert(skill, m_checker->check(*skill));
-            m_groupKeys.insert(skill, SkillDuplicateChecker::groupKeys(*skill));
-        }
-    }
-    m_pending.remove(0, count);
-    // Clashes and counts once, when every skill has been seen.
-    if (m_pending.isEmpty()) {
-        m_sliceTimer.stop();
-        finish();
-    }
+    return m_slices->isRunning();
 }
 
-void SkillHealth::recheck(const QList<Skill *> &skills)
+void SkillHealth::checkEach(const QList<Skill *> &skills)
 {
     for (const Skill *skill : skills) {
         if (!skill)
@@ -95,11 +74,18 @@ void SkillHealth::recheck(const QList<Skill *> &skills)
         m_own.insert(skill, m_checker->check(*skill));
         m_groupKeys.insert(skill, SkillDuplicateChecker::groupKeys(*skill));
     }
+}
+
+void SkillHealth::recheck(const QList<Skill *> &skills)
+{
+    checkEach(skills);
     finish();
 }
 
 void SkillHealth::forget(const QList<Skill *> &skills)
 {
+    // A check in slices must not bring them back.
+    m_slices->forget(skills);
     // Still alive here, deleted later: only their entries go.
     for (const Skill *skill : skills) {
         m_own.remove(skill);

@@ -6,13 +6,13 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 #include <memory>
 #include <optional>
 
 class ModelContext;
 class Skill;
 class SkillHealthChecker;
+class SkillSlices;
 
 // The findings of every skill in a store, kept in memory and current: each
 // saved batch (a scan's or an edit's) re-checks the skills it carries and
@@ -40,7 +40,7 @@ public:
     // The same, a slice of skills per event-loop turn, so that a window
     // paints and answers meanwhile; changed() once all are checked.
     void recheckAllInSlices();
-    bool isChecking() const { return !m_pending.isEmpty(); }
+    bool isChecking() const;
 
 Q_SIGNALS:
     void changed();
@@ -49,7 +49,7 @@ private:
     void recheck(const QList<Skill *> &skills);
     void forget(const QList<Skill *> &skills);
     void finish();
-    void checkSlice();
+    void checkEach(const QList<Skill *> &skills);
 
     QPointer<ModelContext> m_context;
     std::unique_ptr<SkillHealthChecker> m_checker;
@@ -58,6 +58,5 @@ private:
     QHash<const Skill *, QList<HealthFinding>> m_duplicates;
     QHash<const Skill *, HealthFinding::Severity> m_worst;
     int m_attentionCount = 0;
-    QList<QPointer<Skill>> m_pending; // of a check in slices
-    QTimer m_sliceTimer;
+    SkillSlices *m_slices;
 };

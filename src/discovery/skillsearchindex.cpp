@@ -3,6 +3,7 @@
 #include "modelcontext.h"
 #include "skill.h"
 #include "skillquery.h"
+#include "skillslices.h"
 
 #include <algorithm>
 #include <bit>
@@ -242,11 +243,10 @@ QByteArray foldedFields(const Skill &skill)
 
 SkillSearchIndex::SkillSearchIndex(QObject *parent) : QObject(parent)
 {
-    // About a frame's worth of skills per turn. A real timer, not a queued
-    // call: those would run ahead of pending repaints and input.
+    // About a frame's worth of skills per turn.
     constexpr qsizetype sliceSize = 200;
-    m_sliceTimer.setInterval(1);
-    connect(&m_sliceTimer, &QTimer::timeout, this, [this] { indexSlice(sliceSize); });
+    m_slices = new SkillSlices(
+        sliceSize, [this](const QList<Skill *> &slice) { update(slice); }, [this] { finishBuild(); }, this);
 }
 
 SkillSearchIndex::~SkillSearchIndex() = default;
@@ -265,41 +265,23 @@ void SkillSearchIndex::attachInSlices(ModelContext *context)
         return;
     clear();
     const QList<Skill *> skills = context->skills();
-    m_pending.reserve(skills.size());
-    for (Skill *skill : skills)
-        m_pending.append(skill);
     // Sized for all from the start, as a rebuild is.
     m_bitsetSizeHint = (size_t(skills.size()) + 31) / 32;
-    if (m_pending.isEmpty())
-        finishBuild();
-    else
-        m_sliceTimer.start();
+    m_slices->start(skills);
+}
+
+bool SkillSearchIndex::isIndexing() const
+{
+    return m_slices->isRunning();
 }
 
 void SkillSearchIndex::finishIndexing()
 {
-    if (isIndexing())
-        indexSlice(m_pending.size());
-}
-
-void SkillSearchIndex::indexSlice(qsizetype count)
-{
-    count = std::min(count, m_pending.size());
-    QList<Skill *> slice;
-    slice.reserve(count);
-    for (qsizetype i = 0; i < count; ++i) {
-        if (Skill *skill = m_pending.at(i))
-            slice.append(skill);
-    }
-    m_pending.remove(0, count);
-    update(slice);
-    if (m_pending.isEmpty())
-        finishBuild();
+    m_slices->finish();
 }
 
 void SkillSearchIndex::finishBuild()
 {
-    m_sliceTimer.stop();
     m_bitsetSizeHint = 0;
     // Lists grew by doubling; what is left over would stay for good.
     for (Posting &posting : m_grams)
@@ -315,8 +297,7 @@ void SkillSearchIndex::follow(ModelContext *context)
     for (const QMetaObject::Connection &connection : std::as_const(m_connections))
         disconnect(connection);
     m_connections.clear();
-    m_sliceTimer.stop();
-    m_pending.clear();
+    m_slices->cancel();
     if (!context) {
         clear();
         return;
@@ -332,17 +313,15 @@ void SkillSearchIndex::follow(ModelContext *context)
         connect(context, &ModelContext::skillsChanged, this, reindex),
         connect(context, &ModelContext::skillsRemoved, this,
             [this](const QList<Skill *> &skills) {
-                for (Skill *skill : skills) {
+                // Announced while alive, deleted later: not to be indexed after all.
+                m_slices->forget(skills);
+                for (Skill *skill : skills)
                     remove(skill);
-                    // Announced while alive, deleted later: not to be indexed after all.
-                    m_pending.removeAll(skill);
-                }
                 Q_EMIT updated();
             }),
         // Its records go with it; none may be looked up afterwards.
         connect(context, &QObject::destroyed, this, [this] {
-            m_sliceTimer.stop();
-            m_pending.clear();
+            m_slices->cancel();
             clear();
         }),
     };

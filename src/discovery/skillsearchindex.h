@@ -5,15 +5,14 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QString>
-#include <QTimer>
 
 #include <algorithm>
 #include <vector>
 
 class ModelContext;
 class Skill;
+class SkillSlices;
 
 // Answers SkillQuery's search rule without a pass over every body, with the
 // very same answers. Each skill keeps its folded text, and lists map to the
@@ -38,7 +37,7 @@ public:
     // its skills a slice per event-loop turn. Meanwhile search() stays right,
     // testing the skills not indexed yet the plain way.
     void attachInSlices(ModelContext *context);
-    bool isIndexing() const { return !m_pending.isEmpty(); }
+    bool isIndexing() const;
     // Indexes what is left at once.
     void finishIndexing();
 
@@ -72,7 +71,6 @@ private:
     enum class Place { Anywhere, AtStart, AtEnd };
 
     void follow(ModelContext *context);
-    void indexSlice(qsizetype count);
     void finishBuild();
     size_t bitsetSize() const { return std::max((m_skills.size() + 31) / 32, m_bitsetSizeHint); }
     Slot place(Skill *skill, QByteArray text);
@@ -121,6 +119,5 @@ private:
     size_t m_tokensAfterCompaction = 0;
 
     QList<QMetaObject::Connection> m_connections;
-    QList<QPointer<Skill>> m_pending; // of an indexing in slices
-    QTimer m_sliceTimer;
+    SkillSlices *m_slices;
 };

@@ -399,6 +399,14 @@ void SkillHealthTest::slicedCheckAgreesWithWhole()
     for (Skill *skill : m_store->skills())
         got << skill->filePath() + u' ' + QString::number(sliced.findings(skill).size());
     QCOMPARE(got, whole);
+
+    // A skill removed while still waiting for its slice stays out of the counts.
+    sliced.recheckAllInSlices();
+    QVERIFY(QFile::remove(home(u".claude/skills/s1100/SKILL.md"_s)));
+    scan(true);
+    QTRY_VERIFY(!sliced.isChecking());
+    QVERIFY(m_health->attentionCount() < wholeCount);
+    QCOMPARE(sliced.attentionCount(), m_health->attentionCount());
 }
 
 QTEST_GUILESS_MAIN(SkillHealthTest)
