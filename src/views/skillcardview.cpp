@@ -176,7 +176,6 @@ void SkillCardView::setSkill(Skill *skill)
                              &Skill::installedPathsDataChanged })
             connect(m_skill, signal, this, &SkillCardView::scheduleRefresh);
     }
-    m_artifacts.clear();
     if (m_healthPanel)
         m_healthPanel->setSkill(skill);
     refresh();
@@ -197,8 +196,9 @@ void SkillCardView::refresh()
 {
     if (!m_skill)
         return;
-    const QList<SkillArtifact> artifacts = ArtifactCache::shared().artifactsForPath(m_skill->filePath());
-    rebuildResources(artifacts);
+    // An edit of the record rarely touches the supporting files, and a
+    // folder may hold thousands of them.
+    updateResources();
     rebuildHeader();
     rebuildMetadata();
     m_preview->setText(SkillCardModel::contentPreview(m_skill->content()));
@@ -206,18 +206,21 @@ void SkillCardView::refresh()
 
 void SkillCardView::refreshArtifacts()
 {
-    if (!m_skill)
-        return;
+    if (m_skill && updateResources())
+        rebuildHeader(); // the resource count
+}
+
+bool SkillCardView::updateResources()
+{
     const QList<SkillArtifact> artifacts = ArtifactCache::shared().artifactsForPath(m_skill->filePath());
-    const auto samePlaces = [](const QList<SkillArtifact> &a, const QList<SkillArtifact> &b) {
-        return std::equal(a.cbegin(), a.cend(), b.cbegin(), b.cend(), [](const auto &x, const auto &y) {
-            return x.path == y.path && x.category == y.category;
-        });
-    };
-    if (samePlaces(artifacts, m_artifacts))
-        return;
+    const bool samePlaces = std::equal(artifacts.cbegin(), artifacts.cend(), m_artifacts.cbegin(),
+                                       m_artifacts.cend(), [](const auto &x, const auto &y) {
+                                           return x.path == y.path && x.category == y.category;
+                                       });
+    if (samePlaces)
+        return false;
     rebuildResources(artifacts);
-    rebuildHeader(); // the resource count
+    return true;
 }
 
 void SkillCardView::setHealth(SkillHealth *health)

@@ -49,6 +49,8 @@ private:
     void rebuildHeader();
     void rebuildMetadata();
     void rebuildResources(const QList<SkillArtifact> &artifacts);
+    // Rebuilds the resources when the cached list is not the one shown; true when rebuilt.
+    bool updateResources();
 
     QPointer<Skill> m_skill;
     AppState *m_state;

@@ -160,6 +160,16 @@ void SkillDetailViewTest::cardFollowsArtifacts()
     const QList<QAbstractButton *> chips = card.resourcesSection()->findChildren<QAbstractButton *>();
     QCOMPARE(chips.size(), 2);
     QCOMPARE(chips.at(0)->toolTip(), u"run.py"_s); // scripts come before references
+
+    // Another skill without supporting files shows none of these.
+    Skill::Seed seed;
+    seed.filePath = u"/home/ann/.claude/skills/other/SKILL.md"_s;
+    const std::unique_ptr<Skill> other(Skill::make(seed));
+    card.setSkill(other.get());
+    QVERIFY(!card.resourcesSection());
+    QCOMPARE(card.resourceCountText(), QString());
+    card.setSkill(m_skill);
+    QCOMPARE(card.resourceCountText(), u"2 resources"_s);
 }
 
 void SkillDetailViewTest::metadataBarTexts()
