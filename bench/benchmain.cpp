@@ -5,10 +5,10 @@
 #include "benchcorpus.h"
 #include "tablereporter.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
 
 #ifdef QUIRE_BENCH_WIDGETS
 #include <QApplication>
@@ -36,7 +36,8 @@ int main(int argc, char *argv[])
     }
     QTemporaryDir scratch;
     if (!scratch.isValid()) {
-        std::fprintf(stderr, "cannot make a scratch folder: %s\n", qPrintable(scratch.errorString()));
+        std::fprintf(
+            stderr, "cannot make a scratch folder: %s\n", qPrintable(scratch.errorString()));
         return 1;
     }
     corpus->enterHome(scratch.path());
@@ -54,8 +55,8 @@ int main(int argc, char *argv[])
 #endif
 
     // Colour for a terminal only: bench/run keeps the console report as a log.
-    TableReporter reporter(::isatty(STDOUT_FILENO) ? TableReporter::OO_ColorTabular
-                                                   : TableReporter::OO_Tabular);
+    TableReporter reporter(
+        ::isatty(STDOUT_FILENO) ? TableReporter::OO_ColorTabular : TableReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

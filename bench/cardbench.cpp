@@ -8,11 +8,11 @@
 #include "stopwatch.h"
 #include "tablereporter.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QApplication>
 #include <QLayout>
 #include <QScrollArea>
+
+#include <benchmark/benchmark.h>
 
 #include <memory>
 
@@ -26,7 +26,8 @@ const QString skillFile = u"/bench/skills/big/SKILL.md"_s;
 
 void fillCache()
 {
-    static const QStringList extensions = { u"py"_s, u"sh"_s, u"md"_s, u"json"_s, u"txt"_s, u"ts"_s };
+    static const QStringList extensions
+        = { u"py"_s, u"sh"_s, u"md"_s, u"json"_s, u"txt"_s, u"ts"_s };
     QList<SkillArtifact> artifacts;
     artifacts.reserve(artifactCount);
     for (int i = 0; i < artifactCount; ++i) {
@@ -36,7 +37,8 @@ void fillCache()
         artifact.name = u"file-%1.%2"_s.arg(i, 4, 10, QLatin1Char('0')).arg(artifact.fileExtension);
         artifact.relativePath = u"scripts/"_s + artifact.name;
         artifact.path = u"/bench/skills/big/"_s + artifact.relativePath;
-        artifact.category = SkillArtifact::allCategories.at(size_t(i) % SkillArtifact::allCategories.size());
+        artifact.category
+            = SkillArtifact::allCategories.at(size_t(i) % SkillArtifact::allCategories.size());
         artifacts.append(artifact);
     }
     ArtifactCache::shared().setArtifacts(artifacts, skillFile);
@@ -102,4 +104,8 @@ void cardLayout(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(cardLayout)->Name("card/2000-artifacts")->Iterations(10)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(cardLayout)
+    ->Name("card/2000-artifacts")
+    ->Iterations(10)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();

@@ -57,10 +57,10 @@ bool CorpusGenerator::run(QString *error)
         return false;
     }
     // Each link adds a route to a skill that already has one.
-    const QByteArray manifest = "skills=" + QByteArray::number(m_skills)
-        + "\nroutes=" + QByteArray::number(m_skills + m_links)
-        + "\nlinks=" + QByteArray::number(m_links) + "\nseed=" + QByteArray::number(quint64(m_seed))
-        + "\nfiles=" + QByteArray::number(m_files) + "\nbytes=" + QByteArray::number(m_bytes) + '\n';
+    const QByteArray manifest = "skills=" + QByteArray::number(m_skills) + "\nroutes="
+        + QByteArray::number(m_skills + m_links) + "\nlinks=" + QByteArray::number(m_links)
+        + "\nseed=" + QByteArray::number(quint64(m_seed)) + "\nfiles=" + QByteArray::number(m_files)
+        + "\nbytes=" + QByteArray::number(m_bytes) + '\n';
     write(manifestName(), manifest, false);
     *error = m_error;
     return m_error.isEmpty();
@@ -165,7 +165,8 @@ void CorpusGenerator::makeLinks()
     const int wanted = m_skills / 20;
     for (int i = 0; i < wanted && m_error.isEmpty(); ++i) {
         const std::size_t roll = m_random.below(10);
-        const std::array<Kind, 3> order = roll < 4 ? std::array { SecondGlobal, ProjectFolder, ProjectFile }
+        const std::array<Kind, 3> order = roll < 4
+            ? std::array { SecondGlobal, ProjectFolder, ProjectFile }
             : roll < 8 ? std::array { ProjectFolder, SecondGlobal, ProjectFile }
                        : std::array { ProjectFile, ProjectFolder, SecondGlobal };
         bool made = false;
@@ -181,12 +182,13 @@ void CorpusGenerator::makeLinks()
             if (kind == SecondGlobal) {
                 linkPath = u"home/.agents/skills/"_s + name;
             } else if (kind == ProjectFolder) {
-                linkPath = project + (m_random.chance(0.7) ? u"/.claude/skills/"_s : u"/.cursor/skills/"_s)
-                    + name;
+                linkPath = project
+                    + (m_random.chance(0.7) ? u"/.claude/skills/"_s : u"/.cursor/skills/"_s) + name;
             } else {
                 // A .md rule may also serve another tool; an .mdc is cursor's own.
                 const bool windsurf = name.endsWith(u".md") && m_random.chance(0.5);
-                linkPath = project + (windsurf ? u"/.windsurf/rules/"_s : u"/.cursor/rules/"_s) + name;
+                linkPath
+                    = project + (windsurf ? u"/.windsurf/rules/"_s : u"/.cursor/rules/"_s) + name;
             }
             link(target, linkPath);
             ++m_links;
@@ -204,18 +206,18 @@ void CorpusGenerator::makeNoise()
     write(u"home/.claude/skills/readme.txt"_s, "Skills live in the folders next to this file.\n");
     write(u"home/.claude/skills/README.MD"_s, "# Upper-case extension: not a skill file\n");
     write(u"home/.claude/skills/.hidden-skill/SKILL.md"_s,
-          "---\nname: hidden\ndescription: never visited\n---\n\n# Hidden\n");
+        "---\nname: hidden\ndescription: never visited\n---\n\n# Hidden\n");
     write(u"home/.claude/skills/notes-only/notes.txt"_s, "A folder without a skill file.\n");
     write(u"home/.codex/notes.md"_s, "# Notes\n\nThe agents layout reads AGENTS.md files only.\n");
     write(u"home/.config/amp/settings.json"_s, "{\n  \"amp.theme\": \"dark\"\n}\n");
     for (int i = 0; i < 3; ++i) {
         const int topic = m_text.pickTopic();
         write(u"home/.codex/skills/"_s + QString::fromUtf8(uniqueSlug(topic)) + u"/SKILL.md"_s,
-              "---\nname: codex-skill\ndescription: below the agents layout's depth\n---\n\n"
-                  + m_text.markdown(topic, false, 2000, true));
+            "---\nname: codex-skill\ndescription: below the agents layout's depth\n---\n\n"
+                + m_text.markdown(topic, false, 2000, true));
         // Latin-1 bytes: not UTF-8, so the reader refuses the file.
         write(u"home/.cursor/rules/broken-"_s + QString::number(i) + u".mdc"_s,
-              "---\ndescription: caf\xe9 cr\xe8me\n---\n\nNot UTF-8.\n");
+            "---\ndescription: caf\xe9 cr\xe8me\n---\n\nNot UTF-8.\n");
     }
     link(u"home/nowhere/gone.md"_s, u"home/.claude/skills/gone.md"_s);
     write(scanDirectoryNames().first() + u"/notes.txt"_s, "Projects are the folders here.\n");
@@ -235,12 +237,13 @@ qsizetype CorpusGenerator::bodySize()
     return 1024 + qsizetype(19 * 1024 * u * u);
 }
 
-QByteArray CorpusGenerator::frontmatterText(const QByteArray &slug, int topic, bool international,
-                                            bool isCursorRule)
+QByteArray CorpusGenerator::frontmatterText(
+    const QByteArray &slug, int topic, bool international, bool isCursorRule)
 {
     QByteArray out = "---\n";
     if (m_random.chance(isCursorRule ? 0.2 : 0.9))
-        out += "name: " + (international && m_random.chance(0.5) ? m_text.title(topic, true) : slug) + '\n';
+        out += "name: " + (international && m_random.chance(0.5) ? m_text.title(topic, true) : slug)
+            + '\n';
     switch (m_random.below(10)) {
     case 0:
         out += "description: |\n  " + m_text.sentence(topic, international, 8, 20) + "\n\n  "
@@ -305,7 +308,8 @@ void CorpusGenerator::makeSkill(const QString &folder, Shape shape, bool isGloba
     case Shape::LooseRule:
     case Shape::CursorRule: {
         const bool isCursorRule = shape == Shape::CursorRule;
-        path = folder + u'/' + name + (isCursorRule && m_random.chance(0.75) ? u".mdc"_s : u".md"_s);
+        path
+            = folder + u'/' + name + (isCursorRule && m_random.chance(0.75) ? u".mdc"_s : u".md"_s);
         text = frontmatterText(slug, topic, international, isCursorRule)
             + m_text.markdown(topic, international, bodySize(), m_random.chance(0.7));
         if (isGlobal)
@@ -320,7 +324,9 @@ void CorpusGenerator::makeSkill(const QString &folder, Shape shape, bool isGloba
             if (m_random.chance(1.0 / 3))
                 makeArtifacts(parentOf(path));
         } else {
-            path = folder + (shape == Shape::Copilot ? u"/.github/copilot-instructions.md"_s : u"/AGENTS.md"_s);
+            path = folder
+                + (shape == Shape::Copilot ? u"/.github/copilot-instructions.md"_s
+                                           : u"/AGENTS.md"_s);
         }
         // A few have no "# " line and are named after their file.
         text = m_text.markdown(topic, international, bodySize(), !m_random.chance(0.05));
@@ -365,13 +371,21 @@ void CorpusGenerator::makeArtifacts(const QString &skillFolder)
         const Artifact &artifact = kinds[picks[std::size_t(i)]];
         QByteArray bytes;
         switch (artifact.kind) {
-        case Script: bytes = m_text.script(m_random.between(200, 3000)); break;
+        case Script:
+            bytes = m_text.script(m_random.between(200, 3000));
+            break;
         case Document:
             bytes = m_text.markdown(m_text.pickTopic(), false, m_random.between(300, 4000), true);
             break;
-        case Json: bytes = "{\n  \"name\": \"example\",\n  \"enabled\": true,\n  \"retries\": 3\n}\n"; break;
-        case Yaml: bytes = "name: example\nenabled: true\nretries: 3\n"; break;
-        case Binary: bytes = QByteArray("\0\0\0\1Bud1\0\0", 10); break;
+        case Json:
+            bytes = "{\n  \"name\": \"example\",\n  \"enabled\": true,\n  \"retries\": 3\n}\n";
+            break;
+        case Yaml:
+            bytes = "name: example\nenabled: true\nretries: 3\n";
+            break;
+        case Binary:
+            bytes = QByteArray("\0\0\0\1Bud1\0\0", 10);
+            break;
         }
         write(skillFolder + u'/' + QString::fromUtf16(artifact.path), bytes);
     }
@@ -386,7 +400,8 @@ void CorpusGenerator::link(const QString &target, const QString &linkPath)
     // Relative, so the tree can be moved and two trees compare equal.
     const QString relative = QDir(m_out + u'/' + parent).relativeFilePath(m_out + u'/' + target);
     const QString where = m_out + u'/' + linkPath;
-    if (::symlink(QFile::encodeName(relative).constData(), QFile::encodeName(where).constData()) != 0)
+    if (::symlink(QFile::encodeName(relative).constData(), QFile::encodeName(where).constData())
+        != 0)
         m_error = u"cannot create the link %1: %2"_s.arg(where, qt_error_string(errno));
 }
 
@@ -409,7 +424,8 @@ void CorpusGenerator::write(const QString &relativePath, const QByteArray &bytes
     makeFolder(parentOf(relativePath));
     QFile file(m_out + u'/' + relativePath);
     // NewOnly: two skills given one path would otherwise hide as one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(bytes) != bytes.size()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)
+        || file.write(bytes) != bytes.size()) {
         m_error = u"cannot write %1: %2"_s.arg(file.fileName(), file.errorString());
         return;
     }

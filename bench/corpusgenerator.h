@@ -57,7 +57,8 @@ private:
     void makeNoise();
     void makeSkill(const QString &folder, Shape shape, bool isGlobal);
     void makeArtifacts(const QString &skillFolder);
-    QByteArray frontmatterText(const QByteArray &slug, int topic, bool international, bool isCursorRule);
+    QByteArray frontmatterText(
+        const QByteArray &slug, int topic, bool international, bool isCursorRule);
     qsizetype bodySize();
     void link(const QString &target, const QString &linkPath);
     void write(const QString &relativePath, const QByteArray &bytes, bool counted = true);

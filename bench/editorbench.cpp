@@ -13,13 +13,13 @@
 #include "stopwatch.h"
 #include "tablereporter.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
+
+#include <benchmark/benchmark.h>
 
 #include <memory>
 
@@ -108,7 +108,8 @@ struct Editor
         while (view->isLoading())
             QCoreApplication::processEvents();
         if (document()->blockCount() != lineCount)
-            error = u"the editor holds %1 lines, not %2"_s.arg(document()->blockCount()).arg(lineCount);
+            error = u"the editor holds %1 lines, not %2"_s.arg(document()->blockCount())
+                        .arg(lineCount);
         else if (document()->lastBlock().userState() < 0)
             error = u"the last line was never highlighted"_s;
     }
@@ -117,7 +118,8 @@ struct Editor
     int plainLine(int from) const
     {
         const std::vector<ReferenceStyle> styles = referenceHighlight(text);
-        for (QTextBlock block = document()->findBlockByNumber(from); block.isValid(); block = block.next()) {
+        for (QTextBlock block = document()->findBlockByNumber(from); block.isValid();
+             block = block.next()) {
             if (block.length() > 20 && block.text().at(0).isLetter()
                 && styles[std::size_t(block.position())] == ReferenceStyle {})
                 return block.blockNumber();
@@ -169,7 +171,7 @@ void open(benchmark::State &state)
     }
     TableReporter::setFloor(state, operationMs, floorMs);
     TableReporter::setTimeGoal(state, 50);
-        if (state.iterations() > 0) {
+    if (state.iterations() > 0) {
         state.counters["unhighlighted_ms"] = unhighlightedMs / double(state.iterations());
         state.counters["whole_file_ms"] = fullMs / double(state.iterations());
     }
@@ -248,7 +250,11 @@ void fenceKeystroke(benchmark::State &state)
 } // namespace
 
 BENCHMARK(open)->Name("editor/open")->Iterations(5)->Unit(benchmark::kMillisecond)->UseManualTime();
-BENCHMARK(keystroke)->Name("editor/keystroke")->Iterations(50)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(keystroke)
+    ->Name("editor/keystroke")
+    ->Iterations(50)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
 BENCHMARK(fenceKeystroke)
     ->Name("editor/fence-keystroke")
     ->Iterations(10)

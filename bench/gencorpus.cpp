@@ -43,7 +43,9 @@ int main(int argc, char *argv[])
     if (parser.positionalArguments().size() != 1)
         return fail(u"give exactly one output folder"_s);
     const QString out = parser.positionalArguments().constFirst();
-    if (QDir(out).exists() && !QDir(out).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+    if (QDir(out).exists()
+        && !QDir(out).isEmpty(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
         return fail(u"%1 is not empty; remove it first"_s.arg(out));
 
     CorpusGenerator generator(skills, seed, out);
@@ -53,7 +55,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     std::fprintf(stderr, "quire-gencorpus: %d skills, %d links, %lld files, %.1f MB\n", skills,
-                 generator.links(), generator.files(), double(generator.bytes()) / 1e6);
+        generator.links(), generator.files(), double(generator.bytes()) / 1e6);
     // The custom scan directories a scanner of this corpus is given.
     const QDir root(out);
     for (const QString &name : CorpusGenerator::scanDirectoryNames())

@@ -4,13 +4,13 @@
 
 #include <sqlite3.h>
 
+#include <string>
+#include <utility>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <string>
-#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -33,7 +33,9 @@ bool readFiles(const std::vector<QByteArray> &paths, std::vector<std::string> &t
         const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
             return false;
-        struct stat info {};
+        struct stat info
+        {
+        };
         if (::fstat(fd, &info) != 0) {
             ::close(fd);
             return false;
@@ -57,7 +59,9 @@ qsizetype statFiles(const std::vector<QByteArray> &paths)
 {
     qsizetype found = 0;
     for (const QByteArray &path : paths) {
-        struct stat info {};
+        struct stat info
+        {
+        };
         if (::stat(path.constData(), &info) == 0)
             ++found;
     }
@@ -109,7 +113,7 @@ qsizetype walkFolders(const std::vector<QByteArray> &folders)
 }
 
 bool writeTexts(const QString &databasePath, const std::vector<QByteArray> &keys,
-                const std::vector<std::string> &texts, QString *error)
+    const std::vector<std::string> &texts, QString *error)
 {
     sqlite3 *db = nullptr;
     const QByteArray path = QFile::encodeName(databasePath);
@@ -121,25 +125,28 @@ bool writeTexts(const QString &databasePath, const std::vector<QByteArray> &keys
     }
     sqlite3_stmt *insert = nullptr;
     const bool ok = sqlite3_exec(db,
-                                 "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;"
-                                 "CREATE TABLE text (id INTEGER PRIMARY KEY, key TEXT NOT NULL, "
-                                 "body TEXT NOT NULL);"
-                                 "CREATE UNIQUE INDEX text_key ON text (key);"
-                                 "BEGIN IMMEDIATE;",
-                                 nullptr, nullptr, nullptr)
+                        "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;"
+                        "CREATE TABLE text (id INTEGER PRIMARY KEY, key TEXT NOT NULL, "
+                        "body TEXT NOT NULL);"
+                        "CREATE UNIQUE INDEX text_key ON text (key);"
+                        "BEGIN IMMEDIATE;",
+                        nullptr, nullptr, nullptr)
             == SQLITE_OK
-        && sqlite3_prepare_v2(db, "INSERT INTO text (key, body) VALUES (?, ?)", -1, &insert, nullptr)
+        && sqlite3_prepare_v2(
+               db, "INSERT INTO text (key, body) VALUES (?, ?)", -1, &insert, nullptr)
             == SQLITE_OK
-        && [&] {
-               for (std::size_t i = 0; i < keys.size() && i < texts.size(); ++i) {
-                   sqlite3_bind_text(insert, 1, keys[i].constData(), int(keys[i].size()), SQLITE_STATIC);
-                   sqlite3_bind_text(insert, 2, texts[i].data(), int(texts[i].size()), SQLITE_STATIC);
-                   if (sqlite3_step(insert) != SQLITE_DONE)
-                       return false;
-                   sqlite3_reset(insert);
-               }
-               return true;
-           }()
+        &&
+        [&] {
+            for (std::size_t i = 0; i < keys.size() && i < texts.size(); ++i) {
+                sqlite3_bind_text(
+                    insert, 1, keys[i].constData(), int(keys[i].size()), SQLITE_STATIC);
+                sqlite3_bind_text(insert, 2, texts[i].data(), int(texts[i].size()), SQLITE_STATIC);
+                if (sqlite3_step(insert) != SQLITE_DONE)
+                    return false;
+                sqlite3_reset(insert);
+            }
+            return true;
+        }()
         && sqlite3_finalize(std::exchange(insert, nullptr)) == SQLITE_OK
         && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
     if (!ok)

@@ -27,7 +27,7 @@ qsizetype walkFolders(const std::vector<QByteArray> &folders);
 // A fresh database file with the store's journal settings and a unique key,
 // every text inserted in one transaction through one prepared statement.
 bool writeTexts(const QString &databasePath, const std::vector<QByteArray> &keys,
-                const std::vector<std::string> &texts, QString *error);
+    const std::vector<std::string> &texts, QString *error);
 // Steps through the given query; the number of rows, or -1 on failure.
 qsizetype selectRows(const QString &databasePath, const char *sql);
 

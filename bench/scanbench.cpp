@@ -10,9 +10,9 @@
 #include "stopwatch.h"
 #include "tablereporter.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QFile>
+
+#include <benchmark/benchmark.h>
 
 #include <sys/time.h>
 
@@ -76,7 +76,8 @@ void coldScan(benchmark::State &state)
         }); // the context closes here, as `quire scan` ends
         PosixFloor::removeDatabase(storePath);
         if (!floorOk || found != expected) {
-            state.SkipWithError(qPrintable(error.isEmpty() ? u"the cold scan missed skills"_s : error));
+            state.SkipWithError(
+                qPrintable(error.isEmpty() ? u"the cold scan missed skills"_s : error));
             return;
         }
         state.SetIterationTime(ms / 1e3);
@@ -117,7 +118,8 @@ void rescan(benchmark::State &state)
         full->scanner()->resetCounts();
         const double ms = millisecondsOf([&] { full->scanner()->scanAll(); });
         // Nothing changed on disk, so nothing may be read again.
-        if (full->scanner()->counts().filesRead != 0 || listed < 0 || stated != qsizetype(routes.size())) {
+        if (full->scanner()->counts().filesRead != 0 || listed < 0
+            || stated != qsizetype(routes.size())) {
             state.SkipWithError("the unchanged tree was read again, or a route vanished");
             return;
         }
@@ -140,7 +142,7 @@ void rescanAndCheck(benchmark::State &state)
     const QByteArray touched = QFile::encodeName(full->readPaths().first());
     long stamp = 1'000'000'000;
     const auto touch = [&] {
-        const struct timeval times[2] = {{++stamp, 0}, {stamp, 0}};
+        const struct timeval times[2] = { { ++stamp, 0 }, { stamp, 0 } };
         return ::utimes(touched.constData(), times) == 0;
     };
     double operationMs = 0;
@@ -182,7 +184,8 @@ void checkAll(benchmark::State &state)
             return;
         }
         std::unique_ptr<SkillHealth> health;
-        const double ms = millisecondsOf([&] { health = std::make_unique<SkillHealth>(opened.value().get()); });
+        const double ms
+            = millisecondsOf([&] { health = std::make_unique<SkillHealth>(opened.value().get()); });
         flagged = health->attentionCount();
         state.SetIterationTime(ms / 1e3);
         operationMs += ms;
@@ -220,8 +223,24 @@ void prune(benchmark::State &state)
 
 // Manual time: the operation is timed by the same clock as its floor, so the
 // ratio in the table is exactly time / floor.
-BENCHMARK(coldScan)->Name("scan/cold")->Iterations(3)->Unit(benchmark::kMillisecond)->UseManualTime();
-BENCHMARK(rescan)->Name("scan/rescan")->Iterations(5)->Unit(benchmark::kMillisecond)->UseManualTime();
-BENCHMARK(rescanAndCheck)->Name("scan/rescan+check")->Iterations(5)->Unit(benchmark::kMillisecond)->UseManualTime();
-BENCHMARK(checkAll)->Name("scan/check-all")->Iterations(3)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(coldScan)
+    ->Name("scan/cold")
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
+BENCHMARK(rescan)
+    ->Name("scan/rescan")
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
+BENCHMARK(rescanAndCheck)
+    ->Name("scan/rescan+check")
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
+BENCHMARK(checkAll)
+    ->Name("scan/check-all")
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
 BENCHMARK(prune)->Name("scan/prune")->Iterations(5)->Unit(benchmark::kMillisecond)->UseManualTime();

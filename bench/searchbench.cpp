@@ -61,7 +61,8 @@ SearchSetup &setup()
         s.index = std::make_unique<SkillSearchIndex>();
         s.indexBuildMs = millisecondsOf([&] { s.index->attach(s.context.get()); });
         for (Skill *skill : std::as_const(s.inNameOrder))
-            s.texts.push_back({ skill, skill->name(), skill->skillDescription(), skill->content() });
+            s.texts.push_back(
+                { skill, skill->name(), skill->skillDescription(), skill->content() });
         return s;
     }();
     return made;
@@ -89,7 +90,8 @@ void search(benchmark::State &state, const QString &query)
             }
             plainMatches = found.size();
         });
-        const double ms = millisecondsOf([&] { matches = s.index->search(query, s.inNameOrder).size(); });
+        const double ms
+            = millisecondsOf([&] { matches = s.index->search(query, s.inNameOrder).size(); });
         state.SetIterationTime(ms / 1e3);
         operationMs += ms;
     }

@@ -22,8 +22,7 @@ public:
     double unit() { return double(m_engine() >> 11) * 0x1.0p-53; }
     bool chance(double probability) { return unit() < probability; }
 
-    template <typename T>
-    void shuffle(std::vector<T> &items)
+    template <typename T> void shuffle(std::vector<T> &items)
     {
         for (std::size_t i = items.size(); i > 1; --i)
             std::swap(items[i - 1], items[below(i)]);

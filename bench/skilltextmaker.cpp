@@ -9,19 +9,140 @@ namespace {
 
 // The words of every body. None of them holds a topic word or the missing word.
 constexpr std::array generalWords = {
-    "the", "a", "use", "when", "this", "skill", "file", "files", "with", "and", "for", "to", "of",
-    "in", "on", "is", "are", "be", "it", "that", "before", "after", "always", "never", "check",
-    "run", "read", "write", "user", "asks", "code", "project", "folder", "command", "output",
-    "input", "value", "values", "list", "step", "steps", "first", "then", "next", "each", "every",
-    "make", "sure", "keep", "short", "clear", "small", "change", "changes", "review", "test",
-    "tests", "build", "error", "errors", "message", "return", "function", "module", "type",
-    "types", "name", "names", "path", "paths", "line", "lines", "text", "format", "example",
-    "examples", "prefer", "avoid", "instead", "only", "also", "should", "must", "may", "can",
-    "not", "no", "new", "old", "same", "other", "all", "some", "most", "few", "one", "two",
-    "three", "open", "close", "save", "load", "start", "stop", "wait", "ask", "answer", "explain",
-    "describe", "summary", "section", "heading", "table", "field", "fields", "option", "options",
-    "default", "setting", "settings", "context", "task", "tasks", "tool", "tools", "work",
-    "working", "query", "quickly", "carefully", "simple", "plain", "markdown", "comment",
+    "the",
+    "a",
+    "use",
+    "when",
+    "this",
+    "skill",
+    "file",
+    "files",
+    "with",
+    "and",
+    "for",
+    "to",
+    "of",
+    "in",
+    "on",
+    "is",
+    "are",
+    "be",
+    "it",
+    "that",
+    "before",
+    "after",
+    "always",
+    "never",
+    "check",
+    "run",
+    "read",
+    "write",
+    "user",
+    "asks",
+    "code",
+    "project",
+    "folder",
+    "command",
+    "output",
+    "input",
+    "value",
+    "values",
+    "list",
+    "step",
+    "steps",
+    "first",
+    "then",
+    "next",
+    "each",
+    "every",
+    "make",
+    "sure",
+    "keep",
+    "short",
+    "clear",
+    "small",
+    "change",
+    "changes",
+    "review",
+    "test",
+    "tests",
+    "build",
+    "error",
+    "errors",
+    "message",
+    "return",
+    "function",
+    "module",
+    "type",
+    "types",
+    "name",
+    "names",
+    "path",
+    "paths",
+    "line",
+    "lines",
+    "text",
+    "format",
+    "example",
+    "examples",
+    "prefer",
+    "avoid",
+    "instead",
+    "only",
+    "also",
+    "should",
+    "must",
+    "may",
+    "can",
+    "not",
+    "no",
+    "new",
+    "old",
+    "same",
+    "other",
+    "all",
+    "some",
+    "most",
+    "few",
+    "one",
+    "two",
+    "three",
+    "open",
+    "close",
+    "save",
+    "load",
+    "start",
+    "stop",
+    "wait",
+    "ask",
+    "answer",
+    "explain",
+    "describe",
+    "summary",
+    "section",
+    "heading",
+    "table",
+    "field",
+    "fields",
+    "option",
+    "options",
+    "default",
+    "setting",
+    "settings",
+    "context",
+    "task",
+    "tasks",
+    "tool",
+    "tools",
+    "work",
+    "working",
+    "query",
+    "quickly",
+    "carefully",
+    "simple",
+    "plain",
+    "markdown",
+    "comment",
 };
 
 // A topic's words appear only in its skills' texts.
@@ -70,26 +191,61 @@ constexpr std::array<std::array<const char *, 6>, 40> topics = { {
 
 // Accents, CJK, Greek, Cyrillic and emoji: four byte sequences as well as two and three.
 constexpr std::array internationalWords = {
-    "café", "naïve", "über", "façade", "résumé", "données", "Größe", "déploiement", "señal",
-    "日本語", "検索", "文書", "設定", "コード", "한국어", "中文", "Ελληνικά", "Привет", "🚀", "✅",
-    "📄", "🔒",
+    "café",
+    "naïve",
+    "über",
+    "façade",
+    "résumé",
+    "données",
+    "Größe",
+    "déploiement",
+    "señal",
+    "日本語",
+    "検索",
+    "文書",
+    "設定",
+    "コード",
+    "한국어",
+    "中文",
+    "Ελληνικά",
+    "Привет",
+    "🚀",
+    "✅",
+    "📄",
+    "🔒",
 };
 
 constexpr std::array codeLines = {
-    "set -euo pipefail", "npm run build", "cargo test --workspace", "python -m pytest -q",
-    "git status --short", "docker compose up -d", "make -j2", "ls -la \"$dir\"",
-    "grep -rn TODO src/", "echo \"done\"",
+    "set -euo pipefail",
+    "npm run build",
+    "cargo test --workspace",
+    "python -m pytest -q",
+    "git status --short",
+    "docker compose up -d",
+    "make -j2",
+    "ls -la \"$dir\"",
+    "grep -rn TODO src/",
+    "echo \"done\"",
 };
 
 constexpr std::array scriptLines = {
-    "import sys", "def main(argv):", "    for arg in argv[1:]:", "        print(arg)",
-    "    return 0", "if __name__ == \"__main__\":", "    sys.exit(main(sys.argv))",
-    "# keep this script idempotent", "value = compute(input)", "const result = await run(options);",
+    "import sys",
+    "def main(argv):",
+    "    for arg in argv[1:]:",
+    "        print(arg)",
+    "    return 0",
+    "if __name__ == \"__main__\":",
+    "    sys.exit(main(sys.argv))",
+    "# keep this script idempotent",
+    "value = compute(input)",
+    "const result = await run(options);",
 };
 
 } // namespace
 
-SkillTextMaker::SkillTextMaker(SeededRandom &random) : m_random(random) { }
+SkillTextMaker::SkillTextMaker(SeededRandom &random) : m_random(random)
+{
+}
 
 QByteArray SkillTextMaker::missingWord()
 {
@@ -145,9 +301,15 @@ QByteArray SkillTextMaker::sentence(int topic, bool international, int minWords,
         if (i > 0)
             out += ' ';
         switch (m_random.below(40)) {
-        case 0: out += '`' + w + '`'; break;
-        case 1: out += "**" + w + "**"; break;
-        default: out += w; break;
+        case 0:
+            out += '`' + w + '`';
+            break;
+        case 1:
+            out += "**" + w + "**";
+            break;
+        default:
+            out += w;
+            break;
         }
     }
     out += '.';
@@ -207,18 +369,30 @@ QByteArray SkillTextMaker::markdown(int topic, bool international, qsizetype byt
         case 0:
         case 1:
         case 2:
-        case 3: appendParagraph(out, topic, international); break;
+        case 3:
+            appendParagraph(out, topic, international);
+            break;
         case 4:
-        case 5: appendList(out, topic, international, false); break;
-        case 6: appendList(out, topic, international, true); break;
-        case 7: appendCode(out); break;
+        case 5:
+            appendList(out, topic, international, false);
+            break;
+        case 6:
+            appendList(out, topic, international, true);
+            break;
+        case 7:
+            appendCode(out);
+            break;
         case 8:
         case 9:
             out += "## " + title(topic, international) + "\n\n";
             appendParagraph(out, topic, international);
             break;
-        case 10: appendTable(out, topic); break;
-        default: out += "> " + sentence(topic, international, 6, 16) + "\n\n"; break;
+        case 10:
+            appendTable(out, topic);
+            break;
+        default:
+            out += "> " + sentence(topic, international, 6, 16) + "\n\n";
+            break;
         }
     }
     // One line feed at the end, as editors leave it.

@@ -4,10 +4,10 @@
 #include <utility>
 
 // Wall time of one piece of work: scans wait on the disk as much as on the CPU.
-template <typename Work>
-double millisecondsOf(Work &&work)
+template <typename Work> double millisecondsOf(Work &&work)
 {
     const auto start = std::chrono::steady_clock::now();
     std::forward<Work>(work)();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
 }

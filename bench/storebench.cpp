@@ -8,10 +8,10 @@
 #include "stopwatch.h"
 #include "tablereporter.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QDir>
 #include <QFile>
+
+#include <benchmark/benchmark.h>
 
 #include <memory>
 
@@ -60,10 +60,10 @@ void openStore(benchmark::State &state)
         // The columns the list needs, without the bodies, which load lazily.
         qsizetype rows = 0;
         floorMs += millisecondsOf([&] {
-            rows = PosixFloor::selectRows(
-                path, "SELECT id, resolvedPath, filePath, isDirectory, name, skillDescription, "
-                      "frontmatterData, isFavorite, lastOpened, fileModifiedDate, fileSize, "
-                      "isGlobal, toolSourcesRaw, installedPathsData, scanSignature FROM skill");
+            rows = PosixFloor::selectRows(path,
+                "SELECT id, resolvedPath, filePath, isDirectory, name, skillDescription, "
+                "frontmatterData, isFavorite, lastOpened, fileModifiedDate, fileSize, "
+                "isGlobal, toolSourcesRaw, installedPathsData, scanSignature FROM skill");
         });
         std::unique_ptr<ModelContext> context;
         QString error;
@@ -155,4 +155,8 @@ BENCHMARK(createSkills)
     ->Iterations(5)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime();
-BENCHMARK(openStore)->Name("store/open")->Iterations(5)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(openStore)
+    ->Name("store/open")
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();

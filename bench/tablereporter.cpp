@@ -66,8 +66,8 @@ void TableReporter::ReportRuns(const std::vector<Run> &reports)
             appendRow(name + "\t-\t-\t-\t-\terror: " + run.error_message);
             continue;
         }
-        const double ms =
-            run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e3;
+        const double ms
+            = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e3;
         const benchmark::Counter *floor = counter(run, floorCounter);
         const benchmark::Counter *ratio = counter(run, ratioCounter);
         const benchmark::Counter *ratioGoal = counter(run, ratioGoalCounter);
@@ -83,7 +83,7 @@ void TableReporter::ReportRuns(const std::vector<Run> &reports)
             verdict = ms <= timeGoal->value ? "pass" : "MISS";
         }
         appendRow(name + '\t' + milliseconds(ms) + '\t' + (floor ? milliseconds(floor->value) : "-")
-                  + '\t' + (ratio ? number("%.3gx", ratio->value) : "-") + '\t' + goal + '\t' + verdict);
+            + '\t' + (ratio ? number("%.3gx", ratio->value) : "-") + '\t' + goal + '\t' + verdict);
     }
 }
 

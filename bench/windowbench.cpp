@@ -13,8 +13,6 @@
 #include "stopwatch.h"
 #include "tablereporter.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEvent>
@@ -23,6 +21,8 @@
 #include <QListView>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <functional>
@@ -229,7 +229,8 @@ void firstKeystroke(benchmark::State &state, bool settled)
         window.settle();
         if (settled) {
             indexMs += millisecondsOf([&] {
-                if (!processEventsUntil([&] { return !window.listView()->filterModel()->isPreparingSearch(); }))
+                if (!processEventsUntil(
+                        [&] { return !window.listView()->filterModel()->isPreparingSearch(); }))
                     window.error = u"the search index was never ready"_s;
             });
         }
@@ -285,9 +286,11 @@ void keystroke(benchmark::State &state)
         }
         matches = window.error.isEmpty() ? window.rows() : 0;
         if (window.error.isEmpty() && window.window->searchField()->text() != query)
-            window.error = u"the search field holds \"%1\""_s.arg(window.window->searchField()->text());
+            window.error
+                = u"the search field holds \"%1\""_s.arg(window.window->searchField()->text());
         if (window.error.isEmpty() && (matches == 0 || matches == s.skills))
-            window.error = u"\"%1\" matched %2 of %3 skills"_s.arg(query).arg(matches).arg(s.skills);
+            window.error
+                = u"\"%1\" matched %2 of %3 skills"_s.arg(query).arg(matches).arg(s.skills);
         if (window.error.isEmpty())
             window.clearSearch();
         if (!window.error.isEmpty()) {
@@ -306,7 +309,11 @@ void keystroke(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(startup)->Name("window/startup")->Iterations(5)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(startup)
+    ->Name("window/startup")
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
 BENCHMARK_CAPTURE(firstKeystroke, now, false)
     ->Name("window/first-keystroke")
     ->Iterations(2)
@@ -317,4 +324,8 @@ BENCHMARK_CAPTURE(firstKeystroke, settled, true)
     ->Iterations(2)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime();
-BENCHMARK(keystroke)->Name("window/keystroke")->Iterations(20)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(keystroke)
+    ->Name("window/keystroke")
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 #include <QUrl>
+
 #include <chrono>
 
 class QNetworkAccessManager;

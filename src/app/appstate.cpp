@@ -2,7 +2,9 @@
 
 #include "skill.h"
 
-AppState::AppState(QObject *parent) : QObject(parent) { }
+AppState::AppState(QObject *parent) : QObject(parent)
+{
+}
 
 void AppState::setSelectedSkill(Skill *skill)
 {

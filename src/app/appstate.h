@@ -16,7 +16,7 @@ class AppState final : public QObject
     Q_DISABLE_COPY_MOVE(AppState)
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
     Q_PROPERTY(bool showingNewSkillSheet READ showingNewSkillSheet WRITE setShowingNewSkillSheet
-                   NOTIFY showingNewSkillSheetChanged)
+            NOTIFY showingNewSkillSheetChanged)
 
 public:
     explicit AppState(QObject *parent = nullptr);

@@ -10,7 +10,8 @@ enum class DetailViewMode { Editor, Card };
 
 namespace DetailViewModes {
 
-inline constexpr std::array<DetailViewMode, 2> all = {DetailViewMode::Editor, DetailViewMode::Card};
+inline constexpr std::array<DetailViewMode, 2> all
+    = { DetailViewMode::Editor, DetailViewMode::Card };
 
 inline QString rawValue(DetailViewMode mode)
 {

@@ -10,7 +10,10 @@
 #include <QTimer>
 
 DiscoverySession::DiscoverySession(ModelContext *context, SettingsStore *settings, QObject *parent)
-    : QObject(parent), m_context(context), m_settings(settings), m_health(new SkillHealth(context, this, false))
+    : QObject(parent),
+      m_context(context),
+      m_settings(settings),
+      m_health(new SkillHealth(context, this, false))
 {
     if (m_settings) {
         // Added or removed scan directories: scan at once, no prune.

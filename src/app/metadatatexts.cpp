@@ -13,7 +13,8 @@ QString relative(qint64 count, const QString &unit, bool past)
 }
 
 // A named phrase for one unit back or ahead, the count otherwise.
-QString phrase(qint64 count, const QString &unit, bool past, const QString &lastName, const QString &nextName)
+QString phrase(
+    qint64 count, const QString &unit, bool past, const QString &lastName, const QString &nextName)
 {
     if (count == 1)
         return past ? lastName : nextName;

@@ -29,13 +29,14 @@ QStringList SkillCardModel::metadataKeys(const QMap<QString, QString> &frontmatt
     // QMap already iterates in QString order, which is UTF-16 order; sort by
     // code point so keys outside the basic plane land where they belong.
     std::sort(keys.begin(), keys.end(), [](const QString &a, const QString &b) {
-        return std::lexicographical_compare(a.toUcs4().cbegin(), a.toUcs4().cend(), b.toUcs4().cbegin(),
-                                            b.toUcs4().cend());
+        return std::lexicographical_compare(
+            a.toUcs4().cbegin(), a.toUcs4().cend(), b.toUcs4().cbegin(), b.toUcs4().cend());
     });
     return keys;
 }
 
-QList<SkillCardModel::ArtifactGroup> SkillCardModel::groupedArtifacts(const QList<SkillArtifact> &artifacts)
+QList<SkillCardModel::ArtifactGroup> SkillCardModel::groupedArtifacts(
+    const QList<SkillArtifact> &artifacts)
 {
     QList<ArtifactGroup> groups;
     for (const SkillArtifact::Category category : SkillArtifact::allCategories) {

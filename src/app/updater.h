@@ -3,6 +3,7 @@
 #include "updatecheckresult.h"
 
 #include <QObject>
+
 #include <atomic>
 
 // The application's one updater, made in main and passed to the views that

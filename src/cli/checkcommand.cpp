@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -59,7 +60,8 @@ int CheckCommand::run(const QStringList &arguments, CommandContext &context)
 {
     bool json = false;
     QStringList typedPaths;
-    if (const std::optional<int> stop = context.readJsonAndPaths(arguments, u"check"_s, usage(), json, typedPaths))
+    if (const std::optional<int> stop
+        = context.readJsonAndPaths(arguments, u"check"_s, usage(), json, typedPaths))
         return *stop;
     QList<QStringList> roots;
     for (const QString &typed : std::as_const(typedPaths)) {
@@ -139,8 +141,10 @@ int CheckCommand::run(const QStringList &arguments, CommandContext &context)
         const auto counted = [](qsizetype count, const QString &what) {
             return QString::number(count) + u' ' + what + (count == 1 ? QString() : u"s"_s);
         };
-        context.err() << counted(checked, u"skill"_s) << " checked: " << counted(counts[0], u"error"_s) << ", "
-                      << counted(counts[1], u"warning"_s) << ", " << counted(counts[2], u"note"_s) << '\n';
+        context.err() << counted(checked, u"skill"_s)
+                      << " checked: " << counted(counts[0], u"error"_s) << ", "
+                      << counted(counts[1], u"warning"_s) << ", " << counted(counts[2], u"note"_s)
+                      << '\n';
     }
     return counts[0] > 0 ? ExitUserError : ExitOk;
 }

@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFileInfo>
 
-CommandContext::CommandContext(QTextStream &out, QTextStream &err) : m_out(out), m_err(err) { }
+CommandContext::CommandContext(QTextStream &out, QTextStream &err) : m_out(out), m_err(err)
+{
+}
 
 CommandContext::~CommandContext() = default;
 
@@ -47,8 +49,8 @@ bool CommandContext::succeeded(const Status &status, const QString &command)
     return bool(status);
 }
 
-std::optional<int> CommandContext::readJsonAndPaths(const QStringList &arguments, const QString &command,
-                                                    const QString &usage, bool &json, QStringList &paths)
+std::optional<int> CommandContext::readJsonAndPaths(const QStringList &arguments,
+    const QString &command, const QString &usage, bool &json, QStringList &paths)
 {
     for (const QString &argument : arguments) {
         if (argument == u"--json") {

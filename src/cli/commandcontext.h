@@ -38,7 +38,7 @@ public:
     // gives an exit code when the command should stop here (after --help, or
     // on an unknown option, with the usage printed).
     std::optional<int> readJsonAndPaths(const QStringList &arguments, const QString &command,
-                                        const QString &usage, bool &json, QStringList &paths);
+        const QString &usage, bool &json, QStringList &paths);
 
 private:
     QTextStream &m_out;

@@ -75,9 +75,10 @@ int ListCommand::run(const QStringList &arguments, CommandContext &context)
     }
     const std::optional<SidebarFilter> filter = SkillQuery::parseFilter(filterText);
     if (!filter) {
-        context.err() << "quire list: unknown filter '" << filterText
-                      << "'; use all, favorites, needs-attention, tool:RAW (claude, cursor, windsurf, codex, "
-                         "copilot, aider, amp, custom) or collection:NAME\n";
+        context.err()
+            << "quire list: unknown filter '" << filterText
+            << "'; use all, favorites, needs-attention, tool:RAW (claude, cursor, windsurf, codex, "
+               "copilot, aider, amp, custom) or collection:NAME\n";
         return ExitUserError;
     }
 
@@ -88,8 +89,8 @@ int ListCommand::run(const QStringList &arguments, CommandContext &context)
     std::unique_ptr<SkillHealth> health;
     if (filter->kind() == SidebarFilter::Kind::NeedsAttention)
         health = std::make_unique<SkillHealth>(store);
-    const QList<Skill *> skills =
-        SkillQuery(*filter, search, health.get()).apply(store->skillsByName());
+    const QList<Skill *> skills
+        = SkillQuery(*filter, search, health.get()).apply(store->skillsByName());
 
     if (json) {
         QJsonArray array;
@@ -102,7 +103,7 @@ int ListCommand::run(const QStringList &arguments, CommandContext &context)
     // paths still line up.
     constexpr qsizetype maxName = 40;
     QList<QStringList> rows;
-    qsizetype widths[3] = {4, 5, 7};
+    qsizetype widths[3] = { 4, 5, 7 };
     for (const Skill *skill : skills) {
         QStringList tools;
         for (ToolSource tool : skill->toolSources())
@@ -110,19 +111,21 @@ int ListCommand::run(const QStringList &arguments, CommandContext &context)
         QString name = cell(skill->name());
         if (name.size() > maxName)
             name = name.left(maxName - 1) + u'…';
-        const QStringList row{name, tools.join(u','), cell(skill->projectName().value_or(u"-"_s)),
-                              skill->filePath()};
+        const QStringList row { name, tools.join(u','), cell(skill->projectName().value_or(u"-"_s)),
+            skill->filePath() };
         for (int i = 0; i < 3; ++i)
             widths[i] = std::max(widths[i], row.at(i).size());
         rows.append(row);
     }
     if (rows.isEmpty())
         return ExitOk;
-    context.out() << u"Name"_s.leftJustified(widths[0]) << "  " << u"Tools"_s.leftJustified(widths[1])
-                  << "  " << u"Project"_s.leftJustified(widths[2]) << "  Path\n";
+    context.out() << u"Name"_s.leftJustified(widths[0]) << "  "
+                  << u"Tools"_s.leftJustified(widths[1]) << "  "
+                  << u"Project"_s.leftJustified(widths[2]) << "  Path\n";
     for (const QStringList &row : std::as_const(rows)) {
-        context.out() << row.at(0).leftJustified(widths[0]) << "  " << row.at(1).leftJustified(widths[1])
-                      << "  " << row.at(2).leftJustified(widths[2]) << "  " << row.at(3) << '\n';
+        context.out() << row.at(0).leftJustified(widths[0]) << "  "
+                      << row.at(1).leftJustified(widths[1]) << "  "
+                      << row.at(2).leftJustified(widths[2]) << "  " << row.at(3) << '\n';
     }
     return ExitOk;
 }

@@ -7,6 +7,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+
 #include <optional>
 
 using namespace Qt::StringLiterals;

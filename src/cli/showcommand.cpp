@@ -43,7 +43,8 @@ int ShowCommand::run(const QStringList &arguments, CommandContext &context)
 {
     bool json = false;
     QStringList paths;
-    if (const std::optional<int> stop = context.readJsonAndPaths(arguments, u"show"_s, usage(), json, paths))
+    if (const std::optional<int> stop
+        = context.readJsonAndPaths(arguments, u"show"_s, usage(), json, paths))
         return *stop;
     if (paths.size() != 1) {
         context.err() << "quire show: give exactly one PATH\n\n" << usage();
@@ -58,7 +59,8 @@ int ShowCommand::run(const QStringList &arguments, CommandContext &context)
         return ExitUserError;
     }
     if (json) {
-        context.out() << QString::fromUtf8(QJsonDocument(SkillJson::toJson(*skill)).toJson(QJsonDocument::Indented));
+        context.out() << QString::fromUtf8(
+            QJsonDocument(SkillJson::toJson(*skill)).toJson(QJsonDocument::Indented));
         return ExitOk;
     }
     QStringList tools;

@@ -35,23 +35,23 @@ QJsonObject SkillJson::toJson(const Skill &skill)
         tools.append(ToolSources::rawValue(tool));
 
     const std::optional<QString> project = skill.projectName();
-    return QJsonObject{
-        {u"resolvedPath"_s, skill.resolvedPath()},
-        {u"filePath"_s, skill.filePath()},
-        {u"isDirectory"_s, skill.isDirectory()},
-        {u"name"_s, skill.name()},
-        {u"skillDescription"_s, skill.skillDescription()},
-        {u"content"_s, skill.content()},
-        {u"frontmatter"_s, frontmatter},
-        {u"collections"_s, QJsonArray::fromStringList(collectionNames)},
-        {u"isFavorite"_s, skill.isFavorite()},
-        {u"lastOpened"_s, date(skill.lastOpened())},
-        {u"fileModifiedDate"_s, date(skill.fileModifiedDate())},
-        {u"fileSize"_s, skill.fileSize()},
-        {u"isGlobal"_s, skill.isGlobal()},
-        {u"toolSourcesRaw"_s, skill.toolSourcesRaw()},
-        {u"toolSources"_s, tools},
-        {u"installedPaths"_s, QJsonArray::fromStringList(skill.installedPaths())},
-        {u"projectName"_s, project ? QJsonValue(*project) : QJsonValue(QJsonValue::Null)},
+    return QJsonObject {
+        { u"resolvedPath"_s, skill.resolvedPath() },
+        { u"filePath"_s, skill.filePath() },
+        { u"isDirectory"_s, skill.isDirectory() },
+        { u"name"_s, skill.name() },
+        { u"skillDescription"_s, skill.skillDescription() },
+        { u"content"_s, skill.content() },
+        { u"frontmatter"_s, frontmatter },
+        { u"collections"_s, QJsonArray::fromStringList(collectionNames) },
+        { u"isFavorite"_s, skill.isFavorite() },
+        { u"lastOpened"_s, date(skill.lastOpened()) },
+        { u"fileModifiedDate"_s, date(skill.fileModifiedDate()) },
+        { u"fileSize"_s, skill.fileSize() },
+        { u"isGlobal"_s, skill.isGlobal() },
+        { u"toolSourcesRaw"_s, skill.toolSourcesRaw() },
+        { u"toolSources"_s, tools },
+        { u"installedPaths"_s, QJsonArray::fromStringList(skill.installedPaths()) },
+        { u"projectName"_s, project ? QJsonValue(*project) : QJsonValue(QJsonValue::Null) },
     };
 }

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QTimer>
+
 #include <sys/stat.h>
 
 FileWatcher::FileWatcher(Callback callback, QObject *parent)

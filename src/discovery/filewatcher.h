@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QStringList>
+
 #include <chrono>
 #include <cstddef>
 #include <functional>

@@ -15,7 +15,10 @@ public:
 
     SidebarFilter() = default;
     static SidebarFilter all() { return {}; }
-    static SidebarFilter favorites() { return SidebarFilter(Kind::Favorites, ToolSource::Claude, {}); }
+    static SidebarFilter favorites()
+    {
+        return SidebarFilter(Kind::Favorites, ToolSource::Claude, {});
+    }
     // Skills with an error or a warning about their files.
     static SidebarFilter needsAttention()
     {

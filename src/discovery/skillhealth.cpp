@@ -22,7 +22,8 @@ SkillHealth::SkillHealth(ModelContext *context, QObject *parent, bool checkNow)
     // when every skill has been seen.
     constexpr qsizetype sliceSize = 500;
     m_slices = new SkillSlices(
-        sliceSize, [this](const QList<Skill *> &slice) { checkEach(slice); }, [this] { finish(); }, this);
+        sliceSize, [this](const QList<Skill *> &slice) { checkEach(slice); }, [this] { finish(); },
+        this);
     if (checkNow)
         recheckAll();
 }

@@ -6,6 +6,7 @@
 #include "toolsource.h"
 
 #include <QSet>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;

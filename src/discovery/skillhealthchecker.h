@@ -7,6 +7,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+
 #include <optional>
 
 class Skill;

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -20,13 +21,17 @@ namespace {
 
 bool exists(const QString &path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
 bool isFolder(const QString &path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -47,9 +52,12 @@ std::optional<QFileInfoList> list(const QString &folder)
 QString parseStyleKey(ParseStyle style)
 {
     switch (style) {
-    case ParseStyle::Frontmatter: return u"f"_s;
-    case ParseStyle::Heading: return u"h"_s;
-    case ParseStyle::FrontmatterThenHeading: return u"fh"_s;
+    case ParseStyle::Frontmatter:
+        return u"f"_s;
+    case ParseStyle::Heading:
+        return u"h"_s;
+    case ParseStyle::FrontmatterThenHeading:
+        return u"fh"_s;
     }
     return {};
 }
@@ -134,8 +142,9 @@ void SkillScanner::scanToolFolder(const QString &folder, ToolSource tool, bool i
     const QString resolvedFolder = QFileInfo(folder).canonicalFilePath();
     // A listed folder's resolved path: the listing already says whether it is a link.
     auto resolvedEntry = [&](const QFileInfo &entry) {
-        return entry.isSymLink() || resolvedFolder.isEmpty() ? entry.canonicalFilePath()
-                                                             : join(resolvedFolder, entry.fileName());
+        return entry.isSymLink() || resolvedFolder.isEmpty()
+            ? entry.canonicalFilePath()
+            : join(resolvedFolder, entry.fileName());
     };
     QString resolved;
     if (layout == FolderLayout::Agents) {
@@ -165,7 +174,7 @@ void SkillScanner::scanToolFolder(const QString &folder, ToolSource tool, bool i
         const QString path = join(folder, name);
         if (entry.isDir()) {
             const QString resolvedSkillFolder = resolvedEntry(entry);
-            for (const QString &file : {u"SKILL.md"_s, u"AGENTS.md"_s}) {
+            for (const QString &file : { u"SKILL.md"_s, u"AGENTS.md"_s }) {
                 if (!lookAt(join(path, file), resolvedSkillFolder, resolved))
                     continue;
                 process(join(path, file), resolved, tool, true, isGlobal);
@@ -205,27 +214,29 @@ std::optional<ParsedSkill> SkillScanner::parseSkillFile(const QString &file, Too
     return FrontmatterParser::parse(text.value(), ToolSources::parseStyle(tool));
 }
 
-void SkillScanner::processSkillFile(const QString &file, ToolSource tool, bool isSkillFolder,
-                                    bool isGlobal)
+void SkillScanner::processSkillFile(
+    const QString &file, ToolSource tool, bool isSkillFolder, bool isGlobal)
 {
     process(file, QFileInfo(file).canonicalFilePath(), tool, isSkillFolder, isGlobal);
 }
 
 void SkillScanner::process(const QString &file, const QString &resolved, ToolSource tool,
-                           bool isSkillFolder, bool isGlobal)
+    bool isSkillFolder, bool isGlobal)
 {
     ++m_counts.filesSeen;
     const QString routePath = file;
     const QString resolvedPath = resolved.isEmpty() ? routePath : resolved;
 
     // Attributes through the route are those of the resolved file: stat follows links.
-    struct stat info {};
+    struct stat info
+    {
+    };
     const bool hasAttributes = routePath == m_lastLookPath
         ? (info = m_lastLook, m_lastLookFound)
         : ::stat(QFile::encodeName(resolvedPath).constData(), &info) == 0;
     m_lastLookPath.clear();
-    const QString fallbackName = isSkillFolder ? file.section(u'/', -2, -2)
-                                               : QFileInfo(file).completeBaseName();
+    const QString fallbackName
+        = isSkillFolder ? file.section(u'/', -2, -2) : QFileInfo(file).completeBaseName();
     // What decides the stored fields: the file's identity and times, how it is
     // parsed and which name stands in for a missing one.
     const bool racy = hasAttributes
@@ -252,9 +263,8 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
         }
         ++m_counts.filesRead;
         const QDateTime modified = hasAttributes
-            ? QDateTime::fromMSecsSinceEpoch(qint64(info.st_mtim.tv_sec) * 1000
-                                                 + info.st_mtim.tv_nsec / 1'000'000,
-                                             Qt::UTC)
+            ? QDateTime::fromMSecsSinceEpoch(
+                qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1'000'000, Qt::UTC)
             : QDateTime::currentDateTimeUtc();
         const qint64 size = hasAttributes ? qint64(info.st_size) : 0;
         const QString name = parsed->name.isEmpty() ? fallbackName : parsed->name;

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <optional>
+
 #include <sys/stat.h>
 
 class ModelContext;
@@ -61,7 +62,7 @@ private:
     bool lookAt(const QString &path, const QString &resolvedFolder, QString &resolved);
     // resolved: the file's path with links resolved, or empty when it has none.
     void process(const QString &file, const QString &resolved, ToolSource tool, bool isSkillFolder,
-                 bool isGlobal);
+        bool isGlobal);
 
     ModelContext *m_context;
     SettingsStore *m_settings;
@@ -70,5 +71,7 @@ private:
     Status m_lastSave;
     QString m_lastLookPath;
     bool m_lastLookFound = false;
-    struct stat m_lastLook {};
+    struct stat m_lastLook
+    {
+    };
 };

@@ -246,7 +246,8 @@ SkillSearchIndex::SkillSearchIndex(QObject *parent) : QObject(parent)
     // About a frame's worth of skills per turn.
     constexpr qsizetype sliceSize = 200;
     m_slices = new SkillSlices(
-        sliceSize, [this](const QList<Skill *> &slice) { update(slice); }, [this] { finishBuild(); }, this);
+        sliceSize, [this](const QList<Skill *> &slice) { update(slice); },
+        [this] { finishBuild(); }, this);
 }
 
 SkillSearchIndex::~SkillSearchIndex() = default;
@@ -320,10 +321,11 @@ void SkillSearchIndex::follow(ModelContext *context)
                 Q_EMIT updated();
             }),
         // Its records go with it; none may be looked up afterwards.
-        connect(context, &QObject::destroyed, this, [this] {
-            m_slices->cancel();
-            clear();
-        }),
+        connect(context, &QObject::destroyed, this,
+            [this] {
+                m_slices->cancel();
+                clear();
+            }),
     };
 }
 

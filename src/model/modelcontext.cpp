@@ -60,13 +60,16 @@ CREATE INDEX skill_collection_collection ON skill_collection (collection_id);
 )";
 
 // Columns shared by the insert and the update, in binding order.
-constexpr auto skillColumns = "resolvedPath, filePath, isDirectory, name, skillDescription, "
-                              "frontmatterData, isFavorite, lastOpened, fileModifiedDate, fileSize, "
-                              "isGlobal, toolSourcesRaw, installedPathsData, scanSignature";
+constexpr auto skillColumns
+    = "resolvedPath, filePath, isDirectory, name, skillDescription, "
+      "frontmatterData, isFavorite, lastOpened, fileModifiedDate, fileSize, "
+      "isGlobal, toolSourcesRaw, installedPathsData, scanSignature";
 
 QString schemaVersionText(qint64 userVersion)
 {
-    return u"%1.%2.%3"_s.arg(userVersion / 10000).arg(userVersion / 100 % 100).arg(userVersion % 100);
+    return u"%1.%2.%3"_s.arg(userVersion / 10000)
+        .arg(userVersion / 100 % 100)
+        .arg(userVersion % 100);
 }
 
 void bindDate(SqliteStatement &statement, int index, const QDateTime &date)
@@ -124,7 +127,7 @@ int compareCodePoints(const QString &a, const QString &b)
 
 Error storeError(const QString &message)
 {
-    return Error{Error::Store, message};
+    return Error { Error::Store, message };
 }
 
 } // namespace
@@ -180,7 +183,8 @@ Result<std::unique_ptr<ModelContext>> ModelContext::open(const QString &path)
                 isNew = false;
             }
             if (!info.isWritable())
-                return storeError(u"The store %1 is read-only; Quire needs to write it."_s.arg(path));
+                return storeError(
+                    u"The store %1 is read-only; Quire needs to write it."_s.arg(path));
         } else if (!QFileInfo(folder).isWritable()) {
             return storeError(
                 u"Cannot create the store in %1: the folder is not writable."_s.arg(folder));
@@ -200,7 +204,9 @@ Result<std::unique_ptr<ModelContext>> ModelContext::open(const QString &path)
         const auto userVersion = db.queryInt(u"PRAGMA user_version"_s);
         const auto tables = db.queryInt(u"SELECT count(*) FROM sqlite_schema"_s);
         if (!appId || !userVersion || !tables) {
-            const Error &why = !appId ? appId.error() : !userVersion ? userVersion.error() : tables.error();
+            const Error &why = !appId ? appId.error()
+                : !userVersion        ? userVersion.error()
+                                      : tables.error();
             return storeError(u"Cannot read the store %1: %2."_s.arg(path, why.message));
         }
         if (appId.value() == applicationId) {
@@ -208,11 +214,11 @@ Result<std::unique_ptr<ModelContext>> ModelContext::open(const QString &path)
                 const QString found = schemaVersionText(userVersion.value());
                 if (userVersion.value() > schemaUserVersion)
                     return storeError(u"The store %1 was written by a newer version of Quire "
-                                      "(schema %2); this version reads schema %3."_s
-                                          .arg(path, found, QLatin1StringView(schemaVersion)));
+                                      "(schema %2); this version reads schema %3."_s.arg(
+                                          path, found, QLatin1StringView(schemaVersion)));
                 return storeError(u"The store %1 has schema %2, which this version of Quire "
-                                  "cannot read (it reads %3)."_s
-                                      .arg(path, found, QLatin1StringView(schemaVersion)));
+                                  "cannot read (it reads %3)."_s.arg(
+                                      path, found, QLatin1StringView(schemaVersion)));
             }
         } else if (appId.value() == 0 && tables.value() == 0) {
             isNew = true; // an empty database holds nothing to lose
@@ -222,7 +228,7 @@ Result<std::unique_ptr<ModelContext>> ModelContext::open(const QString &path)
         }
     }
 
-    for (const char *pragma : {"PRAGMA busy_timeout = 5000", "PRAGMA foreign_keys = ON"}) {
+    for (const char *pragma : { "PRAGMA busy_timeout = 5000", "PRAGMA foreign_keys = ON" }) {
         if (Status status = db.exec(QString::fromLatin1(pragma)); !status)
             return storeError(u"Cannot open the store %1: %2."_s.arg(path, status.error().message));
     }
@@ -234,14 +240,16 @@ Result<std::unique_ptr<ModelContext>> ModelContext::open(const QString &path)
 
     if (isNew) {
         const QString create = u"BEGIN IMMEDIATE;"_s + QString::fromLatin1(schemaSql)
-            + u"INSERT INTO meta (key, value) VALUES ('application', 'Quire'), ('schemaVersion', '%1');"
-              "PRAGMA application_id = %2; PRAGMA user_version = %3; COMMIT;"_s.arg(
-                  QLatin1StringView(schemaVersion))
+            + u"INSERT INTO meta (key, value) VALUES ('application', 'Quire'), ('schemaVersion', "
+              u"'%1');"
+              "PRAGMA application_id = %2; PRAGMA user_version = %3; COMMIT;"_s
+                  .arg(QLatin1StringView(schemaVersion))
                   .arg(applicationId)
                   .arg(schemaUserVersion);
         if (Status status = db.exec(create); !status) {
             (void)db.exec(u"ROLLBACK"_s);
-            return storeError(u"Cannot create the store %1: %2."_s.arg(path, status.error().message));
+            return storeError(
+                u"Cannot create the store %1: %2."_s.arg(path, status.error().message));
         }
     } else {
         const auto version = db.queryInt(
@@ -262,7 +270,8 @@ Status ModelContext::load()
 {
     auto collections = m_db.prepare(u"SELECT id, name, icon, sortOrder FROM collection"_s);
     if (!collections)
-        return storeError(u"Cannot read the store %1: %2."_s.arg(m_path, collections.error().message));
+        return storeError(
+            u"Cannot read the store %1: %2."_s.arg(m_path, collections.error().message));
     QHash<qint64, SkillCollection *> collectionsById;
     while (collections.value().step() == SQLITE_ROW) {
         const SqliteStatement &row = collections.value();
@@ -339,14 +348,14 @@ QString ModelContext::loadContent(qint64 id)
 Status ModelContext::insert(Skill *skill)
 {
     if (!skill)
-        return Error{Error::BadInput, u"No skill to add."_s};
+        return Error { Error::BadInput, u"No skill to add."_s };
     if (skill->m_context == this)
         return {};
     if (skill->m_context)
-        return Error{Error::BadInput, u"The skill belongs to another store."_s};
+        return Error { Error::BadInput, u"The skill belongs to another store."_s };
     if (m_skillsByPath.contains(skill->m_resolvedPath))
-        return Error{Error::Conflict,
-                     u"A skill at %1 is already in the store."_s.arg(skill->m_resolvedPath)};
+        return Error { Error::Conflict,
+            u"A skill at %1 is already in the store."_s.arg(skill->m_resolvedPath) };
     skill->setParent(this);
     skill->m_context = this;
     skill->m_contentLoaded = true;
@@ -361,14 +370,14 @@ Status ModelContext::insert(Skill *skill)
 Status ModelContext::insert(SkillCollection *collection)
 {
     if (!collection)
-        return Error{Error::BadInput, u"No collection to add."_s};
+        return Error { Error::BadInput, u"No collection to add."_s };
     if (collection->m_context == this)
         return {};
     if (collection->m_context)
-        return Error{Error::BadInput, u"The collection belongs to another store."_s};
+        return Error { Error::BadInput, u"The collection belongs to another store."_s };
     if (m_collectionsByName.contains(collection->m_name))
-        return Error{Error::Conflict,
-                     u"A collection named “%1” already exists."_s.arg(collection->m_name)};
+        return Error { Error::Conflict,
+            u"A collection named “%1” already exists."_s.arg(collection->m_name) };
     collection->setParent(this);
     collection->m_context = this;
     m_collections.append(collection);
@@ -470,10 +479,18 @@ Status ModelContext::saveError(const QString &what) const
     case SQLITE_LOCKED:
         why = u"another Quire is writing the store; try again"_s;
         break;
-    case SQLITE_FULL: why = u"the disk is full"_s; break;
-    case SQLITE_READONLY: why = u"the store file is read-only"_s; break;
-    case SQLITE_IOERR: why = u"the disk could not be written (%1)"_s.arg(m_db.errorMessage()); break;
-    default: why = m_db.errorMessage(); break;
+    case SQLITE_FULL:
+        why = u"the disk is full"_s;
+        break;
+    case SQLITE_READONLY:
+        why = u"the store file is read-only"_s;
+        break;
+    case SQLITE_IOERR:
+        why = u"the disk could not be written (%1)"_s.arg(m_db.errorMessage());
+        break;
+    default:
+        why = m_db.errorMessage();
+        break;
     }
     return storeError(u"Could not save %1: %2."_s.arg(what, why));
 }
@@ -510,12 +527,13 @@ Status ModelContext::writeChanges(QHash<const QObject *, qint64> &newIds)
     };
     auto collectionProblem = [this](const SkillCollection *collection) -> Status {
         if ((m_db.extendedErrorCode()) == SQLITE_CONSTRAINT_UNIQUE)
-            return storeError(
-                u"Could not save: a collection named “%1” already exists."_s.arg(collection->m_name));
+            return storeError(u"Could not save: a collection named “%1” already exists."_s.arg(
+                collection->m_name));
         return saveError(u"the collection “%1”"_s.arg(collection->m_name));
     };
     if (!m_insertedCollections.isEmpty()) {
-        auto statement = prepare(u"INSERT INTO collection (name, icon, sortOrder) VALUES (?, ?, ?)"_s);
+        auto statement
+            = prepare(u"INSERT INTO collection (name, icon, sortOrder) VALUES (?, ?, ?)"_s);
         if (!statement)
             return saveError(u"the new collections"_s);
         for (SkillCollection *collection : std::as_const(m_insertedCollections)) {
@@ -526,7 +544,8 @@ Status ModelContext::writeChanges(QHash<const QObject *, qint64> &newIds)
         }
     }
     if (!m_dirtyCollections.isEmpty()) {
-        auto statement = prepare(u"UPDATE collection SET name = ?, icon = ?, sortOrder = ? WHERE id = ?"_s);
+        auto statement
+            = prepare(u"UPDATE collection SET name = ?, icon = ?, sortOrder = ? WHERE id = ?"_s);
         if (!statement)
             return saveError(u"the changed collections"_s);
         for (SkillCollection *collection : std::as_const(m_dirtyCollections)) {
@@ -541,14 +560,15 @@ Status ModelContext::writeChanges(QHash<const QObject *, qint64> &newIds)
 
     auto skillProblem = [this](const Skill *skill) -> Status {
         if (m_db.extendedErrorCode() == SQLITE_CONSTRAINT_UNIQUE)
-            return storeError(
-                u"Could not save: a skill at %1 is already in the store."_s.arg(skill->m_resolvedPath));
+            return storeError(u"Could not save: a skill at %1 is already in the store."_s.arg(
+                skill->m_resolvedPath));
         return saveError(skill->m_filePath);
     };
     QList<Skill *> linksToWrite;
     if (!m_insertedSkills.isEmpty()) {
-        auto statement = prepare(u"INSERT INTO skill (%1, content) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                                 "?, ?, ?, ?, ?, ?)"_s.arg(QLatin1StringView(skillColumns)));
+        auto statement
+            = prepare(u"INSERT INTO skill (%1, content) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                      "?, ?, ?, ?, ?, ?)"_s.arg(QLatin1StringView(skillColumns)));
         if (!statement)
             return saveError(u"the new skills"_s);
         for (Skill *skill : std::as_const(m_insertedSkills)) {
@@ -598,11 +618,12 @@ Status ModelContext::writeChanges(QHash<const QObject *, qint64> &newIds)
                 return saveError(u"the collections of %1"_s.arg(skill->m_filePath));
             qint64 position = 0;
             for (SkillCollection *collection : std::as_const(skill->m_collections)) {
-                const qint64 collectionId =
-                    collection->m_id ? collection->m_id : newIds.value(collection);
+                const qint64 collectionId
+                    = collection->m_id ? collection->m_id : newIds.value(collection);
                 if (collection->m_context != this || collectionId == 0)
-                    return storeError(u"Could not save: the collection “%1” is not in the store."_s.arg(
-                        collection->m_name));
+                    return storeError(
+                        u"Could not save: the collection “%1” is not in the store."_s.arg(
+                            collection->m_name));
                 link.value().bind(1, skillId);
                 link.value().bind(2, collectionId);
                 link.value().bind(3, position++);
@@ -721,8 +742,7 @@ QList<Skill *> ModelContext::skillsByName() const
 QList<SkillCollection *> ModelContext::collectionsBySortOrder() const
 {
     QList<SkillCollection *> sorted = m_collections;
-    std::stable_sort(sorted.begin(), sorted.end(), [](const auto *a, const auto *b) {
-        return a->sortOrder() < b->sortOrder();
-    });
+    std::stable_sort(sorted.begin(), sorted.end(),
+        [](const auto *a, const auto *b) { return a->sortOrder() < b->sortOrder(); });
     return sorted;
 }

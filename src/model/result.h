@@ -14,12 +14,10 @@ struct Error
     QString message; // one sentence the user can act on
 };
 
-template <typename T>
-class [[nodiscard]] Result
+template <typename T> class [[nodiscard]] Result
 {
 public:
-    Result()
-        requires std::same_as<T, std::monostate>
+    Result() requires std::same_as<T, std::monostate>
     = default;
     Result(T value) : m_v(std::move(value)) { } // NOLINT(google-explicit-constructor)
     Result(Error error) : m_v(std::move(error)) { } // NOLINT(google-explicit-constructor)

@@ -31,7 +31,9 @@ std::optional<QByteArray> encodeFrontmatter(const QMap<QString, QString> &frontm
 
 } // namespace
 
-Skill::Skill(QObject *parent) : QObject(parent) { }
+Skill::Skill(QObject *parent) : QObject(parent)
+{
+}
 
 Skill::~Skill()
 {
@@ -46,7 +48,7 @@ Skill *Skill::make(const Seed &seed, QObject *parent)
     skill->m_resolvedPath = seed.resolvedPath.isEmpty() ? seed.filePath : seed.resolvedPath;
     skill->m_filePath = seed.filePath;
     skill->m_toolSourcesRaw = ToolSources::rawValue(seed.tool);
-    skill->m_installedPathsData = encodeJson(QJsonDocument(QJsonArray{seed.filePath}));
+    skill->m_installedPathsData = encodeJson(QJsonDocument(QJsonArray { seed.filePath }));
     skill->m_isDirectory = seed.isDirectory;
     skill->m_name = seed.name;
     skill->m_skillDescription = seed.description;
@@ -257,7 +259,7 @@ QStringList Skill::decodeInstalledPaths() const
                 return paths;
         }
     }
-    return {m_filePath};
+    return { m_filePath };
 }
 
 void Skill::setInstalledPaths(const QStringList &paths)
@@ -305,7 +307,7 @@ void Skill::addInstallation(const QString &path, ToolSource tool)
 {
     const QStringList paths = installedPaths();
     if (!paths.contains(path))
-        setInstalledPaths(paths + QStringList{path});
+        setInstalledPaths(paths + QStringList { path });
     QList<ToolSource> tools = toolSources();
     if (tools.contains(tool))
         return;

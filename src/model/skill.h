@@ -22,21 +22,22 @@ class Skill final : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Skill)
-    Q_PROPERTY(QString resolvedPath READ resolvedPath WRITE setResolvedPath NOTIFY resolvedPathChanged)
+    Q_PROPERTY(
+        QString resolvedPath READ resolvedPath WRITE setResolvedPath NOTIFY resolvedPathChanged)
     Q_PROPERTY(QString filePath READ filePath WRITE setFilePath NOTIFY filePathChanged)
     Q_PROPERTY(bool isDirectory READ isDirectory WRITE setIsDirectory NOTIFY isDirectoryChanged)
     Q_PROPERTY(QString name READ name WRITE setName NOTIFY nameChanged)
     Q_PROPERTY(QString skillDescription READ skillDescription WRITE setSkillDescription NOTIFY
-                   skillDescriptionChanged)
+            skillDescriptionChanged)
     Q_PROPERTY(QString content READ content WRITE setContent NOTIFY contentChanged)
     Q_PROPERTY(bool isFavorite READ isFavorite WRITE setIsFavorite NOTIFY isFavoriteChanged)
     Q_PROPERTY(QDateTime lastOpened READ lastOpened WRITE setLastOpened NOTIFY lastOpenedChanged)
     Q_PROPERTY(QDateTime fileModifiedDate READ fileModifiedDate WRITE setFileModifiedDate NOTIFY
-                   fileModifiedDateChanged)
+            fileModifiedDateChanged)
     Q_PROPERTY(qint64 fileSize READ fileSize WRITE setFileSize NOTIFY fileSizeChanged)
     Q_PROPERTY(bool isGlobal READ isGlobal WRITE setIsGlobal NOTIFY isGlobalChanged)
     Q_PROPERTY(QString toolSourcesRaw READ toolSourcesRaw WRITE setToolSourcesRaw NOTIFY
-                   toolSourcesRawChanged)
+            toolSourcesRawChanged)
 
 public:
     // What a new record is made from, by the scanner and by new-skill creation.
@@ -159,8 +160,7 @@ private:
         SignatureField = 1U << 15,
     };
 
-    template <typename T>
-    void assign(T &field, const T &value, Field bit, void (Skill::*changed)())
+    template <typename T> void assign(T &field, const T &value, Field bit, void (Skill::*changed)())
     {
         if (field == value) // rescans rewrite every field; most writes change nothing
             return;

@@ -3,7 +3,9 @@
 #include "modelcontext.h"
 #include "skill.h"
 
-SkillCollection::SkillCollection(QObject *parent) : QObject(parent) { }
+SkillCollection::SkillCollection(QObject *parent) : QObject(parent)
+{
+}
 
 SkillCollection::~SkillCollection()
 {
@@ -12,8 +14,8 @@ SkillCollection::~SkillCollection()
         skill->m_collections.removeAll(this);
 }
 
-SkillCollection *SkillCollection::make(const QString &name, const QString &icon, qint64 sortOrder,
-                                       QObject *parent)
+SkillCollection *SkillCollection::make(
+    const QString &name, const QString &icon, qint64 sortOrder, QObject *parent)
 {
     auto *collection = new SkillCollection(parent);
     collection->m_name = name;
@@ -82,11 +84,11 @@ bool SkillCollection::isMember(const Skill &skill, const QString &collectionName
 {
     const QList<SkillCollection *> collections = skill.collections();
     return std::any_of(collections.cbegin(), collections.cend(),
-                       [&](const SkillCollection *c) { return c->name() == collectionName; });
+        [&](const SkillCollection *c) { return c->name() == collectionName; });
 }
 
-Result<SkillCollection *> SkillCollection::create(ModelContext &context, const QString &name,
-                                                  const QString &icon)
+Result<SkillCollection *> SkillCollection::create(
+    ModelContext &context, const QString &name, const QString &icon)
 {
     if (SkillCollection *existing = context.collectionByName(name))
         return existing;
@@ -107,8 +109,8 @@ Status SkillCollection::remove(ModelContext &context, SkillCollection *collectio
     return context.save();
 }
 
-Status SkillCollection::toggleMembership(ModelContext &context, Skill &skill,
-                                         SkillCollection &collection, bool isMember)
+Status SkillCollection::toggleMembership(
+    ModelContext &context, Skill &skill, SkillCollection &collection, bool isMember)
 {
     QList<SkillCollection *> collections = skill.collections();
     if (isMember) {

@@ -22,8 +22,8 @@ class SkillCollection final : public QObject
 public:
     explicit SkillCollection(QObject *parent = nullptr);
     ~SkillCollection() override;
-    static SkillCollection *make(const QString &name, const QString &icon, qint64 sortOrder,
-                                 QObject *parent = nullptr);
+    static SkillCollection *make(
+        const QString &name, const QString &icon, qint64 sortOrder, QObject *parent = nullptr);
 
     qint64 id() const { return m_id; }
     ModelContext *context() const { return m_context; }
@@ -43,14 +43,14 @@ public:
     // Makes a collection at the end of the order and saves. A name that is
     // already taken gives back the existing collection untouched, so its
     // members are never lost and the name stays unique.
-    static Result<SkillCollection *> create(ModelContext &context, const QString &name,
-                                            const QString &icon);
+    static Result<SkillCollection *> create(
+        ModelContext &context, const QString &name, const QString &icon);
     // Deletes the collection and saves; its skills stay.
     static Status remove(ModelContext &context, SkillCollection *collection);
     // Adds the skill to the collection, or removes every same-named
     // collection from the skill when it is a member, and saves.
-    static Status toggleMembership(ModelContext &context, Skill &skill,
-                                   SkillCollection &collection, bool isMember);
+    static Status toggleMembership(
+        ModelContext &context, Skill &skill, SkillCollection &collection, bool isMember);
 
 Q_SIGNALS:
     void nameChanged();

@@ -11,7 +11,8 @@ SqliteDatabase::~SqliteDatabase()
     sqlite3_close_v2(m_db);
 }
 
-SqliteDatabase::SqliteDatabase(SqliteDatabase &&other) noexcept : m_db(std::exchange(other.m_db, nullptr))
+SqliteDatabase::SqliteDatabase(SqliteDatabase &&other) noexcept
+    : m_db(std::exchange(other.m_db, nullptr))
 {
 }
 
@@ -33,8 +34,9 @@ Result<SqliteDatabase> SqliteDatabase::open(const QString &path, Mode mode)
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
     SqliteDatabase database(db);
     if (rc != SQLITE_OK) {
-        const QString why = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
-        return Error{Error::Store, u"Cannot open %1: %2."_s.arg(path, why)};
+        const QString why
+            = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        return Error { Error::Store, u"Cannot open %1: %2."_s.arg(path, why) };
     }
     sqlite3_extended_result_codes(db, 1);
     return database;
@@ -50,9 +52,10 @@ Status SqliteDatabase::exec(const QString &sql)
     char *message = nullptr;
     const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &message);
     if (rc != SQLITE_OK) {
-        const QString why = message ? QString::fromUtf8(message) : QString::fromUtf8(sqlite3_errstr(rc));
+        const QString why
+            = message ? QString::fromUtf8(message) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_free(message);
-        return Error{Error::Store, why};
+        return Error { Error::Store, why };
     }
     return {};
 }
@@ -61,11 +64,11 @@ Result<SqliteStatement> SqliteDatabase::prepare(const QString &sql)
 {
     sqlite3_stmt *statement = nullptr;
     const QByteArray utf8 = sql.toUtf8();
-    const int rc = sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT,
-                                      &statement, nullptr);
+    const int rc = sqlite3_prepare_v3(
+        m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(statement);
-        return Error{Error::Store, errorMessage()};
+        return Error { Error::Store, errorMessage() };
     }
     return SqliteStatement(m_db, statement);
 }
@@ -80,7 +83,7 @@ Result<qint64> SqliteDatabase::queryInt(const QString &sql)
         return statement.value().int64(0);
     if (rc == SQLITE_DONE)
         return qint64(0);
-    return Error{Error::Store, errorMessage()};
+    return Error { Error::Store, errorMessage() };
 }
 
 qint64 SqliteDatabase::lastInsertRowId() const

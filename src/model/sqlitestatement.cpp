@@ -10,7 +10,8 @@ SqliteStatement::~SqliteStatement()
 }
 
 SqliteStatement::SqliteStatement(SqliteStatement &&other) noexcept
-    : m_db(std::exchange(other.m_db, nullptr)), m_statement(std::exchange(other.m_statement, nullptr))
+    : m_db(std::exchange(other.m_db, nullptr)),
+      m_statement(std::exchange(other.m_statement, nullptr))
 {
 }
 
@@ -29,7 +30,7 @@ void SqliteStatement::bind(int index, const QString &text)
     const QByteArray utf8 = text.toUtf8();
     // An empty QString still binds as '' (never NULL): NOT NULL text columns rely on it.
     sqlite3_bind_text(m_statement, index, utf8.isNull() ? "" : utf8.constData(), int(utf8.size()),
-                      SQLITE_TRANSIENT);
+        SQLITE_TRANSIENT);
 }
 
 void SqliteStatement::bind(int index, qint64 value)
@@ -43,8 +44,8 @@ void SqliteStatement::bind(int index, const std::optional<QByteArray> &blob)
         sqlite3_bind_null(m_statement, index);
         return;
     }
-    sqlite3_bind_blob(m_statement, index, blob->isNull() ? "" : blob->constData(), int(blob->size()),
-                      SQLITE_TRANSIENT);
+    sqlite3_bind_blob(m_statement, index, blob->isNull() ? "" : blob->constData(),
+        int(blob->size()), SQLITE_TRANSIENT);
 }
 
 void SqliteStatement::bindNull(int index)

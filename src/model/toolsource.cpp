@@ -9,14 +9,22 @@ namespace ToolSources {
 QString rawValue(ToolSource tool)
 {
     switch (tool) {
-    case ToolSource::Claude: return u"claude"_s;
-    case ToolSource::Cursor: return u"cursor"_s;
-    case ToolSource::Windsurf: return u"windsurf"_s;
-    case ToolSource::Codex: return u"codex"_s;
-    case ToolSource::Copilot: return u"copilot"_s;
-    case ToolSource::Aider: return u"aider"_s;
-    case ToolSource::Amp: return u"amp"_s;
-    case ToolSource::Custom: return u"custom"_s;
+    case ToolSource::Claude:
+        return u"claude"_s;
+    case ToolSource::Cursor:
+        return u"cursor"_s;
+    case ToolSource::Windsurf:
+        return u"windsurf"_s;
+    case ToolSource::Codex:
+        return u"codex"_s;
+    case ToolSource::Copilot:
+        return u"copilot"_s;
+    case ToolSource::Aider:
+        return u"aider"_s;
+    case ToolSource::Amp:
+        return u"amp"_s;
+    case ToolSource::Custom:
+        return u"custom"_s;
     }
     return {};
 }
@@ -33,14 +41,22 @@ std::optional<ToolSource> fromRaw(const QString &raw)
 QString displayName(ToolSource tool)
 {
     switch (tool) {
-    case ToolSource::Claude: return u"Claude Code"_s;
-    case ToolSource::Cursor: return u"Cursor"_s;
-    case ToolSource::Windsurf: return u"Windsurf"_s;
-    case ToolSource::Codex: return u"Codex"_s;
-    case ToolSource::Copilot: return u"Copilot"_s;
-    case ToolSource::Aider: return u"Aider"_s;
-    case ToolSource::Amp: return u"Amp"_s;
-    case ToolSource::Custom: return u"Custom"_s;
+    case ToolSource::Claude:
+        return u"Claude Code"_s;
+    case ToolSource::Cursor:
+        return u"Cursor"_s;
+    case ToolSource::Windsurf:
+        return u"Windsurf"_s;
+    case ToolSource::Codex:
+        return u"Codex"_s;
+    case ToolSource::Copilot:
+        return u"Copilot"_s;
+    case ToolSource::Aider:
+        return u"Aider"_s;
+    case ToolSource::Amp:
+        return u"Amp"_s;
+    case ToolSource::Custom:
+        return u"Custom"_s;
     }
     return {};
 }
@@ -48,14 +64,22 @@ QString displayName(ToolSource tool)
 QString symbolName(ToolSource tool)
 {
     switch (tool) {
-    case ToolSource::Claude: return u"brain.head.profile"_s;
-    case ToolSource::Cursor: return u"cursorarrow.rays"_s;
-    case ToolSource::Windsurf: return u"wind"_s;
-    case ToolSource::Codex: return u"book.closed"_s;
-    case ToolSource::Copilot: return u"airplane"_s;
-    case ToolSource::Aider: return u"wrench.and.screwdriver"_s;
-    case ToolSource::Amp: return u"bolt.fill"_s;
-    case ToolSource::Custom: return u"folder"_s;
+    case ToolSource::Claude:
+        return u"brain.head.profile"_s;
+    case ToolSource::Cursor:
+        return u"cursorarrow.rays"_s;
+    case ToolSource::Windsurf:
+        return u"wind"_s;
+    case ToolSource::Codex:
+        return u"book.closed"_s;
+    case ToolSource::Copilot:
+        return u"airplane"_s;
+    case ToolSource::Aider:
+        return u"wrench.and.screwdriver"_s;
+    case ToolSource::Amp:
+        return u"bolt.fill"_s;
+    case ToolSource::Custom:
+        return u"folder"_s;
     }
     return {};
 }
@@ -65,12 +89,16 @@ FolderLayout folderLayout(ToolSource tool)
     switch (tool) {
     case ToolSource::Claude:
     case ToolSource::Cursor:
-    case ToolSource::Windsurf: return FolderLayout::SkillFolder;
+    case ToolSource::Windsurf:
+        return FolderLayout::SkillFolder;
     case ToolSource::Codex:
-    case ToolSource::Amp: return FolderLayout::Agents;
-    case ToolSource::Copilot: return FolderLayout::SingleFile;
+    case ToolSource::Amp:
+        return FolderLayout::Agents;
+    case ToolSource::Copilot:
+        return FolderLayout::SingleFile;
     case ToolSource::Aider:
-    case ToolSource::Custom: return FolderLayout::NotScanned;
+    case ToolSource::Custom:
+        return FolderLayout::NotScanned;
     }
     return FolderLayout::NotScanned;
 }
@@ -80,12 +108,15 @@ ParseStyle parseStyle(ToolSource tool)
     switch (tool) {
     case ToolSource::Claude:
     case ToolSource::Cursor:
-    case ToolSource::Windsurf: return ParseStyle::Frontmatter;
+    case ToolSource::Windsurf:
+        return ParseStyle::Frontmatter;
     case ToolSource::Codex:
     case ToolSource::Copilot:
     case ToolSource::Aider:
-    case ToolSource::Amp: return ParseStyle::Heading;
-    case ToolSource::Custom: return ParseStyle::FrontmatterThenHeading;
+    case ToolSource::Amp:
+        return ParseStyle::Heading;
+    case ToolSource::Custom:
+        return ParseStyle::FrontmatterThenHeading;
     }
     return ParseStyle::Frontmatter;
 }
@@ -93,14 +124,20 @@ ParseStyle parseStyle(ToolSource tool)
 QStringList globalPathSuffixes(ToolSource tool)
 {
     switch (tool) {
-    case ToolSource::Claude: return {u"/.claude/skills"_s, u"/.agents/skills"_s};
-    case ToolSource::Cursor: return {u"/.cursor/skills"_s, u"/.cursor/rules"_s};
-    case ToolSource::Windsurf: return {u"/.codeium/windsurf/memories"_s, u"/.windsurf/rules"_s};
-    case ToolSource::Codex: return {u"/.codex"_s};
-    case ToolSource::Amp: return {u"/.config/amp"_s};
+    case ToolSource::Claude:
+        return { u"/.claude/skills"_s, u"/.agents/skills"_s };
+    case ToolSource::Cursor:
+        return { u"/.cursor/skills"_s, u"/.cursor/rules"_s };
+    case ToolSource::Windsurf:
+        return { u"/.codeium/windsurf/memories"_s, u"/.windsurf/rules"_s };
+    case ToolSource::Codex:
+        return { u"/.codex"_s };
+    case ToolSource::Amp:
+        return { u"/.config/amp"_s };
     case ToolSource::Copilot:
     case ToolSource::Aider:
-    case ToolSource::Custom: return {};
+    case ToolSource::Custom:
+        return {};
     }
     return {};
 }
@@ -129,10 +166,13 @@ QStringList allGlobalPaths(const QString &homePath)
 const QList<ProjectFolder> &projectFolders()
 {
     static const QList<ProjectFolder> rows = {
-        {u".claude/skills"_s, ToolSource::Claude}, {u".cursor/skills"_s, ToolSource::Cursor},
-        {u".cursor/rules"_s, ToolSource::Cursor},  {u".codex"_s, ToolSource::Codex},
-        {u".windsurf/rules"_s, ToolSource::Windsurf}, {u".github"_s, ToolSource::Copilot},
-        {u".config/amp"_s, ToolSource::Amp},
+        { u".claude/skills"_s, ToolSource::Claude },
+        { u".cursor/skills"_s, ToolSource::Cursor },
+        { u".cursor/rules"_s, ToolSource::Cursor },
+        { u".codex"_s, ToolSource::Codex },
+        { u".windsurf/rules"_s, ToolSource::Windsurf },
+        { u".github"_s, ToolSource::Copilot },
+        { u".config/amp"_s, ToolSource::Amp },
     };
     return rows;
 }

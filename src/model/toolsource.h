@@ -22,8 +22,14 @@ struct ProjectFolder
 namespace ToolSources {
 
 inline constexpr std::array<ToolSource, 8> all = {
-    ToolSource::Claude, ToolSource::Cursor,  ToolSource::Windsurf, ToolSource::Codex,
-    ToolSource::Copilot, ToolSource::Aider, ToolSource::Amp,      ToolSource::Custom,
+    ToolSource::Claude,
+    ToolSource::Cursor,
+    ToolSource::Windsurf,
+    ToolSource::Codex,
+    ToolSource::Copilot,
+    ToolSource::Aider,
+    ToolSource::Amp,
+    ToolSource::Custom,
 };
 
 QString rawValue(ToolSource tool);

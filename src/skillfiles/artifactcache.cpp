@@ -21,8 +21,8 @@ void ArtifactCache::setArtifacts(const QList<SkillArtifact> &artifacts, const QS
     m_stamps.remove(path);
 }
 
-void ArtifactCache::setArtifacts(const QList<SkillArtifact> &artifacts, const QString &path,
-                                 const ArtifactStamp &stamp)
+void ArtifactCache::setArtifacts(
+    const QList<SkillArtifact> &artifacts, const QString &path, const ArtifactStamp &stamp)
 {
     const QMutexLocker locker(&m_lock);
     m_cache.insert(path, artifacts);

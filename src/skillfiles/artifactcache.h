@@ -26,8 +26,8 @@ public:
     QList<SkillArtifact> artifactsForPath(const QString &path) const;
     void setArtifacts(const QList<SkillArtifact> &artifacts, const QString &path);
     // With what the walk saw, so that a rescan can tell whether to walk again.
-    void setArtifacts(const QList<SkillArtifact> &artifacts, const QString &path,
-                      const ArtifactStamp &stamp);
+    void setArtifacts(
+        const QList<SkillArtifact> &artifacts, const QString &path, const ArtifactStamp &stamp);
     std::optional<ArtifactStamp> stampForPath(const QString &path) const;
 
 private:

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -56,11 +57,11 @@ SkillArtifact::Category classify(const QString &folder, const QString &extension
 // generator costs a system call per id, and a scan makes tens of thousands.
 QUuid freshId()
 {
-    std::array<quint32, 4> w{};
+    std::array<quint32, 4> w {};
     QRandomGenerator::global()->fillRange(w.data(), qsizetype(w.size()));
     return QUuid(w[0], ushort(w[1]), ushort(((w[1] >> 16) & 0x0fffU) | 0x4000U),
-                 uchar((w[2] & 0x3fU) | 0x80U), uchar(w[2] >> 8), uchar(w[2] >> 16), uchar(w[2] >> 24),
-                 uchar(w[3]), uchar(w[3] >> 8), uchar(w[3] >> 16), uchar(w[3] >> 24));
+        uchar((w[2] & 0x3fU) | 0x80U), uchar(w[2] >> 8), uchar(w[2] >> 16), uchar(w[2] >> 24),
+        uchar(w[3]), uchar(w[3] >> 8), uchar(w[3] >> 16), uchar(w[3] >> 24));
 }
 
 struct DirEntry
@@ -85,46 +86,54 @@ public:
 
     ArtifactScanner::Walk run()
     {
-        struct stat info {};
+        struct stat info
+        {
+        };
         const QByteArray top = QFile::encodeName(m_folder);
         if (::stat(top.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
             return {};
-        m_visited.insert({quint64(info.st_dev), quint64(info.st_ino)});
+        m_visited.insert({ quint64(info.st_dev), quint64(info.st_ino) });
         visit(top, info, m_canonicalFolder, QString(), 0);
         return std::move(m_result);
     }
 
 private:
     void visit(const QByteArray &dirPath, const struct stat &dirInfo, const QString &canonicalDir,
-               const QString &relativeDir, int depth)
+        const QString &relativeDir, int depth)
     {
         DIR *dir = ::opendir(dirPath.constData());
         if (!dir)
             return;
         m_result.stamp.addFolder(dirPath, dirInfo);
-        if (qint64(dirInfo.st_mtim.tv_sec) * 1'000'000'000 + dirInfo.st_mtim.tv_nsec > m_now - racyWindowNs)
+        if (qint64(dirInfo.st_mtim.tv_sec) * 1'000'000'000 + dirInfo.st_mtim.tv_nsec
+            > m_now - racyWindowNs)
             m_result.stamp.markRacy();
         QList<DirEntry> entries;
         while (const dirent *entry = ::readdir(dir)) {
             const QByteArray name(entry->d_name);
             if (name == "." || name == "..")
                 continue;
-            entries.append({QFile::decodeName(name), dirPath + '/' + name, entry->d_type});
+            entries.append({ QFile::decodeName(name), dirPath + '/' + name, entry->d_type });
         }
         ::closedir(dir);
         // Sorted by name, so a rescan shows the same order whatever the disk does.
         std::sort(entries.begin(), entries.end(),
-                  [](const DirEntry &a, const DirEntry &b) { return a.name < b.name; });
+            [](const DirEntry &a, const DirEntry &b) { return a.name < b.name; });
 
         for (const DirEntry &entry : std::as_const(entries)) {
-            const QString relative = relativeDir.isEmpty() ? entry.name : relativeDir + u'/' + entry.name;
-            struct stat info {};
+            const QString relative
+                = relativeDir.isEmpty() ? entry.name : relativeDir + u'/' + entry.name;
+            struct stat info
+            {
+            };
             bool isLink = entry.type == DT_LNK;
             bool exists = true;
             bool isDir = entry.type == DT_DIR;
             if (entry.type == DT_UNKNOWN || isLink) {
                 if (!isLink) {
-                    struct stat own {};
+                    struct stat own
+                    {
+                    };
                     isLink = ::lstat(entry.path.constData(), &own) == 0 && S_ISLNK(own.st_mode);
                 }
                 exists = ::stat(entry.path.constData(), &info) == 0;
@@ -135,8 +144,9 @@ private:
                 continue;
             }
             if (isDir) {
-                const QString canonical = isLink ? QFileInfo(QFile::decodeName(entry.path)).canonicalFilePath()
-                                                 : canonicalDir + u'/' + entry.name;
+                const QString canonical = isLink
+                    ? QFileInfo(QFile::decodeName(entry.path)).canonicalFilePath()
+                    : canonicalDir + u'/' + entry.name;
                 descend(entry.path, info, canonical, isLink, canonicalDir, relative, depth + 1);
                 continue;
             }
@@ -148,21 +158,22 @@ private:
         }
     }
 
-    void descend(const QByteArray &path, const struct stat &info, const QString &canonical, bool isLink,
-                 const QString &canonicalParent, const QString &relative, int depth)
+    void descend(const QByteArray &path, const struct stat &info, const QString &canonical,
+        bool isLink, const QString &canonicalParent, const QString &relative, int depth)
     {
         if (depth > maxDepth || canonical.isEmpty())
             return;
         // Each real folder once, so two links to one folder cannot list it twice
         // and a loop of links ends.
-        const std::pair<quint64, quint64> id{quint64(info.st_dev), quint64(info.st_ino)};
+        const std::pair<quint64, quint64> id { quint64(info.st_dev), quint64(info.st_ino) };
         if (m_visited.contains(id))
             return;
         // A link into the skill folder leads where the plain walk goes anyway,
         // so the files keep their real relative paths; a link to a folder that
         // holds the skill folder or the current one would walk it all again.
         if (isLink
-            && (isSameOrInside(canonical, m_canonicalFolder) || isSameOrInside(m_canonicalFolder, canonical)
+            && (isSameOrInside(canonical, m_canonicalFolder)
+                || isSameOrInside(m_canonicalFolder, canonical)
                 || isSameOrInside(canonicalParent, canonical)))
             return;
         m_visited.insert(id);
@@ -207,10 +218,10 @@ ArtifactScanner::Walk ArtifactScanner::walk(const QString &skillFilePath)
     Walker walker(folder, canonicalFolder, skillFilePath.mid(slash + 1));
     Walk result = walker.run();
     std::stable_sort(result.artifacts.begin(), result.artifacts.end(),
-                     [](const SkillArtifact &a, const SkillArtifact &b) {
-                         return SkillArtifact::categoryRawValue(a.category)
-                             < SkillArtifact::categoryRawValue(b.category);
-                     });
+        [](const SkillArtifact &a, const SkillArtifact &b) {
+            return SkillArtifact::categoryRawValue(a.category)
+                < SkillArtifact::categoryRawValue(b.category);
+        });
     return result;
 }
 

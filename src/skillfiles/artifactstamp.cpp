@@ -53,7 +53,9 @@ bool ArtifactStamp::holds() const
     if (m_racy || m_entries.isEmpty())
         return false;
     for (const Entry &entry : m_entries) {
-        struct stat info {};
+        struct stat info
+        {
+        };
         const bool found = ::stat(entry.path.constData(), &info) == 0;
         const Entry now = !found ? linkEntry(entry.path, nullptr)
             : entry.isLink       ? linkEntry(entry.path, &info)

@@ -1,6 +1,7 @@
 #include "frontmatterparser.h"
 
 #include <QStringView>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;

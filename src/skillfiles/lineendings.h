@@ -18,11 +18,11 @@ public:
 
     struct ForEditor
     {
-        QString text;        // lines separated by "\n" only
+        QString text; // lines separated by "\n" only
         Style style = Style::Lf;
         // Set when text holds stand-ins for stray CRs; they go back as CRs.
         std::optional<QChar> crStandIn;
-        bool exact = true;   // false: saving will not give back the same bytes
+        bool exact = true; // false: saving will not give back the same bytes
     };
 
     static ForEditor forEditor(const QString &fileText);

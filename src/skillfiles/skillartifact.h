@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QString>
 #include <QUuid>
+
 #include <array>
 #include <optional>
 

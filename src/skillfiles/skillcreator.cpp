@@ -12,11 +12,13 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTextBoundaryFinder>
+
 #include <cerrno>
+#include <utility>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 using namespace Qt::StringLiterals;
 

@@ -56,16 +56,17 @@ Result<SkillFile::Snapshot> SkillFile::save(const QString &path, const QString &
     const QString target = writeTarget(path);
     const QFileInfo before(target);
     if (before.isSymLink())
-        return Error { Error::Io, u"Could not save %1: too many levels of symbolic links."_s.arg(
-                                      QDir::toNativeSeparators(path)) };
+        return Error { Error::Io,
+            u"Could not save %1: too many levels of symbolic links."_s.arg(
+                QDir::toNativeSeparators(path)) };
 
     const QByteArray bytes = text.toUtf8();
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         const QString why = file.errorString();
         file.cancelWriting();
-        return Error { Error::Io, u"Could not save %1: %2"_s.arg(QDir::toNativeSeparators(path), why) };
+        return Error { Error::Io,
+            u"Could not save %1: %2"_s.arg(QDir::toNativeSeparators(path), why) };
     }
     if (before.exists()) {
         const QFileDevice::Permissions kept = before.permissions();

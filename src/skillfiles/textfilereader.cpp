@@ -3,10 +3,12 @@
 #include <QByteArray>
 #include <QFile>
 #include <QStringDecoder>
+
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <optional>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -3,7 +3,6 @@
 #include "result.h"
 
 #include <QByteArray>
-
 #include <QString>
 
 // Reads a whole skill file as text. Strict: a file that is not valid UTF-8 is

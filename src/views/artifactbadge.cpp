@@ -19,7 +19,9 @@ constexpr qreal radius = 6;
 } // namespace
 
 ArtifactBadge::ArtifactBadge(const SkillArtifact &artifact, QWidget *parent)
-    : QAbstractButton(parent), m_artifact(artifact), m_color(CardStyle::artifactLook(artifact.fileExtension).color)
+    : QAbstractButton(parent),
+      m_artifact(artifact),
+      m_color(CardStyle::artifactLook(artifact.fileExtension).color)
 {
     setFont(CardStyle::monoFont(11));
     setText(artifact.name);
@@ -28,7 +30,8 @@ ArtifactBadge::ArtifactBadge(const SkillArtifact &artifact, QWidget *parent)
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     setAccessibleName(artifact.relativePath);
-    connect(this, &QAbstractButton::clicked, this, [this] { FileRevealer::reveal(m_artifact.path); });
+    connect(
+        this, &QAbstractButton::clicked, this, [this] { FileRevealer::reveal(m_artifact.path); });
 }
 
 QSize ArtifactBadge::sizeHint() const
@@ -36,7 +39,7 @@ QSize ArtifactBadge::sizeHint() const
     if (!m_sizeHint.isValid()) {
         const QFontMetrics metrics(font());
         m_sizeHint = QSize(padX + iconEdge + gap + metrics.horizontalAdvance(text()) + padX,
-                           std::max(iconEdge, metrics.height()) + 2 * padY);
+            std::max(iconEdge, metrics.height()) + 2 * padY);
     }
     return m_sizeHint;
 }
@@ -62,6 +65,7 @@ void ArtifactBadge::paintEvent(QPaintEvent *)
     const int iconTop = (height() - iconEdge) / 2;
     icon().paint(&painter, QRect(padX, iconTop, iconEdge, iconEdge));
     painter.setPen(palette().color(QPalette::Text));
-    const QRect textRect(padX + iconEdge + gap, 0, width() - padX - iconEdge - gap - padX + 1, height());
+    const QRect textRect(
+        padX + iconEdge + gap, 0, width() - padX - iconEdge - gap - padX + 1, height());
     painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, text());
 }

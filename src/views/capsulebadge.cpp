@@ -9,7 +9,8 @@ constexpr int iconGap = 4;
 
 } // namespace
 
-CapsuleBadge::CapsuleBadge(const QString &text, const QColor &textColor, const QColor &fill, QWidget *parent)
+CapsuleBadge::CapsuleBadge(
+    const QString &text, const QColor &textColor, const QColor &fill, QWidget *parent)
     : QWidget(parent), m_text(text), m_textColor(textColor), m_fill(fill)
 {
     setAccessibleName(text);
@@ -42,7 +43,7 @@ QSize CapsuleBadge::sizeHint() const
     const QFontMetrics metrics(font());
     const int iconPart = m_iconEdge > 0 ? m_iconEdge + iconGap : 0;
     return { m_padX + iconPart + metrics.horizontalAdvance(m_text) + m_padX,
-             std::max(m_iconEdge, metrics.height()) + 2 * m_padY };
+        std::max(m_iconEdge, metrics.height()) + 2 * m_padY };
 }
 
 void CapsuleBadge::paintEvent(QPaintEvent *)
@@ -60,6 +61,6 @@ void CapsuleBadge::paintEvent(QPaintEvent *)
         x += m_iconEdge + iconGap;
     }
     painter.setPen(m_textColor);
-    painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
-                     m_text);
+    painter.drawText(QRect(x, 0, width() - x, height()),
+        Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, m_text);
 }

@@ -10,7 +10,8 @@ class CapsuleBadge final : public QWidget
     Q_OBJECT
 
 public:
-    CapsuleBadge(const QString &text, const QColor &textColor, const QColor &fill, QWidget *parent = nullptr);
+    CapsuleBadge(const QString &text, const QColor &textColor, const QColor &fill,
+        QWidget *parent = nullptr);
 
     QString text() const { return m_text; }
     void setIcon(const QIcon &icon, int edge);

@@ -45,8 +45,8 @@ void CollectionPicker::rebuild()
     auto *body = new QVBoxLayout(m_body);
     body->setContentsMargins(0, 0, 0, 0);
     body->setSpacing(4);
-    const QList<SkillCollection *> collections =
-        m_context ? m_context->collectionsBySortOrder() : QList<SkillCollection *>();
+    const QList<SkillCollection *> collections
+        = m_context ? m_context->collectionsBySortOrder() : QList<SkillCollection *>();
     if (collections.isEmpty()) {
         auto *none = new QLabel(u"No collections yet"_s, m_body);
         none->setFont(CardStyle::font(11));
@@ -60,7 +60,8 @@ void CollectionPicker::rebuild()
         row->setCheckable(true);
         row->setChecked(member);
         row->setAccessibleName(collection->name());
-        row->setToolTip(member ? u"Remove from %1"_s.arg(collection->name()) : u"Add to %1"_s.arg(collection->name()));
+        row->setToolTip(member ? u"Remove from %1"_s.arg(collection->name())
+                               : u"Add to %1"_s.arg(collection->name()));
         auto *rowLayout = new QHBoxLayout(row);
         rowLayout->setContentsMargins(6, 2, 6, 2);
         auto *icon = new QLabel(row);
@@ -81,8 +82,8 @@ void CollectionPicker::rebuild()
                 return;
             // A failed save is not undone: the change stays on the record and
             // goes out with the next save.
-            (void)SkillCollection::toggleMembership(*m_context, *m_skill, *target,
-                                                    SkillCollection::isMember(*m_skill, target->name()));
+            (void)SkillCollection::toggleMembership(
+                *m_context, *m_skill, *target, SkillCollection::isMember(*m_skill, target->name()));
             // The clicked button is part of what is rebuilt.
             QMetaObject::invokeMethod(this, &CollectionPicker::rebuild, Qt::QueuedConnection);
         });

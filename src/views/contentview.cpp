@@ -14,8 +14,8 @@
 #include "skillfiltermodel.h"
 #include "skilllistview.h"
 #include "symbolicons.h"
-#include "updateresultdialog.h"
 #include "updater.h"
+#include "updateresultdialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,10 +36,14 @@ const QString columnsKey = u"window/columns"_s;
 } // namespace
 
 ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *settings,
-                         Updater *updater, QWidget *parent)
-    : QMainWindow(parent), m_state(state), m_settings(settings),
-      m_discovery(new DiscoverySession(context, settings, this)), m_saveSlot(new SaveActionSlot(this)),
-      m_columns(new QSplitter(Qt::Horizontal, this)), m_search(new QLineEdit(this)),
+    Updater *updater, QWidget *parent)
+    : QMainWindow(parent),
+      m_state(state),
+      m_settings(settings),
+      m_discovery(new DiscoverySession(context, settings, this)),
+      m_saveSlot(new SaveActionSlot(this)),
+      m_columns(new QSplitter(Qt::Horizontal, this)),
+      m_search(new QLineEdit(this)),
       m_detail(new DetailPane(state, context, m_columns))
 {
     setWindowTitle(u"Quire"_s);
@@ -57,7 +61,7 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
     m_columns->setStretchFactor(0, 0);
     m_columns->setStretchFactor(1, 1);
     m_columns->setStretchFactor(2, 2);
-    m_columns->setSizes({220, 320, 560});
+    m_columns->setSizes({ 220, 320, 560 });
     setCentralWidget(m_columns);
 
     auto *toolbar = addToolBar(u"Main"_s);
@@ -93,7 +97,8 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
     });
     connect(m_detail, &DetailPane::editorStateChanged, this, &ContentView::refreshSaveAction);
     // The focused-value slot: whatever has the focus in this window decides.
-    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this] { refreshSaveAction(); });
+    m_focusWatch
+        = connect(qApp, &QApplication::focusChanged, this, [this] { refreshSaveAction(); });
     restoreLayout();
 }
 
@@ -124,7 +129,8 @@ void ContentView::buildMenus(Updater *updater)
     QMenu *edit = menuBar()->addMenu(u"&Edit"_s);
     QAction *find = edit->addAction(u"Find"_s, this, [this] {
         // In the editor, Find searches the file; elsewhere, the skills.
-        for (QWidget *widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
+        for (QWidget *widget = QApplication::focusWidget(); widget;
+             widget = widget->parentWidget()) {
             if (auto *editor = qobject_cast<SkillEditorView *>(widget)) {
                 editor->showFind();
                 return;
@@ -153,7 +159,7 @@ void ContentView::buildMenus(Updater *updater)
         return;
     m_updatesModel = new CheckForUpdatesViewModel(updater, this);
     connect(m_updatesModel, &CheckForUpdatesViewModel::canCheckForUpdatesChanged, this,
-            [this] { m_checkForUpdates->setEnabled(m_updatesModel->canCheckForUpdates()); });
+        [this] { m_checkForUpdates->setEnabled(m_updatesModel->canCheckForUpdates()); });
     connect(m_checkForUpdates, &QAction::triggered, updater, [this, updater] {
         m_awaitingUpdateCheck = true;
         updater->checkForUpdates();

@@ -22,7 +22,7 @@ class ContentView final : public QMainWindow
 
 public:
     ContentView(AppState *state, ModelContext *context, SettingsStore *settings, Updater *updater,
-                QWidget *parent = nullptr);
+        QWidget *parent = nullptr);
     ~ContentView() override;
 
     DiscoverySession *discovery() const { return m_discovery; }

@@ -50,7 +50,8 @@ DetailPane::DetailPane(AppState *state, ModelContext *context, QWidget *parent)
     layout->addWidget(m_pages);
     m_pages->addWidget(makePlaceholder(m_pages));
 
-    connect(m_state, &AppState::selectedSkillChanged, this, [this] { follow(m_state->selectedSkill()); });
+    connect(m_state, &AppState::selectedSkillChanged, this,
+        [this] { follow(m_state->selectedSkill()); });
     follow(m_state->selectedSkill());
 }
 
@@ -91,7 +92,8 @@ void DetailPane::follow(Skill *skill)
     if (!m_detail) {
         m_detail = new SkillDetailView(m_skill, m_state, m_context, m_pages);
         m_detail->setHealth(m_health);
-        connect(m_detail, &SkillDetailView::editorStateChanged, this, &DetailPane::editorStateChanged);
+        connect(
+            m_detail, &SkillDetailView::editorStateChanged, this, &DetailPane::editorStateChanged);
         m_pages->addWidget(m_detail);
     } else {
         m_detail->setSkill(m_skill);

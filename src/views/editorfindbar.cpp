@@ -35,9 +35,11 @@ EditorFindBar::EditorFindBar(QPlainTextEdit *editor, QWidget *parent)
         return b;
     };
     connect(button(u"‹"_s, u"Previous match (Shift+Return)"_s), &QToolButton::clicked, this,
-            &EditorFindBar::findPrevious);
-    connect(button(u"›"_s, u"Next match (Return)"_s), &QToolButton::clicked, this, &EditorFindBar::findNext);
-    connect(button(u"Done"_s, u"Close (Escape)"_s), &QToolButton::clicked, this, &EditorFindBar::close);
+        &EditorFindBar::findPrevious);
+    connect(button(u"›"_s, u"Next match (Return)"_s), &QToolButton::clicked, this,
+        &EditorFindBar::findNext);
+    connect(
+        button(u"Done"_s, u"Close (Escape)"_s), &QToolButton::clicked, this, &EditorFindBar::close);
     connect(m_field, &QLineEdit::textEdited, this, [this] { updateStatus(find(false, true)); });
     setFocusProxy(m_field);
     hide();
@@ -89,7 +91,8 @@ bool EditorFindBar::find(bool backward, bool fromSelectionStart)
     // Typing more letters grows the current match rather than jumping past it.
     if (fromSelectionStart)
         from.setPosition(from.selectionStart());
-    const QTextDocument::FindFlags flags = backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
+    const QTextDocument::FindFlags flags
+        = backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
     QTextCursor match = document->find(needle, from, flags);
     if (match.isNull()) {
         QTextCursor wrap(document);

@@ -68,7 +68,8 @@ QStringList ElidedLabel::linesFor(int width) const
             lines.append(metrics.elidedText(rest, Qt::ElideRight, width));
             break;
         }
-        lines.append(text.mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator).trimmed());
+        lines.append(
+            text.mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator).trimmed());
     }
     layout.endLayout();
     return lines;
@@ -98,8 +99,8 @@ void ElidedLabel::paintEvent(QPaintEvent *)
     const int lineHeight = QFontMetrics(font()).height();
     int y = 0;
     for (const QString &line : linesFor(width())) {
-        painter.drawText(QRect(0, y, width(), lineHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         line);
+        painter.drawText(QRect(0, y, width(), lineHeight),
+            Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
         y += lineHeight;
     }
 }

@@ -45,7 +45,8 @@ void FileRevealer::reveal(const QString &path)
     QProcess::startDetached(u"/usr/bin/open"_s, { u"-R"_s, path });
 #elif defined(Q_OS_WIN)
     // Explorer wants "/select," and the path as one argument.
-    QProcess::startDetached(u"explorer.exe"_s, { u"/select,%1"_s.arg(QDir::toNativeSeparators(path)) });
+    QProcess::startDetached(
+        u"explorer.exe"_s, { u"/select,%1"_s.arg(QDir::toNativeSeparators(path)) });
 #else
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
@@ -54,8 +55,8 @@ void FileRevealer::reveal(const QString &path)
     }
     QDBusMessage call = QDBusMessage::createMethodCall(u"org.freedesktop.FileManager1"_s,
         u"/org/freedesktop/FileManager1"_s, u"org.freedesktop.FileManager1"_s, u"ShowItems"_s);
-    const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())
-                            .toString(QUrl::FullyEncoded);
+    const QString uri
+        = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
     call << QStringList { uri } << QString(); // no startup id
     // Asynchronous: a file manager that is slow to start must not freeze the window.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call));

@@ -109,8 +109,8 @@ void FlowLayout::setGeometry(const QRect &rect)
     const Placement placement = place(inner.width());
     for (qsizetype i = 0; i < m_items.size(); ++i) {
         const QPointF at = placement.positions.at(i);
-        m_items.at(i)->setGeometry(
-            QRect(QPoint(inner.x() + int(at.x()), inner.y() + int(at.y())), m_items.at(i)->sizeHint()));
+        m_items.at(i)->setGeometry(QRect(
+            QPoint(inner.x() + int(at.x()), inner.y() + int(at.y())), m_items.at(i)->sizeHint()));
     }
 }
 

@@ -108,7 +108,8 @@ QFont MarkdownHighlighter::Theme::bodyFont(qreal pointScale)
     return font;
 }
 
-MarkdownHighlighter::Theme MarkdownHighlighter::Theme::fromPalette(const QPalette &palette, qreal pointScale)
+MarkdownHighlighter::Theme MarkdownHighlighter::Theme::fromPalette(
+    const QPalette &palette, qreal pointScale)
 {
     Theme theme;
     const QFont body = bodyFont(pointScale);
@@ -216,7 +217,7 @@ void MarkdownHighlighter::highlightBlock(const QString &text)
     }
 
     setCurrentBlockState((inFrontmatter ? InFrontmatter : 0) | (inCodeBlock ? InCodeBlock : 0)
-                         | (firstLine ? FirstLine : 0));
+        | (firstLine ? FirstLine : 0));
 }
 
 // Spans add to each other: inline code inside a bold span keeps both.

@@ -43,7 +43,7 @@ public:
     {
         QFont boldFont;
         std::array<QFont, 6> headingFonts; // level 1 to 6
-        QColor secondary;      // frontmatter and fence lines
+        QColor secondary; // frontmatter and fence lines
         QColor codeBackground; // code blocks and inline code
 
         // The system's fixed-pitch font at 13 pt and colours derived from the

@@ -14,7 +14,8 @@ constexpr int keyWidth = 120;
 
 } // namespace
 
-MetadataTable::MetadataTable(const QStringList &keys, const QMap<QString, QString> &values, QWidget *parent)
+MetadataTable::MetadataTable(
+    const QStringList &keys, const QMap<QString, QString> &values, QWidget *parent)
     : QWidget(parent)
 {
     auto *layout = new QVBoxLayout(this);
@@ -36,7 +37,8 @@ MetadataTable::MetadataTable(const QStringList &keys, const QMap<QString, QStrin
         key->setFont(CardStyle::monoFont(12, QFont::Medium));
         key->setFixedWidth(keyWidth);
         QPalette keyPalette = key->palette();
-        keyPalette.setColor(QPalette::WindowText, CardStyle::withAlpha(CardStyle::limeAccent(), 0.7));
+        keyPalette.setColor(
+            QPalette::WindowText, CardStyle::withAlpha(CardStyle::limeAccent(), 0.7));
         key->setPalette(keyPalette);
         auto *value = new QLabel(values.value(keys.at(index)), row);
         value->setTextFormat(Qt::PlainText);
@@ -56,7 +58,8 @@ void MetadataTable::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     const QColor text = palette().color(QPalette::Text);
     QPainterPath panel;
-    panel.addRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), cornerRadius, cornerRadius);
+    panel.addRoundedRect(
+        QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), cornerRadius, cornerRadius);
     painter.fillPath(panel, CardStyle::withAlpha(text, 0.04));
     painter.setPen(QPen(CardStyle::withAlpha(text, 0.12), 0.5));
     painter.drawPath(panel);

@@ -13,7 +13,8 @@ class MetadataTable final : public QWidget
     Q_OBJECT
 
 public:
-    MetadataTable(const QStringList &keys, const QMap<QString, QString> &values, QWidget *parent = nullptr);
+    MetadataTable(
+        const QStringList &keys, const QMap<QString, QString> &values, QWidget *parent = nullptr);
 
     qsizetype rowCount() const { return m_rows.size(); }
     QWidget *row(qsizetype index) const { return m_rows.value(index); }

@@ -26,18 +26,20 @@ namespace {
 // `quire open --show settings:TAB`, in SettingsView::Tab order; -1 for anything else.
 int settingsTabOf(const QString &show)
 {
-    const QStringList tabs{u"general"_s, u"directories"_s, u"about"_s};
+    const QStringList tabs { u"general"_s, u"directories"_s, u"about"_s };
     return show.startsWith(u"settings:") ? int(tabs.indexOf(show.mid(9))) : -1;
 }
 
 } // namespace
 
 QuireApp::QuireApp(std::unique_ptr<ModelContext> store, std::unique_ptr<SettingsStore> settings)
-    : m_state(std::make_unique<AppState>()), m_settings(std::move(settings)), m_store(std::move(store))
+    : m_state(std::make_unique<AppState>()),
+      m_settings(std::move(settings)),
+      m_store(std::move(store))
 {
     m_settings->watchForOtherWriters();
-    m_updater = std::make_unique<AppcastUpdater>(QApplication::applicationVersion(),
-                                                 AppcastUpdater::configuredFeed(*m_settings));
+    m_updater = std::make_unique<AppcastUpdater>(
+        QApplication::applicationVersion(), AppcastUpdater::configuredFeed(*m_settings));
 }
 
 QuireApp::~QuireApp()
@@ -47,8 +49,8 @@ QuireApp::~QuireApp()
         delete window.data();
 }
 
-std::optional<QuireApp::StartState> QuireApp::parseStartState(const QStringList &arguments,
-                                                              QString &error)
+std::optional<QuireApp::StartState> QuireApp::parseStartState(
+    const QStringList &arguments, QString &error)
 {
     StartState start;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -60,7 +62,8 @@ std::optional<QuireApp::StartState> QuireApp::parseStartState(const QStringList 
             : option == u"--show"               ? &start.show
                                                 : nullptr;
         if (!target || i + 1 == arguments.size()) {
-            error = target ? u"%1 needs a value"_s.arg(option) : u"unknown option '%1'"_s.arg(option);
+            error
+                = target ? u"%1 needs a value"_s.arg(option) : u"unknown option '%1'"_s.arg(option);
             return std::nullopt;
         }
         *target = arguments.at(++i);
@@ -106,10 +109,10 @@ int QuireApp::run(const StartState &start)
         // The record may only exist once the first scan has run.
         auto selectOnce = std::make_shared<QMetaObject::Connection>();
         *selectOnce = connect(window->discovery(), &DiscoverySession::scanFinished, &app,
-                              [&app, path = start.select, selectOnce] {
-                                  disconnect(*selectOnce);
-                                  app.select(path);
-                              });
+            [&app, path = start.select, selectOnce] {
+                disconnect(*selectOnce);
+                app.select(path);
+            });
     }
     if (start.show == u"new-skill")
         window->newSkillAction()->trigger();

@@ -3,7 +3,6 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
-
 #include <QString>
 
 #include <memory>
@@ -36,8 +35,8 @@ public:
         QString filter; // as `quire list --filter` takes it; empty: all
         QString search;
         QString select; // a skill's file or any route to it; "~/" is the home folder
-        QString view;   // "card" or "editor"; empty: the card
-        QString show;   // new-skill, or settings:general|directories|about; empty: none
+        QString view; // "card" or "editor"; empty: the card
+        QString show; // new-skill, or settings:general|directories|about; empty: none
     };
     // Parses the arguments after `open`; an error text on bad usage.
     static std::optional<StartState> parseStartState(const QStringList &arguments, QString &error);

@@ -3,8 +3,8 @@
 #include "buildinfo.h"
 #include "settingsstore.h"
 #include "symbolicons.h"
-#include "updateresultdialog.h"
 #include "updater.h"
+#include "updateresultdialog.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <QWidget>
+
 #include <functional>
 
 class QComboBox;

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QPointer>
 #include <QString>
+
 #include <optional>
 
 class ModelContext;

@@ -70,7 +70,8 @@ QWidget *divider(QWidget *parent)
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Plain);
     QPalette palette = line->palette();
-    palette.setColor(QPalette::WindowText, CardStyle::withAlpha(palette.color(QPalette::Text), 0.12));
+    palette.setColor(
+        QPalette::WindowText, CardStyle::withAlpha(palette.color(QPalette::Text), 0.12));
     line->setPalette(palette);
     layout->addWidget(line);
     return holder;
@@ -106,7 +107,10 @@ QWidget *section(QWidget *parent, int spacing, QVBoxLayout **body)
 } // namespace
 
 SkillCardView::SkillCardView(Skill *skill, AppState *state, QWidget *parent)
-    : QScrollArea(parent), m_state(state), m_page(new QWidget(this)), m_layout(new QVBoxLayout(m_page))
+    : QScrollArea(parent),
+      m_state(state),
+      m_page(new QWidget(this)),
+      m_layout(new QVBoxLayout(m_page))
 {
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
@@ -137,7 +141,8 @@ SkillCardView::SkillCardView(Skill *skill, AppState *state, QWidget *parent)
     auto *titleRow = new QHBoxLayout;
     titleRow->addWidget(sectionTitle(u"Content"_s, u"doc.text.fill"_s, content));
     titleRow->addStretch();
-    auto *edit = new QPushButton(SymbolIcons::icon(u"pencil"_s, CardStyle::limeAccent()), u"Edit"_s, content);
+    auto *edit = new QPushButton(
+        SymbolIcons::icon(u"pencil"_s, CardStyle::limeAccent()), u"Edit"_s, content);
     edit->setFlat(true);
     edit->setFont(CardStyle::font(11, QFont::Medium));
     edit->setCursor(Qt::PointingHandCursor);
@@ -170,10 +175,11 @@ void SkillCardView::setSkill(Skill *skill)
     m_skill = skill;
     if (m_skill) {
         // A save or a rescan changes several fields at once: one rebuild for all.
-        for (auto signal : { &Skill::nameChanged, &Skill::skillDescriptionChanged, &Skill::contentChanged,
-                             &Skill::frontmatterDataChanged, &Skill::toolSourcesRawChanged, &Skill::isGlobalChanged,
-                             &Skill::fileSizeChanged, &Skill::fileModifiedDateChanged, &Skill::filePathChanged,
-                             &Skill::installedPathsDataChanged })
+        for (auto signal :
+            { &Skill::nameChanged, &Skill::skillDescriptionChanged, &Skill::contentChanged,
+                &Skill::frontmatterDataChanged, &Skill::toolSourcesRawChanged,
+                &Skill::isGlobalChanged, &Skill::fileSizeChanged, &Skill::fileModifiedDateChanged,
+                &Skill::filePathChanged, &Skill::installedPathsDataChanged })
             connect(m_skill, signal, this, &SkillCardView::scheduleRefresh);
     }
     if (m_healthPanel)
@@ -212,11 +218,11 @@ void SkillCardView::refreshArtifacts()
 
 bool SkillCardView::updateResources()
 {
-    const QList<SkillArtifact> artifacts = ArtifactCache::shared().artifactsForPath(m_skill->filePath());
+    const QList<SkillArtifact> artifacts
+        = ArtifactCache::shared().artifactsForPath(m_skill->filePath());
     const bool samePlaces = std::equal(artifacts.cbegin(), artifacts.cend(), m_artifacts.cbegin(),
-                                       m_artifacts.cend(), [](const auto &x, const auto &y) {
-                                           return x.path == y.path && x.category == y.category;
-                                       });
+        m_artifacts.cend(),
+        [](const auto &x, const auto &y) { return x.path == y.path && x.category == y.category; });
     if (samePlaces)
         return false;
     rebuildResources(artifacts);
@@ -263,7 +269,8 @@ void SkillCardView::rebuildHeader()
     badges->setSpacing(6);
     for (const ToolSource tool : m_skill->toolSources()) {
         const QColor color = CardStyle::toolColor(tool);
-        auto *badge = new CapsuleBadge(ToolSources::displayName(tool), color, CardStyle::withAlpha(color, 0.12), m_header);
+        auto *badge = new CapsuleBadge(
+            ToolSources::displayName(tool), color, CardStyle::withAlpha(color, 0.12), m_header);
         badge->setFont(CardStyle::font(11, QFont::Medium));
         badge->setIcon(ToolIcon::icon(tool), 12);
         badge->setPadding(8, 4);
@@ -272,19 +279,20 @@ void SkillCardView::rebuildHeader()
     const std::optional<QString> project = m_skill->projectName();
     if (m_skill->isGlobal()) {
         auto *global = new CapsuleBadge(u"Global"_s, CardStyle::secondaryText(),
-                                        CardStyle::withAlpha(palette().color(QPalette::Text), 0.08), m_header);
+            CardStyle::withAlpha(palette().color(QPalette::Text), 0.08), m_header);
         global->setFont(CardStyle::font(10, QFont::Medium));
         badges->addWidget(global);
     } else if (project) {
         auto *badge = new CapsuleBadge(*project, CardStyle::violetAccent(),
-                                       CardStyle::withAlpha(CardStyle::violetAccent(), 0.1), m_header);
+            CardStyle::withAlpha(CardStyle::violetAccent(), 0.1), m_header);
         badge->setFont(CardStyle::font(10, QFont::Medium));
         badges->addWidget(badge);
     }
     badges->addStretch();
     layout->addLayout(badges);
 
-    auto *name = textLabel(m_skill->name(), CardStyle::font(24, QFont::Bold), palette().color(QPalette::Text), m_header);
+    auto *name = textLabel(m_skill->name(), CardStyle::font(24, QFont::Bold),
+        palette().color(QPalette::Text), m_header);
     name->setWordWrap(true);
     name->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(name);
@@ -302,13 +310,15 @@ void SkillCardView::rebuildHeader()
     auto *info = new QHBoxLayout;
     info->setSpacing(16);
     const QColor tertiary = CardStyle::tertiaryText();
-    info->addWidget(infoItem(u"doc.fill"_s, MetadataTexts::sizeText(m_skill->fileSize()), tertiary, m_header));
+    info->addWidget(
+        infoItem(u"doc.fill"_s, MetadataTexts::sizeText(m_skill->fileSize()), tertiary, m_header));
     info->addWidget(infoItem(u"clock.fill"_s,
-                             MetadataTexts::ageText(m_skill->fileModifiedDate(), QDateTime::currentDateTime()),
-                             tertiary, m_header));
+        MetadataTexts::ageText(m_skill->fileModifiedDate(), QDateTime::currentDateTime()), tertiary,
+        m_header));
     if (!m_artifacts.isEmpty()) {
-        QWidget *count = infoItem(u"paperclip"_s, SkillCardModel::resourceCountText(m_artifacts.size()),
-                                  CardStyle::limeAccent(), m_header);
+        QWidget *count
+            = infoItem(u"paperclip"_s, SkillCardModel::resourceCountText(m_artifacts.size()),
+                CardStyle::limeAccent(), m_header);
         m_resourceCount = count->findChildren<QLabel *>().constLast();
         info->addWidget(count);
     }
@@ -351,7 +361,8 @@ void SkillCardView::rebuildResources(const QList<SkillArtifact> &artifacts)
         auto *heading = new QHBoxLayout;
         heading->setSpacing(5);
         heading->addWidget(symbolLabel(look.symbol, look.color, 11, m_resources));
-        heading->addWidget(textLabel(look.heading, CardStyle::font(11, QFont::DemiBold), look.color, m_resources));
+        heading->addWidget(
+            textLabel(look.heading, CardStyle::font(11, QFont::DemiBold), look.color, m_resources));
         heading->addStretch();
         groupLayout->addLayout(heading);
         auto *chips = new QWidget(m_resources);

@@ -39,13 +39,19 @@ QToolButton *headerButton(const QString &tip, QWidget *parent)
 
 } // namespace
 
-SkillDetailView::SkillDetailView(Skill *skill, AppState *state, ModelContext *context, QWidget *parent)
-    : QWidget(parent), m_state(state), m_context(context), m_title(new ElidedLabel(this)),
+SkillDetailView::SkillDetailView(
+    Skill *skill, AppState *state, ModelContext *context, QWidget *parent)
+    : QWidget(parent),
+      m_state(state),
+      m_context(context),
+      m_title(new ElidedLabel(this)),
       m_cardButton(headerButton(u"Switch between card and editor view"_s, this)),
       m_editorButton(headerButton(u"Switch between card and editor view"_s, this)),
       m_star(headerButton(u"Add to favorites"_s, this)),
-      m_reveal(headerButton(FileRevealer::actionText(), this)), m_pages(new QStackedWidget(this)),
-      m_card(new SkillCardView(skill, state, m_pages)), m_bar(new SkillMetadataBar(skill, context, this))
+      m_reveal(headerButton(FileRevealer::actionText(), this)),
+      m_pages(new QStackedWidget(this)),
+      m_card(new SkillCardView(skill, state, m_pages)),
+      m_bar(new SkillMetadataBar(skill, context, this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -80,7 +86,8 @@ SkillDetailView::SkillDetailView(Skill *skill, AppState *state, ModelContext *co
         if (!requestMode(DetailViewMode::Card, false))
             m_editorButton->setChecked(true);
     });
-    connect(m_editorButton, &QToolButton::clicked, this, [this] { requestMode(DetailViewMode::Editor, false); });
+    connect(m_editorButton, &QToolButton::clicked, this,
+        [this] { requestMode(DetailViewMode::Editor, false); });
     header->addWidget(picker);
 
     connect(m_star, &QToolButton::clicked, this, &SkillDetailView::toggleFavorite);
@@ -106,8 +113,10 @@ SkillDetailView::SkillDetailView(Skill *skill, AppState *state, ModelContext *co
     layout->addWidget(divider);
     layout->addWidget(m_bar);
 
-    connect(m_card, &SkillCardView::editRequested, this, [this] { requestMode(DetailViewMode::Editor, true); });
-    connect(m_state, &AppState::detailViewModeChanged, this, [this] { showMode(std::exchange(m_animateNextSwitch, false)); });
+    connect(m_card, &SkillCardView::editRequested, this,
+        [this] { requestMode(DetailViewMode::Editor, true); });
+    connect(m_state, &AppState::detailViewModeChanged, this,
+        [this] { showMode(std::exchange(m_animateNextSwitch, false)); });
     setSkill(skill);
     showMode(false);
 }
@@ -118,8 +127,10 @@ void SkillDetailView::setSkill(Skill *skill)
         disconnect(m_skill, nullptr, this, nullptr);
     m_skill = skill;
     if (m_skill) {
-        connect(m_skill, &Skill::nameChanged, this, &SkillDetailView::refreshHeader, Qt::UniqueConnection);
-        connect(m_skill, &Skill::isFavoriteChanged, this, &SkillDetailView::refreshHeader, Qt::UniqueConnection);
+        connect(m_skill, &Skill::nameChanged, this, &SkillDetailView::refreshHeader,
+            Qt::UniqueConnection);
+        connect(m_skill, &Skill::isFavoriteChanged, this, &SkillDetailView::refreshHeader,
+            Qt::UniqueConnection);
     }
     m_card->setSkill(skill);
     m_bar->setSkill(skill);
@@ -188,7 +199,8 @@ void SkillDetailView::showMode(bool animated)
     const bool editing = m_state->detailViewMode() == DetailViewMode::Editor;
     // Every window shares the mode: another window may have switched it while
     // this editor holds edits. Staying puts the editor back, in every window.
-    if (!editing && m_editor && !std::exchange(m_leaveAnswered, false) && !m_editor->confirmLeave()) {
+    if (!editing && m_editor && !std::exchange(m_leaveAnswered, false)
+        && !m_editor->confirmLeave()) {
         m_state->setDetailViewMode(DetailViewMode::Editor);
         return;
     }
@@ -199,7 +211,8 @@ void SkillDetailView::showMode(bool animated)
     if (editing) {
         if (!m_editor) {
             m_editor = new SkillEditorView(m_skill, m_pages);
-            connect(m_editor, &SkillEditorView::unsavedChangesChanged, this, &SkillDetailView::editorStateChanged);
+            connect(m_editor, &SkillEditorView::unsavedChangesChanged, this,
+                &SkillDetailView::editorStateChanged);
             m_pages->addWidget(m_editor);
         }
         shown = m_editor;
@@ -223,6 +236,7 @@ void SkillDetailView::showMode(bool animated)
     fade->setEndValue(1.0);
     fade->setEasingCurve(QEasingCurve::InOutQuad);
     // The effect goes when the fade ends: it would slow every later repaint.
-    connect(fade, &QPropertyAnimation::finished, shown, [shown] { shown->setGraphicsEffect(nullptr); });
+    connect(
+        fade, &QPropertyAnimation::finished, shown, [shown] { shown->setGraphicsEffect(nullptr); });
     fade->start(QAbstractAnimation::DeleteWhenStopped);
 }

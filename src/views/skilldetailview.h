@@ -26,7 +26,8 @@ class SkillDetailView final : public QWidget
     Q_OBJECT
 
 public:
-    SkillDetailView(Skill *skill, AppState *state, ModelContext *context, QWidget *parent = nullptr);
+    SkillDetailView(
+        Skill *skill, AppState *state, ModelContext *context, QWidget *parent = nullptr);
 
     Skill *skill() const { return m_skill; }
     // Shows another skill; the editor, when shown, loads its file.

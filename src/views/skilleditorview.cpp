@@ -38,9 +38,13 @@ QString fileLabel(const Skill *skill)
 } // namespace
 
 SkillEditorView::SkillEditorView(Skill *skill, QWidget *parent)
-    : QWidget(parent), m_text(new QPlainTextEdit(this)), m_highlighter(new MarkdownHighlighter(m_text->document())),
-      m_findBar(new EditorFindBar(m_text, this)), m_notice(new QLabel(this)), m_badge(new CapsuleBadge(u"Modified"_s, modifiedOrange,
-                                                             CardStyle::withAlpha(modifiedOrange, 0.2), m_text))
+    : QWidget(parent),
+      m_text(new QPlainTextEdit(this)),
+      m_highlighter(new MarkdownHighlighter(m_text->document())),
+      m_findBar(new EditorFindBar(m_text, this)),
+      m_notice(new QLabel(this)),
+      m_badge(new CapsuleBadge(
+          u"Modified"_s, modifiedOrange, CardStyle::withAlpha(modifiedOrange, 0.2), m_text))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -72,12 +76,14 @@ SkillEditorView::SkillEditorView(Skill *skill, QWidget *parent)
     m_badge->setPadding(8, 4);
     m_badge->hide();
 
-    connect(m_text->document(), &QTextDocument::contentsChanged, this, &SkillEditorView::textChanged);
+    connect(
+        m_text->document(), &QTextDocument::contentsChanged, this, &SkillEditorView::textChanged);
     m_loadTimer.setInterval(0);
     connect(&m_loadTimer, &QTimer::timeout, this, &SkillEditorView::appendSlice);
     auto *next = new QShortcut(QKeySequence::FindNext, this, [this] { m_findBar->findNext(); });
     next->setContext(Qt::WidgetWithChildrenShortcut);
-    auto *previous = new QShortcut(QKeySequence::FindPrevious, this, [this] { m_findBar->findPrevious(); });
+    auto *previous
+        = new QShortcut(QKeySequence::FindPrevious, this, [this] { m_findBar->findPrevious(); });
     previous->setContext(Qt::WidgetWithChildrenShortcut);
     setFocusProxy(m_text);
     setSkill(skill);
@@ -195,9 +201,11 @@ void SkillEditorView::loadContent()
         m_baseline = form.text;
         m_loadedFromFile = true;
         if (!form.exact)
-            notice = u"This file holds characters the editor turns into line breaks; saving writes them as line breaks."_s;
+            notice
+                = u"This file holds characters the editor turns into line breaks; saving writes them as line breaks."_s;
         else if (m_crStandIn)
-            notice = u"Stray carriage returns in this file are shown as ␍ and saved as they were."_s;
+            notice
+                = u"Stray carriage returns in this file are shown as ␍ and saved as they were."_s;
     } else {
         // The stored body lacks the frontmatter block, so the user must know
         // that this is not the file.
@@ -207,8 +215,8 @@ void SkillEditorView::loadContent()
         m_baseline = form.text;
         m_loadedFromFile = false;
         notice = m_disk.exists
-            ? u"%1 Showing the body Quire stored, without the frontmatter; saving would replace the file."_s.arg(
-                  loaded.text.error().message)
+            ? u"%1 Showing the body Quire stored, without the frontmatter; saving would replace the file."_s
+                  .arg(loaded.text.error().message)
             : u"The file is missing. Showing the body Quire stored; saving creates the file again."_s;
     }
     m_baselineLength = m_baseline.size();
@@ -228,13 +236,16 @@ bool SkillEditorView::saveContent()
     finishLoading();
     const QString path = m_skill->filePath();
     if (!m_loadedFromFile && m_disk.exists) {
-        const QString question =
-            u"Quire could not read %1 when it opened it, so the editor holds only the stored body. "
-            "Replacing the file loses its frontmatter and anything Quire could not read."_s.arg(fileLabel(m_skill));
+        const QString question
+            = u"Quire could not read %1 when it opened it, so the editor holds only the stored "
+              u"body. "
+              "Replacing the file loses its frontmatter and anything Quire could not read."_s.arg(
+                  fileLabel(m_skill));
         if (ask(Question::ReplaceUnreadable, question) != Answer::Proceed)
             return false;
     } else if (SkillFile::snapshot(path) != m_disk) {
-        const QString question = u"%1 changed on disk since it was opened here."_s.arg(fileLabel(m_skill));
+        const QString question
+            = u"%1 changed on disk since it was opened here."_s.arg(fileLabel(m_skill));
         switch (ask(Question::ChangedOnDisk, question)) {
         case Answer::Proceed:
             break;
@@ -282,7 +293,8 @@ bool SkillEditorView::confirmLeave()
 {
     if (!m_hasUnsavedChanges || !m_skill)
         return true;
-    const QString question = u"Do you want to save the changes you made to %1?"_s.arg(m_skill->name());
+    const QString question
+        = u"Do you want to save the changes you made to %1?"_s.arg(m_skill->name());
     switch (ask(Question::LeaveUnsaved, question)) {
     case Answer::Proceed:
         return saveContent();
@@ -322,7 +334,8 @@ SkillEditorView::Answer SkillEditorView::ask(Question question, const QString &t
         break;
     }
     box.addButton(QMessageBox::Cancel);
-    QAbstractButton *preferred = question == Question::LeaveUnsaved ? proceed : box.button(QMessageBox::Cancel);
+    QAbstractButton *preferred
+        = question == Question::LeaveUnsaved ? proceed : box.button(QMessageBox::Cancel);
     box.setDefaultButton(qobject_cast<QPushButton *>(preferred));
     box.exec();
     if (box.clickedButton() == proceed)
@@ -397,9 +410,10 @@ void SkillEditorView::setNotice(const QString &text)
 void SkillEditorView::placeBadge()
 {
     const QSize size = m_badge->sizeHint();
-    const int scrollBar = m_text->verticalScrollBar()->isVisible() ? m_text->verticalScrollBar()->width() : 0;
-    m_badge->setGeometry(m_text->width() - scrollBar - badgeInset - size.width(), badgeInset, size.width(),
-                         size.height());
+    const int scrollBar
+        = m_text->verticalScrollBar()->isVisible() ? m_text->verticalScrollBar()->width() : 0;
+    m_badge->setGeometry(m_text->width() - scrollBar - badgeInset - size.width(), badgeInset,
+        size.width(), size.height());
     m_badge->raise();
 }
 

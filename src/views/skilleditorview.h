@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+
 #include <functional>
 
 class CapsuleBadge;
@@ -27,8 +28,8 @@ public:
     // The questions the editor may have to ask before it writes or lets go.
     enum class Question {
         ReplaceUnreadable, // the file exists but could not be read: replace it?
-        ChangedOnDisk,     // somebody else changed the file: overwrite, reload or cancel
-        LeaveUnsaved,      // the edits are not saved: save, discard or cancel
+        ChangedOnDisk, // somebody else changed the file: overwrite, reload or cancel
+        LeaveUnsaved, // the edits are not saved: save, discard or cancel
     };
     enum class Answer { Proceed, Alternative, Cancel };
     using Asker = std::function<Answer(Question, const QString &text)>;
@@ -47,8 +48,8 @@ public:
     // Asks to save edits that are not saved; false means stay.
     bool confirmLeave();
 
-    QString editorContent() const;    // the text as it would be written
-    QString fullFileContent() const;  // the baseline: as last loaded or saved
+    QString editorContent() const; // the text as it would be written
+    QString fullFileContent() const; // the baseline: as last loaded or saved
     bool hasUnsavedChanges() const { return m_hasUnsavedChanges; }
     bool showingSaveError() const { return m_showingSaveError; }
     QString saveErrorMessage() const { return m_saveErrorMessage; }
@@ -93,7 +94,7 @@ private:
     QLabel *m_notice;
     CapsuleBadge *m_badge;
 
-    QString m_baseline;   // in the editor's form: lines split by "\n" only
+    QString m_baseline; // in the editor's form: lines split by "\n" only
     qsizetype m_baselineLength = 0;
     LineEndings::Style m_lineEndings = LineEndings::Style::Lf;
     std::optional<QChar> m_crStandIn;

@@ -19,12 +19,12 @@ SkillFilterModel::SkillFilterModel(SkillListModel *source, QObject *parent)
         return;
     // Collection membership is by name: a collection renamed or deleted
     // changes what a collection filter keeps without touching any skill.
-    connect(context, &ModelContext::collectionsInserted, this,
-        &SkillFilterModel::collectionsChanged);
-    connect(context, &ModelContext::collectionsChanged, this,
-        &SkillFilterModel::collectionsChanged);
-    connect(context, &ModelContext::collectionsRemoved, this,
-        &SkillFilterModel::collectionsChanged);
+    connect(
+        context, &ModelContext::collectionsInserted, this, &SkillFilterModel::collectionsChanged);
+    connect(
+        context, &ModelContext::collectionsChanged, this, &SkillFilterModel::collectionsChanged);
+    connect(
+        context, &ModelContext::collectionsRemoved, this, &SkillFilterModel::collectionsChanged);
 }
 
 SkillFilterModel::~SkillFilterModel() = default;
@@ -37,8 +37,8 @@ void SkillFilterModel::setQuery(const SkillQuery &query)
     if (query.health() != m_query.health()) {
         disconnect(m_healthConnection);
         if (query.health())
-            m_healthConnection = connect(query.health(), &SkillHealth::changed, this,
-                &SkillFilterModel::healthChanged);
+            m_healthConnection = connect(
+                query.health(), &SkillHealth::changed, this, &SkillFilterModel::healthChanged);
     }
     m_query = query;
     if (!sameSearch)

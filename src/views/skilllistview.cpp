@@ -49,12 +49,12 @@ SkillListView::SkillListView(AppState *state, ModelContext *context, QWidget *pa
     // The selection model drops the selection of rows that go away. These
     // must be heard before it, so before setModel() makes it: a row the
     // filter hides is not the user clearing the selection.
-    connect(m_filter, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-        &SkillListView::modelChanging);
-    connect(m_filter, &QAbstractItemModel::layoutAboutToBeChanged, this,
-        &SkillListView::modelChanging);
-    connect(m_filter, &QAbstractItemModel::modelAboutToBeReset, this,
-        &SkillListView::modelChanging);
+    connect(
+        m_filter, &QAbstractItemModel::rowsAboutToBeRemoved, this, &SkillListView::modelChanging);
+    connect(
+        m_filter, &QAbstractItemModel::layoutAboutToBeChanged, this, &SkillListView::modelChanging);
+    connect(
+        m_filter, &QAbstractItemModel::modelAboutToBeReset, this, &SkillListView::modelChanging);
     m_list->setModel(m_filter);
     connect(m_filter, &QAbstractItemModel::rowsRemoved, this, &SkillListView::modelChanged);
     connect(m_filter, &QAbstractItemModel::rowsInserted, this, &SkillListView::modelChanged);
@@ -138,8 +138,8 @@ QMenu *SkillListView::menuFor(Skill *skill)
             static_cast<void>(m_context->save());
     });
     menu->addSeparator();
-    menu->addAction(FileRevealer::actionText(), skill,
-        [skill] { FileRevealer::reveal(skill->filePath()); });
+    menu->addAction(
+        FileRevealer::actionText(), skill, [skill] { FileRevealer::reveal(skill->filePath()); });
     return menu;
 }
 
@@ -214,5 +214,6 @@ void SkillListView::userSelected()
     if (m_syncing || m_modelChanging || !m_state)
         return;
     const QModelIndexList selected = m_list->selectionModel()->selectedRows();
-    m_state->setSelectedSkill(selected.isEmpty() ? nullptr : m_filter->skillAt(selected.first().row()));
+    m_state->setSelectedSkill(
+        selected.isEmpty() ? nullptr : m_filter->skillAt(selected.first().row()));
 }

@@ -40,9 +40,14 @@ QLabel *captionLabel(QWidget *parent)
 } // namespace
 
 SkillMetadataBar::SkillMetadataBar(Skill *skill, ModelContext *context, QWidget *parent)
-    : QFrame(parent), m_context(context), m_toolIcons(new QWidget(this)),
-      m_toolLayout(new QHBoxLayout(m_toolIcons)), m_path(new ElidedLabel(this)), m_size(captionLabel(this)),
-      m_age(captionLabel(this)), m_collections(new QToolButton(this))
+    : QFrame(parent),
+      m_context(context),
+      m_toolIcons(new QWidget(this)),
+      m_toolLayout(new QHBoxLayout(m_toolIcons)),
+      m_path(new ElidedLabel(this)),
+      m_size(captionLabel(this)),
+      m_age(captionLabel(this)),
+      m_collections(new QToolButton(this))
 {
     // The tool bar's own background, so the bar reads as part of the window's chrome.
     setAutoFillBackground(true);
@@ -84,8 +89,9 @@ void SkillMetadataBar::setSkill(Skill *skill)
     if (m_picker)
         m_picker->close();
     if (m_skill) {
-        for (auto signal : { &Skill::toolSourcesRawChanged, &Skill::filePathChanged, &Skill::fileSizeChanged,
-                             &Skill::fileModifiedDateChanged, &Skill::installedPathsDataChanged })
+        for (auto signal :
+            { &Skill::toolSourcesRawChanged, &Skill::filePathChanged, &Skill::fileSizeChanged,
+                &Skill::fileModifiedDateChanged, &Skill::installedPathsDataChanged })
             connect(m_skill, signal, this, &SkillMetadataBar::refresh);
     }
     refresh();
@@ -107,7 +113,8 @@ void SkillMetadataBar::refresh()
     m_path->setText(MetadataTexts::homeShortened(m_skill->filePath(), home));
     m_path->setToolTip(installed);
     m_size->setText(MetadataTexts::sizeText(m_skill->fileSize()));
-    m_age->setText(MetadataTexts::ageText(m_skill->fileModifiedDate(), QDateTime::currentDateTime()));
+    m_age->setText(
+        MetadataTexts::ageText(m_skill->fileModifiedDate(), QDateTime::currentDateTime()));
 }
 
 QString SkillMetadataBar::pathText() const

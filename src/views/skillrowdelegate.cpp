@@ -21,8 +21,8 @@ QStyle *styleOf(const QStyleOptionViewItem &option)
 
 int horizontalSpacing(const QStyleOptionViewItem &option)
 {
-    const int spacing = styleOf(option)->pixelMetric(QStyle::PM_LayoutHorizontalSpacing, nullptr,
-        option.widget);
+    const int spacing
+        = styleOf(option)->pixelMetric(QStyle::PM_LayoutHorizontalSpacing, nullptr, option.widget);
     return spacing >= 0 ? spacing : 6; // styles that space per control pair answer -1
 }
 
@@ -56,13 +56,13 @@ QFont SkillRowDelegate::secondCaptionFont(const QFont &base)
 
 QSize SkillRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
 {
-    const int text = std::max(option.fontMetrics.height(),
-        QFontMetrics(captionFont(option.font)).height());
+    const int text
+        = std::max(option.fontMetrics.height(), QFontMetrics(captionFont(option.font)).height());
     return { 0, text + 2 * verticalPadding };
 }
 
-void SkillRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
-    const QModelIndex &index) const
+void SkillRowDelegate::paint(
+    QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
@@ -77,8 +77,8 @@ void SkillRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
         ? QPalette::Disabled
         : opt.state.testFlag(QStyle::State_Active) ? QPalette::Active
                                                    : QPalette::Inactive;
-    const QColor textColor =
-        opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+    const QColor textColor
+        = opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
     // Placeholder grey is unreadable on a selection; fade the selected text instead.
     const QColor faintColor = selected
         ? blended(textColor, opt.palette.color(group, QPalette::Highlight), 0.7F)
@@ -102,8 +102,8 @@ void SkillRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     const auto worst = m_health && skill ? m_health->worstSeverity(skill) : std::nullopt;
     if (worst && *worst != HealthFinding::Severity::Note) {
         const int edge = QFontMetrics(secondCaptionFont(opt.font)).height();
-        const QPixmap pixmap = mark(*worst == HealthFinding::Severity::Error, edge,
-            painter->device()->devicePixelRatioF());
+        const QPixmap pixmap = mark(
+            *worst == HealthFinding::Severity::Error, edge, painter->device()->devicePixelRatioF());
         right -= edge;
         painter->drawPixmap(QRect(right, area.center().y() - edge / 2, edge, edge), pixmap);
         right -= spacing;

@@ -37,55 +37,55 @@ struct Symbol
 // our glyph, which follows the palette, is the better outcome there.
 constexpr std::array symbols = {
     // Collection icons offered by the collection form.
-    Symbol{u"folder", u"folder"},
-    Symbol{u"star", u"non-starred"},
-    Symbol{u"bookmark", u"user-bookmarks"},
-    Symbol{u"tag", u"tag"},
-    Symbol{u"tray", u"mail-folder-inbox"},
-    Symbol{u"archivebox", u"package-x-generic"},
-    Symbol{u"doc.text", u"text-x-generic"},
-    Symbol{u"gearshape", u"preferences-system"},
-    Symbol{u"wrench", u"configure"},
-    Symbol{u"hammer", u"run-build"},
-    Symbol{u"paintbrush", u"draw-brush"},
-    Symbol{u"wand.and.stars", u"tools-wizard"},
-    Symbol{u"terminal", u"utilities-terminal"},
-    Symbol{u"network", u"network-workgroup"},
-    Symbol{u"globe", u"applications-internet"},
-    Symbol{u"bolt", u""},
-    Symbol{u"flame", u""},
-    Symbol{u"leaf", u""},
+    Symbol { u"folder", u"folder" },
+    Symbol { u"star", u"non-starred" },
+    Symbol { u"bookmark", u"user-bookmarks" },
+    Symbol { u"tag", u"tag" },
+    Symbol { u"tray", u"mail-folder-inbox" },
+    Symbol { u"archivebox", u"package-x-generic" },
+    Symbol { u"doc.text", u"text-x-generic" },
+    Symbol { u"gearshape", u"preferences-system" },
+    Symbol { u"wrench", u"configure" },
+    Symbol { u"hammer", u"run-build" },
+    Symbol { u"paintbrush", u"draw-brush" },
+    Symbol { u"wand.and.stars", u"tools-wizard" },
+    Symbol { u"terminal", u"utilities-terminal" },
+    Symbol { u"network", u"network-workgroup" },
+    Symbol { u"globe", u"applications-internet" },
+    Symbol { u"bolt", u"" },
+    Symbol { u"flame", u"" },
+    Symbol { u"leaf", u"" },
     // Window, sidebar, list, detail toolbar, card, metadata bar, settings.
-    Symbol{u"plus", u"list-add"},
-    Symbol{u"plus.circle", u"list-add"},
-    Symbol{u"minus.circle.fill", u"list-remove"},
-    Symbol{u"tray.full.fill", u"mail-folder-inbox"},
-    Symbol{u"tray.fill", u"mail-folder-inbox"},
-    Symbol{u"star.fill", u"starred"},
-    Symbol{u"folder.fill", u"folder"},
-    Symbol{u"rectangle.portrait.fill", u"view-paged"},
-    Symbol{u"pencil", u"document-edit"},
-    Symbol{u"doc.fill", u"x-office-document"},
-    Symbol{u"doc.text.fill", u"text-x-generic"},
-    Symbol{u"clock.fill", u"appointment-soon"},
-    Symbol{u"paperclip", u"mail-attachment"},
-    Symbol{u"tag.fill", u"tag"},
-    Symbol{u"chevron.left.forwardslash.chevron.right", u"text-x-script"},
-    Symbol{u"terminal.fill", u"utilities-terminal"},
-    Symbol{u"gearshape.fill", u"preferences-system"},
-    Symbol{u"checklist", u"view-task"},
-    Symbol{u"checkmark", u"dialog-ok"},
-    Symbol{u"info.circle.fill", u"help-about"},
-    Symbol{u"exclamationmark.triangle.fill", u"dialog-warning"},
-    Symbol{u"xmark.octagon.fill", u"dialog-error"},
+    Symbol { u"plus", u"list-add" },
+    Symbol { u"plus.circle", u"list-add" },
+    Symbol { u"minus.circle.fill", u"list-remove" },
+    Symbol { u"tray.full.fill", u"mail-folder-inbox" },
+    Symbol { u"tray.fill", u"mail-folder-inbox" },
+    Symbol { u"star.fill", u"starred" },
+    Symbol { u"folder.fill", u"folder" },
+    Symbol { u"rectangle.portrait.fill", u"view-paged" },
+    Symbol { u"pencil", u"document-edit" },
+    Symbol { u"doc.fill", u"x-office-document" },
+    Symbol { u"doc.text.fill", u"text-x-generic" },
+    Symbol { u"clock.fill", u"appointment-soon" },
+    Symbol { u"paperclip", u"mail-attachment" },
+    Symbol { u"tag.fill", u"tag" },
+    Symbol { u"chevron.left.forwardslash.chevron.right", u"text-x-script" },
+    Symbol { u"terminal.fill", u"utilities-terminal" },
+    Symbol { u"gearshape.fill", u"preferences-system" },
+    Symbol { u"checklist", u"view-task" },
+    Symbol { u"checkmark", u"dialog-ok" },
+    Symbol { u"info.circle.fill", u"help-about" },
+    Symbol { u"exclamationmark.triangle.fill", u"dialog-warning" },
+    Symbol { u"xmark.octagon.fill", u"dialog-error" },
     // Tool symbols.
-    Symbol{u"brain.head.profile", u""},
-    Symbol{u"cursorarrow.rays", u""},
-    Symbol{u"wind", u"weather-windy"},
-    Symbol{u"book.closed", u"accessories-dictionary"},
-    Symbol{u"airplane", u"airplane-mode"},
-    Symbol{u"wrench.and.screwdriver", u"configure"},
-    Symbol{u"bolt.fill", u""},
+    Symbol { u"brain.head.profile", u"" },
+    Symbol { u"cursorarrow.rays", u"" },
+    Symbol { u"wind", u"weather-windy" },
+    Symbol { u"book.closed", u"accessories-dictionary" },
+    Symbol { u"airplane", u"airplane-mode" },
+    Symbol { u"wrench.and.screwdriver", u"configure" },
+    Symbol { u"bolt.fill", u"" },
 };
 
 const auto unknownResource = u":/icons/unknown.svg"_s;
@@ -147,7 +147,7 @@ public:
             return;
         image.setDevicePixelRatio(ratio);
         const QPointF corner(rect.x() + (rect.width() - fitted.width()) / 2.0,
-                             rect.y() + (rect.height() - fitted.height()) / 2.0);
+            rect.y() + (rect.height() - fitted.height()) / 2.0);
         painter->drawPixmap(QRectF(corner, QSizeF(fitted)), image, QRectF(image.rect()));
     }
 
@@ -199,7 +199,7 @@ public:
     // without sizes as missing from discarding it.
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
     {
-        return {QSize(16, 16), QSize(24, 24), QSize(32, 32), QSize(64, 64)};
+        return { QSize(16, 16), QSize(24, 24), QSize(32, 32), QSize(64, 64) };
     }
 
 private:

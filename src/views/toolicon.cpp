@@ -39,7 +39,7 @@ ToolIcon::ToolIcon(ToolSource tool, qreal size, QWidget *parent)
 QSize ToolIcon::sizeHint() const
 {
     const int edge = qRound(m_size);
-    return {edge, edge};
+    return { edge, edge };
 }
 
 QIcon ToolIcon::icon(ToolSource tool)
@@ -79,7 +79,8 @@ void ToolIcon::paintEvent(QPaintEvent *)
     // A symbol keeps its own size instead of growing with the frame; it only
     // shrinks when the frame is smaller than the symbol, which would cut it off.
     const int natural = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
-    const int side = std::min({natural, frame.width(), frame.height()});
-    const QRect glyph = QStyle::alignedRect(layoutDirection(), Qt::AlignCenter, {side, side}, frame);
+    const int side = std::min({ natural, frame.width(), frame.height() });
+    const QRect glyph
+        = QStyle::alignedRect(layoutDirection(), Qt::AlignCenter, { side, side }, frame);
     icon(m_tool).paint(&painter, glyph, Qt::AlignCenter, mode);
 }

@@ -11,7 +11,8 @@ void UpdateResultDialog::show(QWidget *parent, const UpdateCheckResult &result)
     QMessageBox box(parent);
     box.setWindowTitle(u"Check for Updates"_s);
     box.setText(result.message);
-    box.setIcon(result.kind == UpdateCheckResult::Kind::Failed ? QMessageBox::Warning : QMessageBox::Information);
+    box.setIcon(result.kind == UpdateCheckResult::Kind::Failed ? QMessageBox::Warning
+                                                               : QMessageBox::Information);
     QPushButton *download = nullptr;
     if (result.kind == UpdateCheckResult::Kind::UpdateAvailable && result.downloadUrl.isValid())
         download = box.addButton(u"Open Download Page"_s, QMessageBox::AcceptRole);

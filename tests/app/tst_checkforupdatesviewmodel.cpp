@@ -4,6 +4,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+
 #include <memory>
 
 namespace {

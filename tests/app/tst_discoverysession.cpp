@@ -66,7 +66,7 @@ void DiscoverySessionTest::watchesOnlyGlobalFoldersThatExistNow()
     QVERIFY(QDir().mkpath(home(u".codex"_s)));
     DiscoverySession empty(m_store.get(), m_settings.get());
     empty.setUp();
-    QCOMPARE(empty.watcher()->watchedPaths(), QStringList{home(u".codex"_s)});
+    QCOMPARE(empty.watcher()->watchedPaths(), QStringList { home(u".codex"_s) });
 
     // A folder made later is neither watched nor a reason to scan.
     QSignalSpy finished(&empty, &DiscoverySession::scanFinished);
@@ -93,7 +93,7 @@ void DiscoverySessionTest::scanDirectoryChangeScansWithoutPruning()
 {
     write(u"work/p/.cursor/rules/r.md"_s);
     DiscoverySession session(m_store.get(), m_settings.get());
-    m_settings->setCustomScanPaths({home(u"work"_s)}); // before set-up: ignored
+    m_settings->setCustomScanPaths({ home(u"work"_s) }); // before set-up: ignored
     QCOMPARE(m_store->skillCount(), 0);
     QSignalSpy finished(&session, &DiscoverySession::scanFinished);
     session.setUp();
@@ -101,7 +101,7 @@ void DiscoverySessionTest::scanDirectoryChangeScansWithoutPruning()
     QCOMPARE(m_store->skillCount(), 1);
 
     write(u"work2/q/.windsurf/rules/w.md"_s);
-    m_settings->setCustomScanPaths({home(u"work2"_s)});
+    m_settings->setCustomScanPaths({ home(u"work2"_s) });
     QCOMPARE(m_store->skillCount(), 2); // at once, and the removed directory's record stays
 }
 

@@ -33,11 +33,12 @@ void SkillCardModelTest::metadataKeys_data()
     QTest::addColumn<QStringList>("keys");
     QTest::newRow("name and description only")
         << Map { { u"Name"_s, u"x"_s }, { u"DESCRIPTION"_s, u"y"_s } } << QStringList {};
-    QTest::newRow("empty value hidden") << Map { { u"name"_s, u"x"_s }, { u"tags"_s, {} } } << QStringList {};
+    QTest::newRow("empty value hidden")
+        << Map { { u"name"_s, u"x"_s }, { u"tags"_s, {} } } << QStringList {};
     QTest::newRow("one extra") << Map { { u"name"_s, u"x"_s }, { u"license"_s, u"MIT"_s } }
                                << QStringList { u"license"_s };
-    QTest::newRow("code-point order") << Map { { u"b"_s, u"1"_s }, { u"A"_s, u"2"_s }, { u"a"_s, u"3"_s } }
-                                      << QStringList { u"A"_s, u"a"_s, u"b"_s };
+    QTest::newRow("code-point order") << Map { { u"b"_s, u"1"_s }, { u"A"_s, u"2"_s },
+        { u"a"_s, u"3"_s } } << QStringList { u"A"_s, u"a"_s, u"b"_s };
     QTest::newRow("beyond the basic plane") << Map { { u"😀"_s, u"1"_s }, { u"\uff5e"_s, u"2"_s } }
                                             << QStringList { u"\uff5e"_s, u"😀"_s };
 }
@@ -59,7 +60,8 @@ void SkillCardModelTest::contentPreview_data()
         thirty << u"line %1"_s.arg(i);
     QTest::newRow("empty") << QString() << u"(No content)"_s;
     QTest::newRow("only blank lines") << u"\n  \n\t\n"_s << QString();
-    QTest::newRow("blank lines dropped, kept lines untrimmed") << u"  a\n\n \t \nb  \n"_s << u"  a\nb  "_s;
+    QTest::newRow("blank lines dropped, kept lines untrimmed")
+        << u"  a\n\n \t \nb  \n"_s << u"  a\nb  "_s;
     QTest::newRow("first twenty") << thirty.join(u'\n') << thirty.mid(0, 20).join(u'\n');
     QTest::newRow("carriage return is not blank") << u"a\r\n\r\nb"_s << u"a\r\n\r\nb"_s;
 }
@@ -80,8 +82,9 @@ void SkillCardModelTest::groupsInCategoryOrder()
         a.category = category;
         return a;
     };
-    const QList<SkillArtifact> list = { artifact(u"z.json"_s, C::Config), artifact(u"b.py"_s, C::Script),
-                                        artifact(u"notes"_s, C::Other), artifact(u"a.sh"_s, C::Script) };
+    const QList<SkillArtifact> list
+        = { artifact(u"z.json"_s, C::Config), artifact(u"b.py"_s, C::Script),
+              artifact(u"notes"_s, C::Other), artifact(u"a.sh"_s, C::Script) };
     const QList<SkillCardModel::ArtifactGroup> groups = SkillCardModel::groupedArtifacts(list);
     QCOMPARE(groups.size(), 3);
     QCOMPARE(groups.at(0).category, C::Script);

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <memory>
 
 using namespace Qt::StringLiterals;

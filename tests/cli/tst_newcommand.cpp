@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <memory>
 
 using namespace Qt::StringLiterals;

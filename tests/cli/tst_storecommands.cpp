@@ -43,12 +43,14 @@ void StoreCommandsTest::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     write(u".claude/skills/pdf/SKILL.md"_s,
-          "---\nname: pdf-tools\ndescription: Work with PDF files.\nlicense: MIT\n---\n\n# PDF\nRead me.\n");
+        "---\nname: pdf-tools\ndescription: Work with PDF files.\nlicense: MIT\n---\n\n# PDF\nRead "
+        "me.\n");
     write(u".cursor/rules/style.mdc"_s, "---\nglobs: *.ts\n---\nUse tabs.");
     write(u"work/app/.github/copilot-instructions.md"_s, "# App rules\nCafé au lait");
 }
 
-StoreCommandsTest::Run StoreCommandsTest::quire(const QStringList &arguments, const QString &store) const
+StoreCommandsTest::Run StoreCommandsTest::quire(
+    const QStringList &arguments, const QString &store) const
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -61,8 +63,8 @@ StoreCommandsTest::Run StoreCommandsTest::quire(const QStringList &arguments, co
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(QUIRE_BINARY), arguments);
     if (!process.waitForFinished(60000))
-        return {-1, {}, "timed out"};
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+        return { -1, {}, "timed out" };
+    return { process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError() };
 }
 
 void StoreCommandsTest::write(const QString &relative, const QByteArray &bytes) const
@@ -75,7 +77,7 @@ void StoreCommandsTest::write(const QString &relative, const QByteArray &bytes) 
 
 QJsonArray StoreCommandsTest::list(const QStringList &extra) const
 {
-    const Run run = quire(QStringList{u"list"_s, u"--json"_s} + extra);
+    const Run run = quire(QStringList { u"list"_s, u"--json"_s } + extra);
     if (run.code != 0)
         qWarning() << run.err;
     return QJsonDocument::fromJson(run.out).array();
@@ -83,10 +85,10 @@ QJsonArray StoreCommandsTest::list(const QStringList &extra) const
 
 void StoreCommandsTest::scanListShowPrune()
 {
-    QCOMPARE(quire({u"dirs"_s, u"add"_s, home(u"work"_s)}).code, 0);
+    QCOMPARE(quire({ u"dirs"_s, u"add"_s, home(u"work"_s) }).code, 0);
     QVERIFY(QDir().mkpath(home(u"work/app/.claude"_s)));
     QVERIFY(QFile::link(home(u".claude/skills"_s), home(u"work/app/.claude/skills"_s)));
-    const Run scan = quire({u"scan"_s});
+    const Run scan = quire({ u"scan"_s });
     QCOMPARE(scan.code, 0);
     QVERIFY2(scan.out.contains("New skills: 3"), scan.out.constData());
 
@@ -95,7 +97,8 @@ void StoreCommandsTest::scanListShowPrune()
     QStringList names;
     for (const QJsonValue &value : skills)
         names.append(value[u"name"_s].toString());
-    QCOMPARE(names, (QStringList{u"App rules"_s, u"pdf-tools"_s, u"style"_s})); // code-point order
+    QCOMPARE(
+        names, (QStringList { u"App rules"_s, u"pdf-tools"_s, u"style"_s })); // code-point order
 
     const QJsonObject pdf = skills.at(1).toObject();
     QCOMPARE(pdf[u"skillDescription"_s].toString(), u"Work with PDF files."_s);
@@ -109,19 +112,22 @@ void StoreCommandsTest::scanListShowPrune()
     QVERIFY(pdf[u"projectName"_s].isNull());
     QCOMPARE(pdf[u"collections"_s].toArray().size(), 0);
     const QString date = pdf[u"fileModifiedDate"_s].toString();
-    QVERIFY2(QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z$"_s).match(date).hasMatch(),
-             qPrintable(date));
+    QVERIFY2(QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z$"_s)
+                 .match(date)
+                 .hasMatch(),
+        qPrintable(date));
     QCOMPARE(skills.at(0)[u"projectName"_s].toString(), u"app"_s);
 
     // Any route names the record.
-    const Run show = quire({u"show"_s, home(u"work/app/.claude/skills/pdf/SKILL.md"_s), u"--json"_s});
+    const Run show
+        = quire({ u"show"_s, home(u"work/app/.claude/skills/pdf/SKILL.md"_s), u"--json"_s });
     QCOMPARE(show.code, 0);
     QCOMPARE(QJsonDocument::fromJson(show.out).object(), pdf);
 
     QVERIFY(QFile::remove(home(u".cursor/rules/style.mdc"_s)));
     QVERIFY(QFile::remove(home(u"work/app/.claude/skills"_s)));
     QCOMPARE(list().size(), 3); // nothing is deleted before a prune
-    const Run prune = quire({u"scan"_s, u"--prune"_s});
+    const Run prune = quire({ u"scan"_s, u"--prune"_s });
     QCOMPARE(prune.code, 0);
     QVERIFY2(prune.out.contains("Skills removed: 1"), prune.out.constData());
     const QJsonArray after = list();
@@ -133,22 +139,27 @@ void StoreCommandsTest::filtersAndSearch_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("tool filter") << QStringList{u"--filter"_s, u"tool:cursor"_s} << QStringList{u"style"_s};
-    QTest::newRow("favorites: none yet") << QStringList{u"--filter=favorites"_s} << QStringList{};
-    QTest::newRow("missing collection") << QStringList{u"--filter"_s, u"collection:Work"_s} << QStringList{};
-    QTest::newRow("search ignores case") << QStringList{u"--search"_s, u"READ"_s} << QStringList{u"pdf-tools"_s};
-    QTest::newRow("accents count") << QStringList{u"--search"_s, u"cafe"_s} << QStringList{};
-    QTest::newRow("accented search") << QStringList{u"--search"_s, u"CAFÉ"_s} << QStringList{u"App rules"_s};
-    QTest::newRow("a space is a search") << QStringList{u"--search"_s, u" "_s}
-                                         << QStringList{u"App rules"_s, u"pdf-tools"_s, u"style"_s};
+    QTest::newRow("tool filter") << QStringList { u"--filter"_s, u"tool:cursor"_s }
+                                 << QStringList { u"style"_s };
+    QTest::newRow("favorites: none yet")
+        << QStringList { u"--filter=favorites"_s } << QStringList {};
+    QTest::newRow("missing collection")
+        << QStringList { u"--filter"_s, u"collection:Work"_s } << QStringList {};
+    QTest::newRow("search ignores case")
+        << QStringList { u"--search"_s, u"READ"_s } << QStringList { u"pdf-tools"_s };
+    QTest::newRow("accents count") << QStringList { u"--search"_s, u"cafe"_s } << QStringList {};
+    QTest::newRow("accented search")
+        << QStringList { u"--search"_s, u"CAFÉ"_s } << QStringList { u"App rules"_s };
+    QTest::newRow("a space is a search") << QStringList { u"--search"_s,
+        u" "_s } << QStringList { u"App rules"_s, u"pdf-tools"_s, u"style"_s };
 }
 
 void StoreCommandsTest::filtersAndSearch()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QStringList, names);
-    QCOMPARE(quire({u"dirs"_s, u"add"_s, home(u"work"_s)}).code, 0);
-    QCOMPARE(quire({u"scan"_s}).code, 0);
+    QCOMPARE(quire({ u"dirs"_s, u"add"_s, home(u"work"_s) }).code, 0);
+    QCOMPARE(quire({ u"scan"_s }).code, 0);
     QStringList found;
     for (const QJsonValue &value : list(arguments))
         found.append(value[u"name"_s].toString());
@@ -161,18 +172,26 @@ void StoreCommandsTest::errors_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("badStore");
-    QTest::newRow("unknown command") << QStringList{u"frobnicate"_s} << 2 << u"unknown command"_s << false;
-    QTest::newRow("scan with junk") << QStringList{u"scan"_s, u"--now"_s} << 2 << u"Usage"_s << false;
-    QTest::newRow("list without filter value") << QStringList{u"list"_s, u"--filter"_s} << 2 << u"Usage"_s << false;
-    QTest::newRow("unknown tool") << QStringList{u"list"_s, u"--filter"_s, u"tool:Cursor"_s} << 1
+    QTest::newRow("unknown command")
+        << QStringList { u"frobnicate"_s } << 2 << u"unknown command"_s << false;
+    QTest::newRow("scan with junk")
+        << QStringList { u"scan"_s, u"--now"_s } << 2 << u"Usage"_s << false;
+    QTest::newRow("list without filter value")
+        << QStringList { u"list"_s, u"--filter"_s } << 2 << u"Usage"_s << false;
+    QTest::newRow("unknown tool") << QStringList { u"list"_s, u"--filter"_s, u"tool:Cursor"_s } << 1
                                   << u"unknown filter"_s << false;
-    QTest::newRow("show nothing there") << QStringList{u"show"_s, u"/nowhere.md"_s} << 1 << u"no skill"_s << false;
-    QTest::newRow("show two paths") << QStringList{u"show"_s, u"/a"_s, u"/b"_s} << 2 << u"Usage"_s << false;
-    QTest::newRow("open with a bad option") << QStringList{u"open"_s, u"--bogus"_s} << 2 << u"unknown option"_s << false;
-    QTest::newRow("open with a bad filter") << QStringList{u"open"_s, u"--filter"_s, u"tool:x"_s} << 2
-                                            << u"unknown filter"_s << false;
-    QTest::newRow("store is not a store") << QStringList{u"list"_s} << 1 << u"not a Quire store"_s << true;
-    QTest::newRow("scan into a bad store") << QStringList{u"scan"_s} << 1 << u"not a Quire store"_s << true;
+    QTest::newRow("show nothing there")
+        << QStringList { u"show"_s, u"/nowhere.md"_s } << 1 << u"no skill"_s << false;
+    QTest::newRow("show two paths")
+        << QStringList { u"show"_s, u"/a"_s, u"/b"_s } << 2 << u"Usage"_s << false;
+    QTest::newRow("open with a bad option")
+        << QStringList { u"open"_s, u"--bogus"_s } << 2 << u"unknown option"_s << false;
+    QTest::newRow("open with a bad filter") << QStringList { u"open"_s, u"--filter"_s, u"tool:x"_s }
+                                            << 2 << u"unknown filter"_s << false;
+    QTest::newRow("store is not a store")
+        << QStringList { u"list"_s } << 1 << u"not a Quire store"_s << true;
+    QTest::newRow("scan into a bad store")
+        << QStringList { u"scan"_s } << 1 << u"not a Quire store"_s << true;
 }
 
 void StoreCommandsTest::errors()

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <memory>
 
 using namespace Qt::StringLiterals;

@@ -378,7 +378,7 @@ void SkillHealthTest::slicedCheckAgreesWithWhole()
         // Every hundredth skill shares its name with the first: clashes that span slices.
         const QByteArray name = i % 100 == 0 ? "same" : "skill-" + QByteArray::number(i);
         write(u".claude/skills/s%1/SKILL.md"_s.arg(i),
-              "---\nname: " + name + "\ndescription: d" + QByteArray::number(i) + "\n---\nbody\n");
+            "---\nname: " + name + "\ndescription: d" + QByteArray::number(i) + "\n---\nbody\n");
     }
     scan();
     QStringList whole;

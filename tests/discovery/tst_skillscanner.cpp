@@ -8,8 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -77,19 +77,19 @@ void SkillScannerTest::scan(bool prune)
     scanner.scanAll();
     if (prune)
         scanner.pruneMissingSkills();
-    QVERIFY2(scanner.lastSave(), qPrintable(scanner.lastSave() ? QString() : scanner.lastSave().error().message));
+    QVERIFY2(scanner.lastSave(),
+        qPrintable(scanner.lastSave() ? QString() : scanner.lastSave().error().message));
 }
 
 QStringList SkillScannerTest::dump(const ModelContext &store) const
 {
     QStringList rows;
     for (const Skill *s : store.skillsByName()) {
-        rows.append(QStringList{s->resolvedPath(), s->filePath(), QString::number(s->isDirectory()),
-                                s->name(), s->skillDescription(), s->content(),
-                                QString::fromUtf8(s->frontmatterData().value_or("-")),
-                                s->fileModifiedDate().toString(Qt::ISODateWithMs),
-                                QString::number(s->fileSize()), QString::number(s->isGlobal()),
-                                s->toolSourcesRaw(), s->installedPaths().join(u',')}
+        rows.append(QStringList { s->resolvedPath(), s->filePath(),
+            QString::number(s->isDirectory()), s->name(), s->skillDescription(), s->content(),
+            QString::fromUtf8(s->frontmatterData().value_or("-")),
+            s->fileModifiedDate().toString(Qt::ISODateWithMs), QString::number(s->fileSize()),
+            QString::number(s->isGlobal()), s->toolSourcesRaw(), s->installedPaths().join(u',') }
                         .join(u" | ")
                         .remove(m_home->path()));
     }
@@ -100,43 +100,45 @@ void SkillScannerTest::layouts_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<QString>("expected"); // name | tools | isDirectory | isGlobal, or empty: ignored
+    QTest::addColumn<QString>(
+        "expected"); // name | tools | isDirectory | isGlobal, or empty: ignored
 
     const QByteArray named = "---\nname: PDF tools\ndescription: d\n---\n# Body\n";
-    QTest::newRow("claude folder skill") << u".claude/skills/pdf/SKILL.md"_s << named
-                                         << u"PDF tools|claude|1|1"_s;
-    QTest::newRow("agents folder of claude") << u".agents/skills/x/SKILL.md"_s << named
-                                             << u"PDF tools|claude|1|1"_s;
-    QTest::newRow("AGENTS.md stands in for SKILL.md") << u".cursor/skills/y/AGENTS.md"_s
-                                                      << QByteArray("no block") << u"y|cursor|1|1"_s;
-    QTest::newRow("mdc rule, name from file") << u".cursor/rules/style.mdc"_s
-                                              << QByteArray("---\nglobs: *.ts\n---\nx")
-                                              << u"style|cursor|0|1"_s;
-    QTest::newRow("windsurf memory") << u".codeium/windsurf/memories/m.md"_s << named
-                                     << u"PDF tools|windsurf|0|1"_s;
-    QTest::newRow("codex AGENTS.md by heading") << u".codex/AGENTS.md"_s
-                                                << QByteArray("intro\n# Repo rules\n")
-                                                << u"Repo rules|codex|0|1"_s;
-    QTest::newRow("codex without heading") << u".codex/AGENTS.md"_s << QByteArray("##  no\n#no")
-                                           << u"AGENTS|codex|0|1"_s;
-    QTest::newRow("codex skill folder") << u".codex/skills/AGENTS.md"_s << QByteArray("# Sub")
-                                        << u"Sub|codex|1|1"_s;
+    QTest::newRow("claude folder skill")
+        << u".claude/skills/pdf/SKILL.md"_s << named << u"PDF tools|claude|1|1"_s;
+    QTest::newRow("agents folder of claude")
+        << u".agents/skills/x/SKILL.md"_s << named << u"PDF tools|claude|1|1"_s;
+    QTest::newRow("AGENTS.md stands in for SKILL.md")
+        << u".cursor/skills/y/AGENTS.md"_s << QByteArray("no block") << u"y|cursor|1|1"_s;
+    QTest::newRow("mdc rule, name from file")
+        << u".cursor/rules/style.mdc"_s << QByteArray("---\nglobs: *.ts\n---\nx")
+        << u"style|cursor|0|1"_s;
+    QTest::newRow("windsurf memory")
+        << u".codeium/windsurf/memories/m.md"_s << named << u"PDF tools|windsurf|0|1"_s;
+    QTest::newRow("codex AGENTS.md by heading")
+        << u".codex/AGENTS.md"_s << QByteArray("intro\n# Repo rules\n")
+        << u"Repo rules|codex|0|1"_s;
+    QTest::newRow("codex without heading")
+        << u".codex/AGENTS.md"_s << QByteArray("##  no\n#no") << u"AGENTS|codex|0|1"_s;
+    QTest::newRow("codex skill folder")
+        << u".codex/skills/AGENTS.md"_s << QByteArray("# Sub") << u"Sub|codex|1|1"_s;
     QTest::newRow("amp") << u".config/amp/AGENTS.md"_s << QByteArray("# Amp\r\n")
                          << u"Amp\r|amp|0|1"_s;
     QTest::newRow("codex ignores other md") << u".codex/notes.md"_s << named << QString();
     QTest::newRow("txt is not a skill") << u".claude/skills/readme.txt"_s << named << QString();
-    QTest::newRow("extensions are case-sensitive") << u".claude/skills/README.MD"_s << named
-                                                   << QString();
-    QTest::newRow("hidden skill folder") << u".claude/skills/.hidden/SKILL.md"_s << named
-                                         << QString();
-    QTest::newRow("project copilot") << u"work/app/.github/copilot-instructions.md"_s
-                                     << QByteArray("no heading") << u"copilot-instructions|copilot|0|0"_s;
-    QTest::newRow("project claude skill") << u"work/app/.claude/skills/z/SKILL.md"_s << named
-                                          << u"PDF tools|claude|1|0"_s;
+    QTest::newRow("extensions are case-sensitive")
+        << u".claude/skills/README.MD"_s << named << QString();
+    QTest::newRow("hidden skill folder")
+        << u".claude/skills/.hidden/SKILL.md"_s << named << QString();
+    QTest::newRow("project copilot")
+        << u"work/app/.github/copilot-instructions.md"_s << QByteArray("no heading")
+        << u"copilot-instructions|copilot|0|0"_s;
+    QTest::newRow("project claude skill")
+        << u"work/app/.claude/skills/z/SKILL.md"_s << named << u"PDF tools|claude|1|0"_s;
     QTest::newRow("project amp") << u"work/app/.config/amp/AGENTS.md"_s << QByteArray("# A")
                                  << u"A|amp|0|0"_s;
-    QTest::newRow("projects are one level deep") << u"work/a/b/.claude/skills/z/SKILL.md"_s << named
-                                                 << QString();
+    QTest::newRow("projects are one level deep")
+        << u"work/a/b/.claude/skills/z/SKILL.md"_s << named << QString();
 }
 
 void SkillScannerTest::layouts()
@@ -145,7 +147,7 @@ void SkillScannerTest::layouts()
     QFETCH(QByteArray, text);
     QFETCH(QString, expected);
     write(file, text);
-    m_settings->setCustomScanPaths({home(u"work"_s), home(u"missing"_s)});
+    m_settings->setCustomScanPaths({ home(u"work"_s), home(u"missing"_s) });
     scan();
     if (expected.isEmpty()) {
         QCOMPARE(m_store->skillCount(), 0);
@@ -156,7 +158,7 @@ void SkillScannerTest::layouts()
     QCOMPARE(u"%1|%2|%3|%4"_s.arg(skill->name(), skill->toolSourcesRaw())
                  .arg(int(skill->isDirectory()))
                  .arg(int(skill->isGlobal())),
-             expected);
+        expected);
     QCOMPARE(skill->filePath(), home(file));
     QCOMPARE(skill->fileSize(), text.size());
 }
@@ -184,7 +186,7 @@ void SkillScannerTest::routesMerge()
     write(u".claude/skills/pdf/SKILL.md"_s, "---\nname: pdf\n---\n");
     write(u".claude/skills/pdf/scripts/run.py"_s, "print()");
     link(linkTarget, linkAt);
-    m_settings->setCustomScanPaths({home(u"work"_s)});
+    m_settings->setCustomScanPaths({ home(u"work"_s) });
     scan();
     scan(); // a second scan changes nothing
     QCOMPARE(m_store->skillCount(), 1);
@@ -192,7 +194,8 @@ void SkillScannerTest::routesMerge()
     QCOMPARE(skill->toolSourcesRaw(), tools);
     QCOMPARE(skill->installedPaths().size(), routes);
     QVERIFY(skill->isGlobal()); // global folders are visited first
-    QCOMPARE(skill->resolvedPath(), QFileInfo(home(u".claude/skills/pdf/SKILL.md"_s)).canonicalFilePath());
+    QCOMPARE(skill->resolvedPath(),
+        QFileInfo(home(u".claude/skills/pdf/SKILL.md"_s)).canonicalFilePath());
     for (const QString &route : skill->installedPaths())
         QCOMPARE(ArtifactCache::shared().artifactsForPath(route).size(), 1);
 }
@@ -213,7 +216,8 @@ void SkillScannerTest::badFilesNeverBlock()
     QVERIFY(QDir().mkpath(home(u".cursor/rules"_s)));
     QCOMPARE(::mkfifo(QFile::encodeName(home(u".cursor/rules/pipe.md"_s)).constData(), 0600), 0);
     QVERIFY(QDir().mkpath(home(u".claude/skills/fifo"_s)));
-    QCOMPARE(::mkfifo(QFile::encodeName(home(u".claude/skills/fifo/SKILL.md"_s)).constData(), 0600), 0);
+    QCOMPARE(
+        ::mkfifo(QFile::encodeName(home(u".claude/skills/fifo/SKILL.md"_s)).constData(), 0600), 0);
     write(u".cursor/rules/huge.md"_s, QByteArray(17 * 1024 * 1024, 'a'));
     write(u".cursor/rules/fine.md"_s, "fine");
     link(u"/nonexistent/target.md"_s, u".cursor/rules/dangling.md"_s);
@@ -230,7 +234,8 @@ void SkillScannerTest::prune()
     link(u".agents/skills/pdf"_s, u".claude/skills/pdf"_s);
     scan();
     QCOMPARE(m_store->skillCount(), 2);
-    Skill *pdf = m_store->skillByResolvedPath(QFileInfo(home(u".agents/skills/pdf/SKILL.md"_s)).canonicalFilePath());
+    Skill *pdf = m_store->skillByResolvedPath(
+        QFileInfo(home(u".agents/skills/pdf/SKILL.md"_s)).canonicalFilePath());
     QVERIFY(pdf);
     QCOMPARE(pdf->filePath(), home(u".claude/skills/pdf/SKILL.md"_s));
 
@@ -240,7 +245,7 @@ void SkillScannerTest::prune()
     QCOMPARE(m_store->skillCount(), 2); // a scan never deletes
     scan(true);
     QCOMPARE(m_store->skillCount(), 1); // one route, gone: deleted
-    QCOMPARE(pdf->installedPaths(), QStringList{home(u".agents/skills/pdf/SKILL.md"_s)});
+    QCOMPARE(pdf->installedPaths(), QStringList { home(u".agents/skills/pdf/SKILL.md"_s) });
     QCOMPARE(pdf->filePath(), home(u".agents/skills/pdf/SKILL.md"_s));
     QCOMPARE(pdf->toolSourcesRaw(), u"claude"_s);
 }
@@ -261,23 +266,32 @@ void SkillScannerTest::rescanPicksUpEveryChange()
     write(u".claude/skills/foo/AGENTS.md"_s, "---\nname: front\n---\n# Heading\nbody one");
     write(u".cursor/rules/r.md"_s, "---\nname: r\n---\n");
     write(u".codex/AGENTS.md"_s, "# Codex");
-    m_settings->setCustomScanPaths({home(u"work"_s)});
+    m_settings->setCustomScanPaths({ home(u"work"_s) });
     scan(true);
 
     switch (change) {
-    case 0: write(u".claude/skills/foo/AGENTS.md"_s, "---\nname: front\n---\n# Heading\nbody two"); break;
+    case 0:
+        write(u".claude/skills/foo/AGENTS.md"_s, "---\nname: front\n---\n# Heading\nbody two");
+        break;
     case 1: {
-        struct timespec times[2] = {{0, UTIME_NOW}, {0, UTIME_NOW}};
-        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(home(u".codex/AGENTS.md"_s)).constData(), times, 0), 0);
+        struct timespec times[2] = { { 0, UTIME_NOW }, { 0, UTIME_NOW } };
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(home(u".codex/AGENTS.md"_s)).constData(),
+                     times, 0),
+            0);
         break;
     }
-    case 2: link(u".claude/skills/foo"_s, u"work/p/.config/amp"_s); break;
+    case 2:
+        link(u".claude/skills/foo"_s, u"work/p/.config/amp"_s);
+        break;
     case 3:
         write(u".cursor/rules/r.tmp"_s, "---\nname: renamed\n---\n");
         QVERIFY(::rename(QFile::encodeName(home(u".cursor/rules/r.tmp"_s)).constData(),
-                         QFile::encodeName(home(u".cursor/rules/r.md"_s)).constData()) == 0);
+                    QFile::encodeName(home(u".cursor/rules/r.md"_s)).constData())
+            == 0);
         break;
-    case 4: QVERIFY(QFile::remove(home(u".codex/AGENTS.md"_s))); break;
+    case 4:
+        QVERIFY(QFile::remove(home(u".codex/AGENTS.md"_s)));
+        break;
     }
     scan(true);
     const QStringList rescanned = dump(*m_store);
@@ -294,7 +308,7 @@ void SkillScannerTest::corpusAsHome()
     if (!QFileInfo::exists(corpus + u"/home"_s))
         QSKIP("no corpus");
     qputenv("HOME", QFile::encodeName(corpus + u"/home"_s));
-    m_settings->setCustomScanPaths({corpus + u"/projects"_s});
+    m_settings->setCustomScanPaths({ corpus + u"/projects"_s });
     scan(true);
     QCOMPARE(m_store->skillCount(), 97); // 47 + 36 + 5 + 1 + 1 global, 7 in projects
     QHash<QString, int> perTool;
@@ -306,7 +320,8 @@ void SkillScannerTest::corpusAsHome()
     QCOMPARE(perTool.value(u"amp"_s), 1);
     QVERIFY(perTool.value(u"cursor"_s) >= 36);
     const Skill *tdd = m_store->skillByResolvedPath(
-        QFileInfo(corpus + u"/home/.claude/skills/test-driven-development/SKILL.md"_s).canonicalFilePath());
+        QFileInfo(corpus + u"/home/.claude/skills/test-driven-development/SKILL.md"_s)
+            .canonicalFilePath());
     QVERIFY(tdd);
     QCOMPARE(tdd->name(), u"test-driven-development"_s);
     QVERIFY(tdd->isDirectory() && tdd->isGlobal());

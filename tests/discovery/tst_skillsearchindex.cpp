@@ -86,8 +86,8 @@ QString randomQuery(QRandomGenerator &random, const QList<Skill *> &skills)
         const Skill *skill = skills[random.bounded(int(skills.size()))];
         const QString texts[] = { skill->name(), skill->skillDescription(), skill->content() };
         const QString &text = texts[random.bounded(3)];
-        query = text.mid(random.bounded(int(std::max<qsizetype>(1, text.size()))),
-            1 + random.bounded(8));
+        query = text.mid(
+            random.bounded(int(std::max<qsizetype>(1, text.size()))), 1 + random.bounded(8));
     }
     const int casing = random.bounded(4);
     return casing == 0 ? query.toUpper() : casing == 1 ? query.toLower() : query;

@@ -2,8 +2,8 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,7 +64,7 @@ void ModelContextTest::roundTripThroughDisk()
         auto store = openStore();
         QVERIFY(store);
         Skill *skill = makeSkill(u"/h/.cursor/rules/a.mdc"_s, u"Ünïcode 🎉"_s);
-        skill->setFrontmatter({{u"name"_s, u"a"_s}, {u"globs"_s, u"*.ts"_s}});
+        skill->setFrontmatter({ { u"name"_s, u"a"_s }, { u"globs"_s, u"*.ts"_s } });
         skill->addInstallation(u"/p/.cursor/rules/a.mdc"_s, ToolSource::Claude);
         skill->setIsFavorite(true);
         skill->setFileSize(1234);
@@ -158,8 +158,8 @@ void ModelContextTest::nullifyOnBothEnds()
         Skill *two = makeSkill(u"/2.md"_s);
         QVERIFY(store->insert(one));
         QVERIFY(store->insert(two));
-        one->setCollections({b, a});
-        two->setCollections({a});
+        one->setCollections({ b, a });
+        two->setCollections({ a });
         QVERIFY(store->save());
     }
     {
@@ -186,12 +186,12 @@ void ModelContextTest::nullifyOnBothEnds()
 void ModelContextTest::collectionOrderAndMembership()
 {
     auto store = openStore();
-    for (const QString &name : {u"A"_s, u"B"_s, u"C"_s})
+    for (const QString &name : { u"A"_s, u"B"_s, u"C"_s })
         QVERIFY(SkillCollection::create(*store, name, u"star"_s));
     QList<qint64> orders;
     for (SkillCollection *c : store->collectionsBySortOrder())
         orders.append(c->sortOrder());
-    QCOMPARE(orders, (QList<qint64>{0, 1, 2}));
+    QCOMPARE(orders, (QList<qint64> { 0, 1, 2 }));
 
     QVERIFY(SkillCollection::remove(*store, store->collectionByName(u"A"_s)));
     auto d = SkillCollection::create(*store, u"D"_s, u"star"_s);
@@ -201,9 +201,11 @@ void ModelContextTest::collectionOrderAndMembership()
     QVERIFY(store->insert(skill));
     SkillCollection *c = store->collectionByName(u"C"_s);
     QSignalSpy badge(c, &SkillCollection::skillsChanged);
-    QVERIFY(SkillCollection::toggleMembership(*store, *skill, *c, SkillCollection::isMember(*skill, u"C"_s)));
+    QVERIFY(SkillCollection::toggleMembership(
+        *store, *skill, *c, SkillCollection::isMember(*skill, u"C"_s)));
     QCOMPARE(c->skills().size(), 1);
-    QVERIFY(SkillCollection::toggleMembership(*store, *skill, *c, SkillCollection::isMember(*skill, u"C"_s)));
+    QVERIFY(SkillCollection::toggleMembership(
+        *store, *skill, *c, SkillCollection::isMember(*skill, u"C"_s)));
     QCOMPARE(c->skills().size(), 0);
     QCOMPARE(badge.count(), 2);
 }
@@ -226,7 +228,7 @@ void ModelContextTest::batchedSignals()
     all.at(1)->setName(all.at(1)->name()); // equal write: not a change
     QVERIFY(store->save());
     QCOMPARE(changed.count(), 1);
-    QCOMPARE(changed.first().first().value<QList<Skill *>>(), QList<Skill *>{all.at(0)});
+    QCOMPARE(changed.first().first().value<QList<Skill *>>(), QList<Skill *> { all.at(0) });
 
     QPointer<Skill> gone = all.at(2);
     store->remove(gone);
@@ -247,10 +249,10 @@ void ModelContextTest::refusesFilesThatAreNotQuireStores_data()
     QTest::newRow("another program's database")
         << QByteArray("CREATE TABLE notes(x); INSERT INTO notes VALUES (1);") << QByteArray()
         << u"another program"_s;
-    QTest::newRow("newer schema")
-        << QByteArray("CREATE TABLE meta(key, value); PRAGMA application_id = "
-                      + QByteArray::number(ModelContext::applicationId) + "; PRAGMA user_version = 20000;")
-        << QByteArray() << u"newer version"_s;
+    QTest::newRow("newer schema") << QByteArray(
+        "CREATE TABLE meta(key, value); PRAGMA application_id = "
+        + QByteArray::number(ModelContext::applicationId) + "; PRAGMA user_version = 20000;")
+                                  << QByteArray() << u"newer version"_s;
 }
 
 void ModelContextTest::refusesFilesThatAreNotQuireStores()
@@ -291,14 +293,16 @@ void ModelContextTest::refusesUnwritablePlaces()
     QFile::setPermissions(storePath(), QFile::ReadOwner);
     auto readOnly = ModelContext::open(storePath());
     QVERIFY(!readOnly);
-    QVERIFY2(readOnly.error().message.contains(u"read-only"_s), qPrintable(readOnly.error().message));
+    QVERIFY2(
+        readOnly.error().message.contains(u"read-only"_s), qPrintable(readOnly.error().message));
 
     const QString locked = m_dir->filePath(u"locked"_s);
     QVERIFY(QDir().mkdir(locked));
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
     auto missing = ModelContext::open(locked + u"/deeper/store.sqlite"_s);
     QVERIFY(!missing);
-    QVERIFY2(missing.error().message.contains(u"Cannot create"_s), qPrintable(missing.error().message));
+    QVERIFY2(
+        missing.error().message.contains(u"Cannot create"_s), qPrintable(missing.error().message));
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
@@ -328,8 +332,10 @@ void ModelContextTest::readableBySqliteShell()
         QVERIFY(store->save());
     }
     QProcess process;
-    process.start(shell, {storePath(), u"PRAGMA user_version; SELECT value FROM meta WHERE key = "
-                                       "'schemaVersion'; SELECT name FROM skill;"_s});
+    process.start(shell,
+        { storePath(),
+            u"PRAGMA user_version; SELECT value FROM meta WHERE key = "
+            "'schemaVersion'; SELECT name FROM skill;"_s });
     QVERIFY(process.waitForFinished());
     QCOMPARE(process.readAllStandardOutput(), QByteArray("10000\n1.0.0\nalpha\n"));
 }

@@ -40,13 +40,13 @@ void SkillTest::makeSetsEveryField()
     s.isDirectory = true;
     s.description = u"Work with PDFs"_s;
     s.content = u"# PDF"_s;
-    s.frontmatter = {{u"name"_s, u"x"_s}, {u"license"_s, u"MIT"_s}};
+    s.frontmatter = { { u"name"_s, u"x"_s }, { u"license"_s, u"MIT"_s } };
     s.fileSize = 42;
     s.isGlobal = true;
     std::unique_ptr<Skill> skill(Skill::make(s));
     QCOMPARE(skill->resolvedPath(), s.filePath); // empty resolved path falls back
     QCOMPARE(skill->toolSourcesRaw(), u"claude"_s);
-    QCOMPARE(skill->installedPaths(), QStringList{s.filePath});
+    QCOMPARE(skill->installedPaths(), QStringList { s.filePath });
     QCOMPARE(skill->frontmatter(), s.frontmatter);
     QCOMPARE(skill->collections(), {});
     QVERIFY(!skill->isFavorite());
@@ -59,13 +59,13 @@ void SkillTest::toolSourcesRead_data()
 {
     QTest::addColumn<QString>("raw");
     QTest::addColumn<QList<ToolSource>>("tools");
-    QTest::newRow("empty pieces dropped") << u"claude,,cursor"_s
-                                          << QList{ToolSource::Claude, ToolSource::Cursor};
-    QTest::newRow("unknown pieces dropped") << u"claude,Cursor,amp"_s
-                                            << QList{ToolSource::Claude, ToolSource::Amp};
-    QTest::newRow("text order kept") << u"windsurf,aider"_s
-                                     << QList{ToolSource::Windsurf, ToolSource::Aider};
-    QTest::newRow("empty") << QString() << QList<ToolSource>{};
+    QTest::newRow("empty pieces dropped")
+        << u"claude,,cursor"_s << QList { ToolSource::Claude, ToolSource::Cursor };
+    QTest::newRow("unknown pieces dropped")
+        << u"claude,Cursor,amp"_s << QList { ToolSource::Claude, ToolSource::Amp };
+    QTest::newRow("text order kept")
+        << u"windsurf,aider"_s << QList { ToolSource::Windsurf, ToolSource::Aider };
+    QTest::newRow("empty") << QString() << QList<ToolSource> {};
 }
 
 void SkillTest::toolSourcesRead()
@@ -80,10 +80,10 @@ void SkillTest::toolSourcesRead()
 void SkillTest::toolSourcesWriteSortsAndDeduplicates()
 {
     Skill skill;
-    skill.setToolSources({ToolSource::Cursor, ToolSource::Claude, ToolSource::Cursor});
+    skill.setToolSources({ ToolSource::Cursor, ToolSource::Claude, ToolSource::Cursor });
     QCOMPARE(skill.toolSourcesRaw(), u"claude,cursor"_s);
-    skill.setToolSources({ToolSource::Windsurf, ToolSource::Amp, ToolSource::Aider, ToolSource::Custom,
-                          ToolSource::Copilot, ToolSource::Codex});
+    skill.setToolSources({ ToolSource::Windsurf, ToolSource::Amp, ToolSource::Aider,
+        ToolSource::Custom, ToolSource::Copilot, ToolSource::Codex });
     QCOMPARE(skill.toolSourcesRaw(), u"aider,amp,codex,copilot,custom,windsurf"_s);
 }
 
@@ -91,14 +91,14 @@ void SkillTest::installedPathsFallback_data()
 {
     QTest::addColumn<std::optional<QByteArray>>("data");
     QTest::addColumn<QStringList>("paths");
-    const QStringList fallback{u"/f.md"_s};
+    const QStringList fallback { u"/f.md"_s };
     QTest::newRow("absent") << std::optional<QByteArray>() << fallback;
     QTest::newRow("object, not array") << std::optional(QByteArray(R"({"a":"b"})")) << fallback;
     QTest::newRow("array of numbers") << std::optional(QByteArray("[1,2]")) << fallback;
     QTest::newRow("garbage") << std::optional(QByteArray("\xff[")) << fallback;
     QTest::newRow("decoded") << std::optional(QByteArray(R"(["/a.md","/b.md"])"))
-                             << QStringList{u"/a.md"_s, u"/b.md"_s};
-    QTest::newRow("empty array") << std::optional(QByteArray("[]")) << QStringList{};
+                             << QStringList { u"/a.md"_s, u"/b.md"_s };
+    QTest::newRow("empty array") << std::optional(QByteArray("[]")) << QStringList {};
 }
 
 void SkillTest::installedPathsFallback()
@@ -139,8 +139,8 @@ void SkillTest::projectName_data()
         << u"/Users/a/work/app/.cursor/rules/style.mdc"_s << false << std::optional(u"app"_s);
     QTest::newRow("global is never a project")
         << u"/Users/a/work/app/.cursor/rules/style.mdc"_s << true << std::optional<QString>();
-    QTest::newRow("no dot component") << u"/Users/a/p/AGENTS.md"_s << false
-                                      << std::optional<QString>();
+    QTest::newRow("no dot component")
+        << u"/Users/a/p/AGENTS.md"_s << false << std::optional<QString>();
     QTest::newRow("dot at position 1") << u"/.hidden/x.md"_s << false << std::optional(QString());
     QTest::newRow("position 0 never tested") << u".a/b/.c/x.md"_s << false << std::optional(u"b"_s);
 }
@@ -158,11 +158,12 @@ void SkillTest::projectName()
 
 void SkillTest::addInstallation()
 {
-    std::unique_ptr<Skill> skill(Skill::make(seed(u"/h/.windsurf/rules/a.md"_s, ToolSource::Windsurf)));
+    std::unique_ptr<Skill> skill(
+        Skill::make(seed(u"/h/.windsurf/rules/a.md"_s, ToolSource::Windsurf)));
     skill->addInstallation(u"/p/.config/amp/a.md"_s, ToolSource::Amp);
     QCOMPARE(skill->toolSourcesRaw(), u"amp,windsurf"_s);
     QCOMPARE(skill->installedPaths(),
-             (QStringList{u"/h/.windsurf/rules/a.md"_s, u"/p/.config/amp/a.md"_s}));
+        (QStringList { u"/h/.windsurf/rules/a.md"_s, u"/p/.config/amp/a.md"_s }));
 
     QSignalSpy paths(skill.get(), &Skill::installedPathsDataChanged);
     QSignalSpy tools(skill.get(), &Skill::toolSourcesRawChanged);
@@ -185,7 +186,7 @@ void SkillTest::equalWritesNotifyNobody()
         skill.setIsFavorite(true);
         skill.setContent(u"body"_s);
         skill.setLastOpened({});
-        skill.setFrontmatter({{u"k"_s, u"v"_s}});
+        skill.setFrontmatter({ { u"k"_s, u"v"_s } });
     }
     QCOMPARE(name.count(), 1);
     QCOMPARE(favorite.count(), 1);

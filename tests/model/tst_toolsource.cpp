@@ -50,13 +50,14 @@ void ToolSourceTest::globalPaths_data()
     QTest::addColumn<ToolSource>("tool");
     QTest::addColumn<QStringList>("paths");
     QTest::newRow("claude") << ToolSource::Claude
-                            << QStringList{u"/Users/a/.claude/skills"_s, u"/Users/a/.agents/skills"_s};
+                            << QStringList { u"/Users/a/.claude/skills"_s,
+                                   u"/Users/a/.agents/skills"_s };
     QTest::newRow("windsurf") << ToolSource::Windsurf
-                              << QStringList{u"/Users/a/.codeium/windsurf/memories"_s,
-                                             u"/Users/a/.windsurf/rules"_s};
-    QTest::newRow("copilot") << ToolSource::Copilot << QStringList{};
-    QTest::newRow("aider") << ToolSource::Aider << QStringList{};
-    QTest::newRow("custom") << ToolSource::Custom << QStringList{};
+                              << QStringList { u"/Users/a/.codeium/windsurf/memories"_s,
+                                     u"/Users/a/.windsurf/rules"_s };
+    QTest::newRow("copilot") << ToolSource::Copilot << QStringList {};
+    QTest::newRow("aider") << ToolSource::Aider << QStringList {};
+    QTest::newRow("custom") << ToolSource::Custom << QStringList {};
 }
 
 void ToolSourceTest::globalPaths()
@@ -69,9 +70,9 @@ void ToolSourceTest::globalPaths()
 void ToolSourceTest::watchedFoldersInCaseOrder()
 {
     QCOMPARE(ToolSources::allGlobalPaths(u"~"_s),
-             (QStringList{u"~/.claude/skills"_s, u"~/.agents/skills"_s, u"~/.cursor/skills"_s,
-                          u"~/.cursor/rules"_s, u"~/.codeium/windsurf/memories"_s,
-                          u"~/.windsurf/rules"_s, u"~/.codex"_s, u"~/.config/amp"_s}));
+        (QStringList { u"~/.claude/skills"_s, u"~/.agents/skills"_s, u"~/.cursor/skills"_s,
+            u"~/.cursor/rules"_s, u"~/.codeium/windsurf/memories"_s, u"~/.windsurf/rules"_s,
+            u"~/.codex"_s, u"~/.config/amp"_s }));
 }
 
 void ToolSourceTest::projectFolderTable()
@@ -79,10 +80,10 @@ void ToolSourceTest::projectFolderTable()
     QStringList rows;
     for (const ProjectFolder &row : ToolSources::projectFolders())
         rows.append(row.relativePath + u' ' + ToolSources::rawValue(row.tool));
-    QCOMPARE(rows, (QStringList{u".claude/skills claude"_s, u".cursor/skills cursor"_s,
-                                u".cursor/rules cursor"_s, u".codex codex"_s,
-                                u".windsurf/rules windsurf"_s, u".github copilot"_s,
-                                u".config/amp amp"_s}));
+    QCOMPARE(rows,
+        (QStringList { u".claude/skills claude"_s, u".cursor/skills cursor"_s,
+            u".cursor/rules cursor"_s, u".codex codex"_s, u".windsurf/rules windsurf"_s,
+            u".github copilot"_s, u".config/amp amp"_s }));
 }
 
 QTEST_GUILESS_MAIN(ToolSourceTest)

@@ -2,6 +2,7 @@
 
 #include <QTest>
 #include <QThread>
+
 #include <atomic>
 #include <memory>
 #include <vector>

@@ -188,11 +188,14 @@ void ArtifactScannerTest::rescanReusesOnlyAnUnchangedWalk_data()
 {
     QTest::addColumn<int>("change");
     QTest::addColumn<QStringList>("expected");
-    const QStringList before{u"deep/a.txt"_s, u"linked/x.txt"_s};
+    const QStringList before { u"deep/a.txt"_s, u"linked/x.txt"_s };
     QTest::newRow("nothing changed") << 0 << before;
-    QTest::newRow("file added two levels down") << 1 << QStringList{u"deep/a.txt"_s, u"deep/more/b.txt"_s, u"linked/x.txt"_s};
-    QTest::newRow("file added behind a link") << 2 << QStringList{u"deep/a.txt"_s, u"linked/x.txt"_s, u"linked/y.txt"_s};
-    QTest::newRow("dangling link comes alive") << 3 << QStringList{u"deep/a.txt"_s, u"late.txt"_s, u"linked/x.txt"_s};
+    QTest::newRow("file added two levels down")
+        << 1 << QStringList { u"deep/a.txt"_s, u"deep/more/b.txt"_s, u"linked/x.txt"_s };
+    QTest::newRow("file added behind a link")
+        << 2 << QStringList { u"deep/a.txt"_s, u"linked/x.txt"_s, u"linked/y.txt"_s };
+    QTest::newRow("dangling link comes alive")
+        << 3 << QStringList { u"deep/a.txt"_s, u"late.txt"_s, u"linked/x.txt"_s };
 }
 
 void ArtifactScannerTest::rescanReusesOnlyAnUnchangedWalk()
@@ -209,21 +212,28 @@ void ArtifactScannerTest::rescanReusesOnlyAnUnchangedWalk()
     QVERIFY(QFile::link(outside, skill + u"/linked"_s));
     QVERIFY(QFile::link(dir.filePath(u"later.txt"_s), skill + u"/late.txt"_s));
     // Folders last changed a while ago: their walk may be reused.
-    const struct timespec old[2] = {{1'600'000'000, 0}, {1'600'000'000, 0}};
-    for (const QString &folder : {skill, skill + u"/deep"_s, skill + u"/deep/more"_s, outside})
+    const struct timespec old[2] = { { 1'600'000'000, 0 }, { 1'600'000'000, 0 } };
+    for (const QString &folder : { skill, skill + u"/deep"_s, skill + u"/deep/more"_s, outside })
         QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(folder).constData(), old, 0), 0);
 
     ArtifactCache &cache = ArtifactCache::shared();
     const QString skillFile = skill + u"/SKILL.md"_s;
     ArtifactScanner::refresh(skillFile, cache);
     const QList<SkillArtifact> first = cache.artifactsForPath(skillFile);
-    QCOMPARE(relativePaths(first), (QStringList{u"deep/a.txt"_s, u"linked/x.txt"_s}));
+    QCOMPARE(relativePaths(first), (QStringList { u"deep/a.txt"_s, u"linked/x.txt"_s }));
 
     switch (change) {
-    case 1: touch(skill, u"deep/more/b.txt"_s); break;
-    case 2: touch(outside, u"y.txt"_s); break;
-    case 3: touch(dir.path(), u"later.txt"_s); break;
-    default: break;
+    case 1:
+        touch(skill, u"deep/more/b.txt"_s);
+        break;
+    case 2:
+        touch(outside, u"y.txt"_s);
+        break;
+    case 3:
+        touch(dir.path(), u"later.txt"_s);
+        break;
+    default:
+        break;
     }
     ArtifactScanner::refresh(skillFile, cache);
     QStringList found = relativePaths(cache.artifactsForPath(skillFile));

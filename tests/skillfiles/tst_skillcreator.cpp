@@ -6,8 +6,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <cerrno>
 #include <memory>
+
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;

@@ -82,14 +82,17 @@ void SkillFileTest::readDropsByteOrderMark()
 
 void SkillFileTest::writesThroughLinks_data()
 {
-    QTest::addColumn<QString>("link");     // relative to the temporary folder
-    QTest::addColumn<QString>("linkTo");   // what the link names
-    QTest::addColumn<QString>("real");     // the file that must receive the text
+    QTest::addColumn<QString>("link"); // relative to the temporary folder
+    QTest::addColumn<QString>("linkTo"); // what the link names
+    QTest::addColumn<QString>("real"); // the file that must receive the text
     QTest::addColumn<bool>("realExists");
-    QTest::newRow("linked file") << u"SKILL.md"_s << u"real/SKILL.md"_s << u"real/SKILL.md"_s << true;
-    QTest::newRow("relative link") << u"SKILL.md"_s << u"./real/SKILL.md"_s << u"real/SKILL.md"_s << true;
+    QTest::newRow("linked file") << u"SKILL.md"_s << u"real/SKILL.md"_s << u"real/SKILL.md"_s
+                                 << true;
+    QTest::newRow("relative link")
+        << u"SKILL.md"_s << u"./real/SKILL.md"_s << u"real/SKILL.md"_s << true;
     QTest::newRow("link to link") << u"SKILL.md"_s << u"hop.md"_s << u"real/SKILL.md"_s << true;
-    QTest::newRow("dangling link") << u"SKILL.md"_s << u"real/new.md"_s << u"real/new.md"_s << false;
+    QTest::newRow("dangling link")
+        << u"SKILL.md"_s << u"real/new.md"_s << u"real/new.md"_s << false;
     QTest::newRow("linked folder") << u"skills"_s << u"real"_s << u"real/SKILL.md"_s << true;
 }
 
@@ -116,8 +119,8 @@ void SkillFileTest::keepsPermissions_data()
 {
     QTest::addColumn<int>("mode");
     QTest::newRow("private") << int(QFile::ReadOwner | QFile::WriteOwner);
-    QTest::newRow("executable") << int(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                                       | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    QTest::newRow("executable") << int(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+        | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
 }
 
 void SkillFileTest::keepsPermissions()
@@ -129,7 +132,8 @@ void SkillFileTest::keepsPermissions()
     QVERIFY(QFile::setPermissions(file, permissions));
     QVERIFY(SkillFile::save(file, u"new"_s));
     // Owner bits are what the test set; Qt mirrors them as the user bits.
-    QCOMPARE(QFile::permissions(file) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), permissions);
+    QCOMPARE(QFile::permissions(file) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+        permissions);
 }
 
 void SkillFileTest::failedWriteLeavesFile()

@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <memory>
+
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -15,7 +15,7 @@ struct ReferenceStyle
 {
     int pointSize = 13; // the body font unless bold or a heading sets another
     bool bold = false;
-    bool secondary = false;      // foreground: secondary colour, else the body colour
+    bool secondary = false; // foreground: secondary colour, else the body colour
     bool codeBackground = false; // background: the code colour, else none
 
     friend bool operator==(const ReferenceStyle &, const ReferenceStyle &) = default;

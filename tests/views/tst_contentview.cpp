@@ -3,24 +3,23 @@
 #include "detailpane.h"
 #include "modelcontext.h"
 #include "saveactionslot.h"
+#include "settingsstore.h"
 #include "skill.h"
 #include "skilldetailview.h"
 #include "skilleditorview.h"
-#include "skilllistview.h"
 #include "skillfiltermodel.h"
-#include "settingsstore.h"
+#include "skilllistview.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
 
 class ContentViewTest final : public QObject
 {
@@ -143,7 +142,8 @@ void ContentViewTest::brokenStoreStopsWithTheFatalText()
     quire.start(QStringLiteral(QUIRE_BINARY), {});
     QVERIFY(quire.waitForFinished(30000));
     QVERIFY(quire.exitCode() != 0);
-    QVERIFY2(quire.readAllStandardError().contains("Could not create ModelContainer: "), "fatal text");
+    QVERIFY2(
+        quire.readAllStandardError().contains("Could not create ModelContainer: "), "fatal text");
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("not a database"));
 }

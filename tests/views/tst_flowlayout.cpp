@@ -40,14 +40,18 @@ void FlowLayoutTest::wraps_data()
     QTest::addColumn<Points>("positions");
     QTest::addColumn<int>("height");
     const Sizes three(3, QSize(50, 20));
-    QTest::newRow("two fit, third wraps") << three << 120 << Points { { 0, 0 }, { 56, 0 }, { 0, 26 } } << 46;
-    QTest::newRow("all in one row") << three << 162 << Points { { 0, 0 }, { 56, 0 }, { 112, 0 } } << 20;
-    QTest::newRow("one short of a row") << three << 161 << Points { { 0, 0 }, { 56, 0 }, { 0, 26 } } << 46;
+    QTest::newRow("two fit, third wraps")
+        << three << 120 << Points { { 0, 0 }, { 56, 0 }, { 0, 26 } } << 46;
+    QTest::newRow("all in one row")
+        << three << 162 << Points { { 0, 0 }, { 56, 0 }, { 112, 0 } } << 20;
+    QTest::newRow("one short of a row")
+        << three << 161 << Points { { 0, 0 }, { 56, 0 }, { 0, 26 } } << 46;
     QTest::newRow("one per row") << three << 50 << Points { { 0, 0 }, { 0, 26 }, { 0, 52 } } << 72;
-    QTest::newRow("too wide stays first") << Sizes { QSize(300, 10) } << 100 << Points { { 0, 0 } } << 10;
+    QTest::newRow("too wide stays first")
+        << Sizes { QSize(300, 10) } << 100 << Points { { 0, 0 } } << 10;
     QTest::newRow("row height is the tallest")
-        << Sizes { QSize(40, 10), QSize(40, 30), QSize(40, 10) } << 90 << Points { { 0, 0 }, { 46, 0 }, { 0, 36 } }
-        << 46;
+        << Sizes { QSize(40, 10), QSize(40, 30), QSize(40, 10) } << 90
+        << Points { { 0, 0 }, { 46, 0 }, { 0, 36 } } << 46;
     QTest::newRow("no children") << Sizes {} << 100 << Points {} << 0;
 }
 

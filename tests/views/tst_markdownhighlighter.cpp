@@ -63,7 +63,8 @@ ReferenceStyle styleOf(const QTextCharFormat &format, const MarkdownHighlighter:
         style.secondary = format.foreground().color() == theme.secondary;
     if (format.hasProperty(QTextFormat::BackgroundBrush))
         style.codeBackground = format.background().color() == theme.codeBackground;
-    const bool unknownColour = (format.hasProperty(QTextFormat::ForegroundBrush) && !style.secondary)
+    const bool unknownColour
+        = (format.hasProperty(QTextFormat::ForegroundBrush) && !style.secondary)
         || (format.hasProperty(QTextFormat::BackgroundBrush) && !style.codeBackground);
     if (unknownColour || style == ReferenceStyle {})
         style.pointSize = -1; // shows as '?'
@@ -95,7 +96,9 @@ QString escaped(const QString &text)
 {
     QString out;
     for (const QChar c : text)
-        out += c.unicode() < 0x20 || c.unicode() > 0x7e ? u"\\u%1"_s.arg(int(c.unicode()), 4, 16, QChar(u'0')) : QString(c);
+        out += c.unicode() < 0x20 || c.unicode() > 0x7e
+            ? u"\\u%1"_s.arg(int(c.unicode()), 4, 16, QChar(u'0'))
+            : QString(c);
     return out;
 }
 
@@ -107,12 +110,13 @@ QString differenceFromPass(const QTextDocument &document, const MarkdownHighligh
     const QString actual = highlightedMask(document, highlighter);
     if (actual == expected)
         return {};
-    return u"text \"%1\"\n  pass        %2\n  highlighter %3"_s.arg(escaped(text), expected, actual);
+    return u"text \"%1\"\n  pass        %2\n  highlighter %3"_s.arg(
+        escaped(text), expected, actual);
 }
 
 // Markdown-significant pieces; random texts and edits are made of them.
 const QStringList fragments = { u"---"_s, u"```"_s, u"#"_s, u"**"_s, u"__"_s, u"`"_s, u" "_s,
-                                u"\t"_s, u"\r"_s, u"\n"_s, u"x"_s, u"😀"_s, u"é"_s };
+    u"\t"_s, u"\r"_s, u"\n"_s, u"x"_s, u"😀"_s, u"é"_s };
 
 QString randomText(QRandomGenerator &random, int maxFragments)
 {
@@ -146,14 +150,16 @@ void MarkdownHighlighterTest::matchesPass_data()
     QTest::newRow("empty") << u""_s << u""_s;
     QTest::newRow("frontmatter closed") << u"---\nname: x\n---\n# T"_s << u"sss.sssssss.sss.111"_s;
     QTest::newRow("frontmatter unclosed") << u"---\na\n```\n# b"_s << u"sss.s.sss.sss"_s;
-    QTest::newRow("frontmatter lines get nothing else") << u"---\n**a**\n---"_s << u"sss.sssss.sss"_s;
+    QTest::newRow("frontmatter lines get nothing else")
+        << u"---\n**a**\n---"_s << u"sss.sssss.sss"_s;
     QTest::newRow("dashes padded by spaces and tabs") << u" \t--- \na\n---"_s << u"ssssss.s.sss"_s;
     QTest::newRow("dashes and CR do not open") << u"---\r\na\r\n"_s << u"........"_s;
     QTest::newRow("CR LF body") << u"x\r\n**b**\r\n"_s << u"...bbbbb.."_s;
     QTest::newRow("later dashes are ordinary") << u"a\n---"_s << u"....."_s;
     QTest::newRow("dashes in a code block") << u"```\n---\n```"_s << u"sss.kkk.sss"_s;
     QTest::newRow("fence with language") << u"```bash\nls\n```\nx"_s << u"sssssss.kk.sss.."_s;
-    QTest::newRow("fence in frontmatter opens nothing") << u"---\n```\n---\nx"_s << u"sss.sss.sss.."_s;
+    QTest::newRow("fence in frontmatter opens nothing")
+        << u"---\n```\n---\nx"_s << u"sss.sss.sss.."_s;
     QTest::newRow("fence unclosed") << u"```\n# a\n**b**"_s << u"sss.kkk.kkkkk"_s;
     QTest::newRow("fence must start the line") << u" ```\nx"_s << u"......"_s;
     QTest::newRow("hash and word") << u"#word"_s << u"....."_s;

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <memory>
 
 using namespace Qt::StringLiterals;

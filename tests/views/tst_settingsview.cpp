@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+
 #include <memory>
 
 using namespace Qt::StringLiterals;

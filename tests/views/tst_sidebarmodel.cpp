@@ -75,15 +75,13 @@ QStringList SidebarModelTest::rows() const
 void SidebarModelTest::harnessRows_data()
 {
     QTest::addColumn<QList<QStringList>>("skills"); // raw tool lists, in insertion order
-    QTest::addColumn<QStringList>("harnesses");     // rows after "Harnesses"
+    QTest::addColumn<QStringList>("harnesses"); // rows after "Harnesses"
 
     QTest::newRow("empty store") << QList<QStringList> {} << QStringList {};
-    QTest::newRow("catalogue order, not discovery order")
-        << QList<QStringList> { { u"amp"_s }, { u"amp"_s }, { u"claude"_s } }
-        << QStringList { u"Claude Code:1"_s, u"Amp:2"_s };
-    QTest::newRow("one skill under two tools")
-        << QList<QStringList> { { u"cursor"_s, u"codex"_s } }
-        << QStringList { u"Cursor:1"_s, u"Codex:1"_s };
+    QTest::newRow("catalogue order, not discovery order") << QList<QStringList> { { u"amp"_s },
+        { u"amp"_s }, { u"claude"_s } } << QStringList { u"Claude Code:1"_s, u"Amp:2"_s };
+    QTest::newRow("one skill under two tools") << QList<QStringList> { { u"cursor"_s, u"codex"_s } }
+                                               << QStringList { u"Cursor:1"_s, u"Codex:1"_s };
     QTest::newRow("a tool listed twice counts once")
         << QList<QStringList> { { u"cursor"_s, u"cursor"_s } } << QStringList { u"Cursor:1"_s };
     QTest::newRow("unknown raw value") << QList<QStringList> { { u"emacs"_s } } << QStringList {};

@@ -35,10 +35,7 @@ private:
     {
         return m_view->newCollectionPopover()->findChild<QLineEdit *>();
     }
-    QModelIndexList selected() const
-    {
-        return m_view->list()->selectionModel()->selectedIndexes();
-    }
+    QModelIndexList selected() const { return m_view->list()->selectionModel()->selectedIndexes(); }
 
     std::unique_ptr<ModelContext> m_store;
     std::unique_ptr<AppState> m_state;

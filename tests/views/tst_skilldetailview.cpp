@@ -110,9 +110,12 @@ void SkillDetailViewTest::cardSections_data()
     QTest::addColumn<QString>("content");
     QTest::addColumn<int>("metadataRows");
     QTest::addColumn<QString>("preview");
-    QTest::newRow("no extra keys") << Map { { u"Name"_s, u"x"_s } } << u"a\n\n b"_s << 0 << u"a\n b"_s;
-    QTest::newRow("empty extra value") << Map { { u"tags"_s, {} } } << QString() << 0 << u"(No content)"_s;
-    QTest::newRow("extra keys") << Map { { u"b"_s, u"1"_s }, { u"a"_s, u"2"_s } } << u"x"_s << 2 << u"x"_s;
+    QTest::newRow("no extra keys")
+        << Map { { u"Name"_s, u"x"_s } } << u"a\n\n b"_s << 0 << u"a\n b"_s;
+    QTest::newRow("empty extra value")
+        << Map { { u"tags"_s, {} } } << QString() << 0 << u"(No content)"_s;
+    QTest::newRow("extra keys") << Map { { u"b"_s, u"1"_s }, { u"a"_s, u"2"_s } } << u"x"_s << 2
+                                << u"x"_s;
 }
 
 void SkillDetailViewTest::cardSections()
@@ -129,7 +132,9 @@ void SkillDetailViewTest::cardSections()
     QCOMPARE(card.metadataSection() != nullptr, metadataRows > 0);
     if (metadataRows > 0) {
         const QList<QLabel *> labels = card.metadataSection()->findChildren<QLabel *>();
-        QCOMPARE(std::count_if(labels.cbegin(), labels.cend(), [](QLabel *l) { return l->text() == u"a"_s; }), 1);
+        QCOMPARE(std::count_if(
+                     labels.cbegin(), labels.cend(), [](QLabel *l) { return l->text() == u"a"_s; }),
+            1);
     }
     QVERIFY(!card.resourcesSection());
     QCOMPARE(card.resourceCountText(), QString());
@@ -147,17 +152,19 @@ void SkillDetailViewTest::cardFollowsArtifacts()
         a.category = category;
         return a;
     };
-    ArtifactCache::shared().setArtifacts({ artifact(u"run.py"_s, SkillArtifact::Category::Script) },
-                                         m_skill->filePath());
+    ArtifactCache::shared().setArtifacts(
+        { artifact(u"run.py"_s, SkillArtifact::Category::Script) }, m_skill->filePath());
     card.refreshArtifacts();
     QCOMPARE(card.resourceCountText(), u"1 resource"_s);
     QVERIFY(card.resourcesSection());
-    ArtifactCache::shared().setArtifacts({ artifact(u"run.py"_s, SkillArtifact::Category::Script),
-                                           artifact(u"notes.md"_s, SkillArtifact::Category::Reference) },
-                                         m_skill->filePath());
+    ArtifactCache::shared().setArtifacts(
+        { artifact(u"run.py"_s, SkillArtifact::Category::Script),
+            artifact(u"notes.md"_s, SkillArtifact::Category::Reference) },
+        m_skill->filePath());
     card.refreshArtifacts();
     QCOMPARE(card.resourceCountText(), u"2 resources"_s);
-    const QList<QAbstractButton *> chips = card.resourcesSection()->findChildren<QAbstractButton *>();
+    const QList<QAbstractButton *> chips
+        = card.resourcesSection()->findChildren<QAbstractButton *>();
     QCOMPARE(chips.size(), 2);
     QCOMPARE(chips.at(0)->toolTip(), u"run.py"_s); // scripts come before references
 
@@ -176,7 +183,8 @@ void SkillDetailViewTest::metadataBarTexts()
 {
     SkillMetadataBar bar(m_skill, m_store.get());
     QCOMPARE(bar.pathText(), u"~/.claude/skills/pdf/SKILL.md"_s);
-    QCOMPARE(bar.installedPathsText(), u"~/.claude/skills/pdf/SKILL.md\n~/.cursor/skills/pdf/SKILL.md"_s);
+    QCOMPARE(bar.installedPathsText(),
+        u"~/.claude/skills/pdf/SKILL.md\n~/.cursor/skills/pdf/SKILL.md"_s);
     QCOMPARE(bar.toolIconCount(), 2);
     QCOMPARE(bar.ageText(), u"2 hours ago"_s);
     m_skill->setToolSources({});
@@ -192,7 +200,8 @@ void SkillDetailViewTest::pickerTogglesMembership()
     QVERIFY(bar.picker());
     QVERIFY(bar.picker()->rows().isEmpty());
     const QList<QLabel *> texts = bar.picker()->findChildren<QLabel *>();
-    QVERIFY(std::any_of(texts.cbegin(), texts.cend(), [](QLabel *l) { return l->text() == u"No collections yet"_s; }));
+    QVERIFY(std::any_of(texts.cbegin(), texts.cend(),
+        [](QLabel *l) { return l->text() == u"No collections yet"_s; }));
     bar.toggleCollectionPicker();
     QTRY_VERIFY(!bar.picker());
 

@@ -106,11 +106,13 @@ void SkillEditorViewTest::savesExactly_data()
 {
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QByteArray>("after"); // "Z" typed at the start
-    QTest::newRow("lf") << QByteArray("---\nname: a\n---\nbody\n") << QByteArray("Z---\nname: a\n---\nbody\n");
+    QTest::newRow("lf") << QByteArray("---\nname: a\n---\nbody\n")
+                        << QByteArray("Z---\nname: a\n---\nbody\n");
     QTest::newRow("crlf kept") << QByteArray("---\r\nname: a\r\n---\r\nbody\r\n")
                                << QByteArray("Z---\r\nname: a\r\n---\r\nbody\r\n");
     QTest::newRow("stray cr kept") << QByteArray("a\rb\r\nc\n") << QByteArray("Za\rb\r\nc\n");
-    QTest::newRow("utf-8, nbsp, no bom") << QByteArray("\xEF\xBB\xBF" "caf\xC3\xA9\xC2\xA0\xF0\x9F\x98\x80")
+    QTest::newRow("utf-8, nbsp, no bom") << QByteArray("\xEF\xBB\xBF"
+                                                       "caf\xC3\xA9\xC2\xA0\xF0\x9F\x98\x80")
                                          << QByteArray("Zcaf\xC3\xA9\xC2\xA0\xF0\x9F\x98\x80");
 }
 
@@ -120,7 +122,10 @@ void SkillEditorViewTest::savesExactly()
     QFETCH(QByteArray, after);
     Skill *skill = addSkill(u"a"_s, before);
     SkillEditorView editor(skill);
-    editor.setAsker([this](Question q, const QString &) { m_asked << q; return Answer::Cancel; });
+    editor.setAsker([this](Question q, const QString &) {
+        m_asked << q;
+        return Answer::Cancel;
+    });
     QVERIFY(!editor.textEdit()->toPlainText().contains(u'\r'));
     QCOMPARE(editor.editorContent(), QString::fromUtf8(before).remove(QChar::ByteOrderMark));
     type(editor, u"Z"_s);
@@ -140,11 +145,12 @@ void SkillEditorViewTest::recordFollowsSave_data()
     QTest::addColumn<QString>("description");
     QTest::addColumn<QString>("content");
     QTest::addColumn<int>("keys");
-    QTest::newRow("rename") << u"---\nname: renamed\ndescription: new\nlicense: MIT\n---\n# Body"_s << u"renamed"_s
-                            << u"new"_s << u"# Body"_s << 3;
-    QTest::newRow("empty name keeps the old") << u"---\nname:\ndescription: d\n---\nx"_s << u"a"_s << u"d"_s << u"x"_s
-                                              << 2;
-    QTest::newRow("no frontmatter") << u"# Agents\nRules"_s << u"a"_s << QString() << u"# Agents\nRules"_s << 0;
+    QTest::newRow("rename") << u"---\nname: renamed\ndescription: new\nlicense: MIT\n---\n# Body"_s
+                            << u"renamed"_s << u"new"_s << u"# Body"_s << 3;
+    QTest::newRow("empty name keeps the old")
+        << u"---\nname:\ndescription: d\n---\nx"_s << u"a"_s << u"d"_s << u"x"_s << 2;
+    QTest::newRow("no frontmatter")
+        << u"# Agents\nRules"_s << u"a"_s << QString() << u"# Agents\nRules"_s << 0;
 }
 
 void SkillEditorViewTest::recordFollowsSave()
@@ -198,8 +204,13 @@ void SkillEditorViewTest::failedSaveKeepsEdits()
 {
     Skill *skill = addSkill(u"a"_s, "one");
     SkillEditorView editor(skill);
-    editor.setAsker([this](Question q, const QString &) { m_asked << q; return Answer::Proceed; });
-    editor.setAlerter([this](const QString &title, const QString &message) { m_alerts << title + u": "_s + message; });
+    editor.setAsker([this](Question q, const QString &) {
+        m_asked << q;
+        return Answer::Proceed;
+    });
+    editor.setAlerter([this](const QString &title, const QString &message) {
+        m_alerts << title + u": "_s + message;
+    });
     type(editor, u"two "_s);
     // The skill's folder goes away: the temporary file has nowhere to go.
     QVERIFY(QDir(m_home->filePath(u"a"_s)).removeRecursively());
@@ -223,7 +234,8 @@ void SkillEditorViewTest::changedOnDisk_data()
     QTest::addColumn<QByteArray>("onDisk");
     QTest::addColumn<QString>("inEditor");
     QTest::addColumn<bool>("modified");
-    QTest::newRow("overwrite") << Answer::Proceed << QByteArray("mine base") << u"mine base"_s << false;
+    QTest::newRow("overwrite") << Answer::Proceed << QByteArray("mine base") << u"mine base"_s
+                               << false;
     QTest::newRow("reload") << Answer::Alternative << QByteArray("theirs") << u"theirs"_s << false;
     QTest::newRow("cancel") << Answer::Cancel << QByteArray("theirs") << u"mine base"_s << true;
 }
@@ -235,7 +247,10 @@ void SkillEditorViewTest::changedOnDisk()
     QFETCH(QString, inEditor);
     QFETCH(bool, modified);
     SkillEditorView editor(addSkill(u"a"_s, "base"));
-    editor.setAsker([&](Question q, const QString &) { m_asked << q; return answer; });
+    editor.setAsker([&](Question q, const QString &) {
+        m_asked << q;
+        return answer;
+    });
     type(editor, u"mine "_s);
     write(file(u"a"_s), "theirs");
     editor.saveContent();
@@ -258,7 +273,10 @@ void SkillEditorViewTest::unreadableFileAsks()
     QFETCH(Answer, answer);
     QFETCH(QByteArray, onDisk);
     SkillEditorView editor(addSkill(u"a"_s, "---\nname: \xff\n---\n"));
-    editor.setAsker([&](Question q, const QString &) { m_asked << q; return answer; });
+    editor.setAsker([&](Question q, const QString &) {
+        m_asked << q;
+        return answer;
+    });
     QCOMPARE(editor.editorContent(), u"stored body"_s);
     QVERIFY(editor.noticeText().contains(u"not valid UTF-8"_s));
     editor.saveContent();
@@ -289,7 +307,10 @@ void SkillEditorViewTest::leavingAsks()
     DetailPane pane(&state, m_store.get());
     SkillEditorView *editor = pane.detailView()->editor();
     QVERIFY(editor);
-    editor->setAsker([&](Question q, const QString &) { m_asked << q; return answer; });
+    editor->setAsker([&](Question q, const QString &) {
+        m_asked << q;
+        return answer;
+    });
     type(*editor, u"edited "_s);
 
     state.setSelectedSkill(second);
@@ -332,7 +353,10 @@ void SkillEditorViewTest::otherWindowSwitchingToCardAsks()
     state.setDetailViewMode(DetailViewMode::Editor);
     SkillDetailView first(skill, &state, m_store.get());
     SkillDetailView second(skill, &state, m_store.get());
-    second.editor()->setAsker([&](Question q, const QString &) { m_asked << q; return Answer::Cancel; });
+    second.editor()->setAsker([&](Question q, const QString &) {
+        m_asked << q;
+        return Answer::Cancel;
+    });
     type(*second.editor(), u"kept "_s);
 
     QVERIFY(first.requestMode(DetailViewMode::Card, false)); // nothing unsaved in the first

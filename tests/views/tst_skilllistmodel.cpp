@@ -38,8 +38,8 @@ void SkillListModelTest::init()
     m_made = 0;
 }
 
-Skill *SkillListModelTest::add(const QString &name, const QString &description,
-    const QString &content)
+Skill *SkillListModelTest::add(
+    const QString &name, const QString &description, const QString &content)
 {
     Skill::Seed seed;
     seed.filePath = u"/home/u/.claude/skills/s%1/SKILL.md"_s.arg(m_made++);
@@ -80,8 +80,8 @@ void SkillListModelTest::followsStore_data()
 
     const QStringList few = { u"b"_s, u"d"_s, u"f"_s, u"h"_s };
     const QStringList even = numbered(u"s%1"_s, 0, 400, 2);
-    QTest::newRow("first load is one insert") << QStringList() << numbered(u"n%1"_s, 0, 500, 1)
-                                              << QStringList() << QStringList() << 1;
+    QTest::newRow("first load is one insert")
+        << QStringList() << numbered(u"n%1"_s, 0, 500, 1) << QStringList() << QStringList() << 1;
     QTest::newRow("inserts land in name order")
         << few << QStringList { u"a"_s, u"e"_s, u"z"_s, u"C"_s } << QStringList() << QStringList()
         << 4;
@@ -89,8 +89,8 @@ void SkillListModelTest::followsStore_data()
         << few << QStringList { u"c1"_s, u"c3"_s, u"c2"_s } << QStringList() << QStringList() << 1;
     QTest::newRow("many scattered inserts reset")
         << even << numbered(u"s%1"_s, 1, 400, 2) << QStringList() << QStringList() << 1;
-    QTest::newRow("removes by range") << few << QStringList() << QStringList { u"b"_s, u"d"_s, u"h"_s }
-                                      << QStringList() << 2;
+    QTest::newRow("removes by range")
+        << few << QStringList() << QStringList { u"b"_s, u"d"_s, u"h"_s } << QStringList() << 2;
     QTest::newRow("many scattered removes reset")
         << even << QStringList() << numbered(u"s%1"_s, 0, 400, 4) << QStringList() << 1;
     QTest::newRow("rename keeping its place")
@@ -185,8 +185,8 @@ void SkillListModelTest::filterAgreesWithQuery()
         QVERIFY(SkillCollection::create(*m_context, name, u"folder"_s));
     Skill *alpha = add(u"alpha"_s, u"Read the README"_s, u"plain body"_s);
     alpha->setIsFavorite(true);
-    alpha->setCollections({ m_context->collectionByName(u"Work"_s),
-        m_context->collectionByName(u"Gone"_s) });
+    alpha->setCollections(
+        { m_context->collectionByName(u"Work"_s), m_context->collectionByName(u"Gone"_s) });
     Skill *beta = add(u"Beta"_s, {}, u"café noir"_s);
     beta->setToolSources({ ToolSource::Claude, ToolSource::Cursor });
     beta->setCollections({ m_context->collectionByName(u"work"_s) });

@@ -82,7 +82,8 @@ void SkillListViewTest::emptyStateAndTitle_data()
     QTest::newRow("filter selects nothing")
         << true << SidebarFilter::favorites() << QString() << true << u"Favorites"_s;
     QTest::newRow("collection that is gone, shown as typed")
-        << true << SidebarFilter::collection(u"<b>Gone</b>"_s) << QString() << true << u"<b>Gone</b>"_s;
+        << true << SidebarFilter::collection(u"<b>Gone</b>"_s) << QString() << true
+        << u"<b>Gone</b>"_s;
     QTest::newRow("search without hits") << true << all << u"zzz"_s << true << u"All skills"_s;
 }
 

@@ -68,14 +68,15 @@ void ToolIconTest::exactSquare_data()
     QTest::addColumn<qreal>("edge");
     QTest::addColumn<int>("side");
     for (ToolSource tool : ToolSources::all) {
-        for (int side : {16, 32}) {
+        for (int side : { 16, 32 }) {
             const QString row = u"%1 at %2"_s.arg(ToolSources::rawValue(tool)).arg(side);
             QTest::newRow(qPrintable(row)) << tool << qreal(side) << side;
         }
     }
     QTest::newRow("negative edge") << ToolSource::Amp << -4.0 << 0;
     QTest::newRow("NaN edge") << ToolSource::Amp << std::numeric_limits<qreal>::quiet_NaN() << 0;
-    QTest::newRow("infinite edge") << ToolSource::Amp << -std::numeric_limits<qreal>::infinity() << 0;
+    QTest::newRow("infinite edge")
+        << ToolSource::Amp << -std::numeric_limits<qreal>::infinity() << 0;
 }
 
 void ToolIconTest::exactSquare()
@@ -103,8 +104,8 @@ void ToolIconTest::image()
     QVERIFY(!ToolIcon::icon(tool).isNull());
 
     const QString image = ToolIcon::imageResource(tool);
-    const bool hasImage = tool != ToolSource::Copilot && tool != ToolSource::Aider
-        && tool != ToolSource::Custom;
+    const bool hasImage
+        = tool != ToolSource::Copilot && tool != ToolSource::Aider && tool != ToolSource::Custom;
     QCOMPARE(image.isEmpty(), !hasImage);
     if (hasImage) {
         QCOMPARE(image, u"tool-"_s + ToolSources::rawValue(tool));
