@@ -18,6 +18,7 @@ run: build
 	./$(RELEASE_DIR)/quire
 
 test: deps
+	@bash scripts/check-format
 	@cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUIRE_SANITIZE=ON >/dev/null
 	@cmake --build $(TEST_DIR) -j $(JOBS)
 	@cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
