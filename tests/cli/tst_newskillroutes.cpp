@@ -23,10 +23,11 @@ private Q_SLOTS:
 
 void NewSkillRoutesTest::oneRecordThroughLinks_data()
 {
-    QTest::addColumn<QString>("linked"); // relative to the fake home; empty: the home itself
+    QTest::addColumn<QString>("linked"); // under the fake home; "@home": the home; empty: none
     QTest::addColumn<QString>("tool");
     QTest::addColumn<QString>("file"); // what `quire new` writes, relative to $HOME
-    QTest::newRow("no links") << QString() << u"claude"_s << u".claude/skills/café-menü-日本/SKILL.md"_s;
+    QTest::newRow("no links") << QString() << u"claude"_s
+                              << u".claude/skills/café-menü-日本/SKILL.md"_s;
     QTest::newRow("home is a link")
         << u"@home"_s << u"claude"_s << u".claude/skills/café-menü-日本/SKILL.md"_s;
     QTest::newRow("skills folder is a link")
@@ -58,8 +59,7 @@ void NewSkillRoutesTest::oneRecordThroughLinks()
     }
     const QString route = home + u'/' + file;
 
-    const QuireRun made
-        = runQuireInProcess({ u"new"_s, u"Café Menü 日本"_s, u"--tool"_s, tool });
+    const QuireRun made = runQuireInProcess({ u"new"_s, u"Café Menü 日本"_s, u"--tool"_s, tool });
     QVERIFY2(made.code == 0, made.err.constData());
     QCOMPARE(QString::fromUtf8(made.out), route + u'\n');
     const QString resolved = QFileInfo(route).canonicalFilePath();
