@@ -26,10 +26,8 @@ void ArtifactLinksTest::linksInTheSkillFolder_data()
     QTest::addColumn<QStringList>("expected");
     const QString own = u"docs/guide.md"_s;
     QTest::newRow("no link") << QString() << QString() << QStringList { own };
-    QTest::newRow("folder outside, absolute")
-        << u"ext"_s << u"@/outside"_s << QStringList { own };
-    QTest::newRow("folder outside, relative")
-        << u"ext"_s << u"../outside"_s << QStringList { own };
+    QTest::newRow("folder outside, absolute") << u"ext"_s << u"@/outside"_s << QStringList { own };
+    QTest::newRow("folder outside, relative") << u"ext"_s << u"../outside"_s << QStringList { own };
     QTest::newRow("folder outside, deeper in the skill")
         << u"docs/ext"_s << u"../../outside/deep"_s << QStringList { own };
     QTest::newRow("parent holding the skill") << u"up"_s << u".."_s << QStringList { own };
