@@ -39,9 +39,8 @@ QDateTime lastChange(const QString &path)
     };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return {};
-    const auto ms = [](const struct timespec &t) {
-        return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1'000'000;
-    };
+    const auto ms
+        = [](const struct timespec &t) { return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1'000'000; };
     return QDateTime::fromMSecsSinceEpoch(std::max(ms(info.st_mtim), ms(info.st_ctim)), Qt::UTC);
 }
 
