@@ -33,9 +33,13 @@ QString MetadataTexts::homeShortened(const QString &path, const QString &home)
     QString trimmedHome = home;
     while (trimmedHome.size() > 1 && trimmedHome.endsWith(u'/'))
         trimmedHome.chop(1);
-    if (trimmedHome.isEmpty() || trimmedHome == u"/"_s)
+    if (trimmedHome.isEmpty() || trimmedHome == u"/"_s || !path.startsWith(trimmedHome))
         return path;
-    return QString(path).replace(trimmedHome, u"~"_s);
+    // Only the home folder itself: /home/anna is not inside /home/ann, and
+    // /data/home/ann is not home at all.
+    if (path.size() > trimmedHome.size() && path.at(trimmedHome.size()) != u'/')
+        return path;
+    return u"~"_s + path.mid(trimmedHome.size());
 }
 
 QString MetadataTexts::installedPathsText(const QStringList &paths, const QString &home)

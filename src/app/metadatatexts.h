@@ -10,7 +10,8 @@ class MetadataTexts final
 public:
     // "1 resource", "2 resources": the count and the noun, plural unless one.
     static QString counted(qint64 count, const QString &noun);
-    // Every occurrence of home (without a trailing "/") becomes "~".
+    // A path in home (or home itself) starts with "~" instead; any other
+    // path is returned as it is. A trailing "/" on home is ignored.
     static QString homeShortened(const QString &path, const QString &home);
     static QString installedPathsText(const QStringList &paths, const QString &home);
     // Decimal units, as file managers count: 1 kB is 1,000 bytes.

@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 // What the card shows of a skill, worked out apart from its widgets.
 class SkillCardModel final
@@ -20,6 +21,8 @@ public:
     // Frontmatter keys other than name and description (any letter case)
     // whose value is not empty, in code-point order.
     static QStringList metadataKeys(const QMap<QString, QString> &frontmatter);
+    // Code-point order; a prefix sorts before the longer key.
+    static bool codePointLess(QStringView a, QStringView b);
     static bool hasExtraMetadata(const QMap<QString, QString> &frontmatter)
     {
         return !metadataKeys(frontmatter).isEmpty();

@@ -241,7 +241,7 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
     // parsed and which name stands in for a missing one.
     const bool racy = hasAttributes
         && std::max(nanoseconds(info.st_mtim), nanoseconds(info.st_ctim))
-            > QDateTime::currentMSecsSinceEpoch() * 1'000'000 - racyWindowNs;
+            > m_clock().toMSecsSinceEpoch() * 1'000'000 - racyWindowNs;
     const QString signature = hasAttributes && !racy
         ? u"%1|%2|%3|%4|%5|%6|%7"_s.arg(parseStyleKey(ToolSources::parseStyle(tool)), fallbackName)
               .arg(qint64(info.st_size))
@@ -265,7 +265,7 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
         const QDateTime modified = hasAttributes
             ? QDateTime::fromMSecsSinceEpoch(
                 qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1'000'000, Qt::UTC)
-            : QDateTime::currentDateTimeUtc();
+            : m_clock();
         const qint64 size = hasAttributes ? qint64(info.st_size) : 0;
         const QString name = parsed->name.isEmpty() ? fallbackName : parsed->name;
 

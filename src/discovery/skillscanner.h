@@ -4,9 +4,11 @@
 #include "result.h"
 #include "toolsource.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 #include <sys/stat.h>
@@ -52,6 +54,10 @@ public:
     void resetCounts() { m_counts = {}; }
     Status lastSave() const { return m_lastSave; }
 
+    // The present moment, against which a file changed a moment ago is told
+    // from a settled one; the system clock unless a test sets another.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+
 private:
     void save();
     // Whether a skill file exists, remembering its attributes: the file's
@@ -66,6 +72,7 @@ private:
 
     ModelContext *m_context;
     SettingsStore *m_settings;
+    std::function<QDateTime()> m_clock = &QDateTime::currentDateTimeUtc;
     int m_batchDepth = 0;
     Counts m_counts;
     Status m_lastSave;

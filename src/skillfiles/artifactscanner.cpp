@@ -4,7 +4,6 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSet>
 
@@ -27,13 +26,6 @@ constexpr qint64 racyWindowNs = 2'000'000'000;
 QString joinPath(const QString &folder, const QString &relative)
 {
     return folder.endsWith(u'/') ? folder + relative : folder + u'/' + relative;
-}
-
-bool isSameOrInside(const QString &path, const QString &folder)
-{
-    if (path == folder)
-        return true;
-    return path.startsWith(folder.endsWith(u'/') ? folder : folder + u'/');
 }
 
 SkillArtifact::Category classify(const QString &folder, const QString &extension)
@@ -76,9 +68,8 @@ struct DirEntry
 class Walker final
 {
 public:
-    Walker(QString folder, QString canonicalFolder, QString skillFileName)
+    Walker(QString folder, QString skillFileName)
         : m_folder(std::move(folder)),
-          m_canonicalFolder(std::move(canonicalFolder)),
           m_skillFileName(std::move(skillFileName)),
           m_now(QDateTime::currentMSecsSinceEpoch() * 1'000'000)
     {
@@ -93,13 +84,13 @@ public:
         if (::stat(top.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
             return {};
         m_visited.insert({ quint64(info.st_dev), quint64(info.st_ino) });
-        visit(top, info, m_canonicalFolder, QString(), 0);
+        visit(top, info, QString(), 0);
         return std::move(m_result);
     }
 
 private:
-    void visit(const QByteArray &dirPath, const struct stat &dirInfo, const QString &canonicalDir,
-        const QString &relativeDir, int depth)
+    void visit(const QByteArray &dirPath, const struct stat &dirInfo, const QString &relativeDir,
+        int depth)
     {
         DIR *dir = ::opendir(dirPath.constData());
         if (!dir)
@@ -144,10 +135,13 @@ private:
                 continue;
             }
             if (isDir) {
-                const QString canonical = isLink
-                    ? QFileInfo(QFile::decodeName(entry.path)).canonicalFilePath()
-                    : canonicalDir + u'/' + entry.name;
-                descend(entry.path, info, canonical, isLink, canonicalDir, relative, depth + 1);
+                // A link to a folder is never walked. One leading out of the
+                // skill folder would list another folder's files (a shared
+                // library, the home folder) as this skill's; one staying
+                // inside leads to files the walk lists anyway, under their
+                // real relative paths, and to the loops links can make.
+                if (!isLink)
+                    descend(entry.path, info, relative, depth + 1);
                 continue;
             }
             // Hidden files are left out, and so is the skill file itself, but
@@ -158,26 +152,18 @@ private:
         }
     }
 
-    void descend(const QByteArray &path, const struct stat &info, const QString &canonical,
-        bool isLink, const QString &canonicalParent, const QString &relative, int depth)
+    void descend(
+        const QByteArray &path, const struct stat &info, const QString &relative, int depth)
     {
-        if (depth > maxDepth || canonical.isEmpty())
+        if (depth > maxDepth)
             return;
-        // Each real folder once, so two links to one folder cannot list it twice
-        // and a loop of links ends.
+        // Each real folder once: a bind mount can still bring a folder back
+        // inside itself, and that loop must end.
         const std::pair<quint64, quint64> id { quint64(info.st_dev), quint64(info.st_ino) };
         if (m_visited.contains(id))
             return;
-        // A link into the skill folder leads where the plain walk goes anyway,
-        // so the files keep their real relative paths; a link to a folder that
-        // holds the skill folder or the current one would walk it all again.
-        if (isLink
-            && (isSameOrInside(canonical, m_canonicalFolder)
-                || isSameOrInside(m_canonicalFolder, canonical)
-                || isSameOrInside(canonicalParent, canonical)))
-            return;
         m_visited.insert(id);
-        visit(path, info, canonical, relative, depth);
+        visit(path, info, relative, depth);
     }
 
     void add(const QString &name, const QString &relative)
@@ -198,7 +184,6 @@ private:
     }
 
     QString m_folder;
-    QString m_canonicalFolder;
     QString m_skillFileName;
     qint64 m_now;
     QSet<std::pair<quint64, quint64>> m_visited;
@@ -211,11 +196,7 @@ ArtifactScanner::Walk ArtifactScanner::walk(const QString &skillFilePath)
 {
     const qsizetype slash = skillFilePath.lastIndexOf(u'/');
     const QString folder = slash <= 0 ? (slash == 0 ? u"/"_s : u"."_s) : skillFilePath.left(slash);
-    const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
-    if (canonicalFolder.isEmpty())
-        return {};
-
-    Walker walker(folder, canonicalFolder, skillFilePath.mid(slash + 1));
+    Walker walker(folder, skillFilePath.mid(slash + 1));
     Walk result = walker.run();
     std::stable_sort(result.artifacts.begin(), result.artifacts.end(),
         [](const SkillArtifact &a, const SkillArtifact &b) {

@@ -20,6 +20,8 @@ public:
 
     // skillFilePath: the skill file itself (its folder is walked), as reached on
     // this visit; artifact paths are built on it, symbolic links not resolved.
+    // Links to files are listed; links to folders are not walked, so nothing
+    // outside the skill folder is listed as its own.
     // Sorted by category raw value, walk order kept within a category. An
     // unreadable or missing folder gives an empty list.
     static QList<SkillArtifact> scanArtifacts(const QString &skillFilePath);

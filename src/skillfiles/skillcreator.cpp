@@ -264,15 +264,6 @@ ToolSource SkillCreator::initialTool(ToolSource preferred)
     return offeredTools().contains(preferred) ? preferred : ToolSource::Claude;
 }
 
-qsizetype SkillCreator::characterCount(const QString &text)
-{
-    qsizetype count = 0;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    while (finder.toNextBoundary() != -1)
-        ++count;
-    return count;
-}
-
 Status SkillCreator::writeNewFile(const QString &path, const QByteArray &bytes)
 {
     // Hidden beside the target, so a scan running meanwhile never lists it.
@@ -344,27 +335,34 @@ Result<Skill *> SkillCreator::createSkill(
         return Error { Error::Conflict, duplicateMessage() };
 
     const QString text = skillTemplate(skillName, tool);
-    if (Status written = writeNewFile(where.file, text.toUtf8()); !written)
+    const QByteArray bytes = text.toUtf8();
+    if (Status written = writeNewFile(where.file, bytes); !written)
         return written.error();
+    // A scan knows a file by its path with links resolved. When the home or
+    // skills folder is reached through a link (dotfile managers do that), the
+    // path as written is not that key, and the next scan would add a second
+    // record for this very file.
+    const QString resolved = QFileInfo(where.file).canonicalFilePath();
+    const QString resolvedPath = resolved.isEmpty() ? where.file : resolved;
 
     const ParsedSkill parsed = FrontmatterParser::parseFrontmatter(text);
     Skill::Seed seed;
     seed.filePath = where.file;
-    seed.resolvedPath = where.file;
+    seed.resolvedPath = resolvedPath;
     seed.isDirectory = where.isDirectory;
     seed.name = skillName;
     seed.description = parsed.description;
     seed.content = parsed.content;
     seed.frontmatter = parsed.frontmatter;
     seed.fileModifiedDate = QDateTime::currentDateTimeUtc();
-    seed.fileSize = characterCount(text);
+    seed.fileSize = bytes.size(); // bytes on disk, as a scan records them
     seed.isGlobal = true;
     seed.tool = tool;
 
     // A record for this path may outlive its file until the next prune; it
     // becomes the new skill, so one record per path remains. The user's own
     // marks on it (favourite, collections) are kept.
-    Skill *skill = context.skillByResolvedPath(where.file);
+    Skill *skill = context.skillByResolvedPath(resolvedPath);
     if (skill) {
         skill->setFilePath(seed.filePath);
         skill->setIsDirectory(seed.isDirectory);

@@ -39,8 +39,6 @@ public:
     static QList<ToolSource> offeredTools();
     // preferred when it is offered, else Claude Code.
     static ToolSource initialTool(ToolSource preferred);
-    // User-perceived characters (grapheme clusters), not bytes or code units.
-    static qsizetype characterCount(const QString &text);
 
     // Never replaces anything: the file is written beside its target and then
     // linked into place, which fails when a file (or a link) got there first.
