@@ -5,6 +5,7 @@
 #include "settingsstore.h"
 #include "skill.h"
 #include "skillcreator.h"
+#include "terminaltext.h"
 
 #include <optional>
 
@@ -63,6 +64,6 @@ int NewCommand::run(const QStringList &arguments, CommandContext &context)
         context.err() << "quire new: " << created.error().message << '\n';
         return ExitUserError;
     }
-    context.out() << created.value()->filePath() << '\n';
+    context.out() << TerminalText::line(created.value()->filePath()) << '\n';
     return ExitOk;
 }
