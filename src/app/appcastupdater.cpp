@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 // The packager's default feed, e.g. -DQUIRE_UPDATE_FEED_URL="https://…/appcast.xml".
@@ -214,6 +216,16 @@ Result<Feed> readFeed(const QByteArray &bytes)
     }
     if (!isRss)
         return Error { Error::BadInput, u"the feed is not an RSS feed"_s };
+    for (const FeedItem &item : std::as_const(feed.items)) {
+        for (const QString &version : { item.shortVersion, item.version }) {
+            if (!version.isEmpty() && !AppcastUpdater::isPlainVersion(version)) {
+                return Error { Error::BadInput,
+                    u"the feed is invalid: it gives a version that is not a plain version "
+                    "number (at most %1 letters, digits, \u201c.\u201d, \u201c+\u201d and "
+                    "\u201c-\u201d)"_s.arg(AppcastUpdater::MaxVersionLength) };
+            }
+        }
+    }
     return feed;
 }
 
@@ -242,6 +254,16 @@ QUrl AppcastUpdater::configuredFeed(const SettingsStore &settings)
     if (QDir::isAbsolutePath(text))
         return QUrl::fromLocalFile(text);
     return QUrl(text);
+}
+
+bool AppcastUpdater::isPlainVersion(QStringView text)
+{
+    if (text.isEmpty() || text.size() > MaxVersionLength)
+        return false;
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')
+            || c == u'.' || c == u'+' || c == u'-';
+    });
 }
 
 int AppcastUpdater::compareVersions(const QString &a, const QString &b)
