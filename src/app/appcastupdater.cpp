@@ -9,6 +9,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSettings>
+#include <QTimer>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -284,8 +285,16 @@ AppcastUpdater::AppcastUpdater(const QString &currentVersion, const QUrl &feed, 
     : Updater(parent),
       m_currentVersion(currentVersion),
       m_feed(feed),
-      m_network(new QNetworkAccessManager(this))
+      m_network(new QNetworkAccessManager(this)),
+      m_deadlineTimer(new QTimer(this))
 {
+    m_deadlineTimer->setSingleShot(true);
+    connect(m_deadlineTimer, &QTimer::timeout, this, [this] {
+        if (!m_reply)
+            return;
+        m_pastDeadline = true;
+        m_reply->abort(); // emits finished, which takes the reply
+    });
     setCanCheckForUpdates(true);
 }
 
@@ -326,7 +335,9 @@ void AppcastUpdater::checkForUpdates()
 
     m_received.clear();
     m_tooLarge = false;
+    m_pastDeadline = false;
     m_reply = m_network->get(request);
+    m_deadlineTimer->start(m_deadline);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, [this] {
         // Refuse a declared oversize body before any of it arrives.
         const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
@@ -360,6 +371,11 @@ void AppcastUpdater::replyFinished()
     m_reply = nullptr;
     reply->deleteLater();
 
+    if (m_pastDeadline) {
+        finish(failed(u"no complete answer from %1 in time"_s.arg(
+            m_feed.toDisplayString(QUrl::RemoveUserInfo))));
+        return;
+    }
     if (m_tooLarge) {
         finish(failed(
             u"the feed is larger than %1"_s.arg(QLocale::c().formattedDataSize(MaxFeedBytes, 0))));
@@ -390,6 +406,7 @@ void AppcastUpdater::finishLater(UpdateCheckResult result)
 
 void AppcastUpdater::finish(const UpdateCheckResult &result)
 {
+    m_deadlineTimer->stop();
     m_received.clear();
     setCanCheckForUpdates(true); // before the result, so a listener may check again at once
     Q_EMIT checkFinished(result);

@@ -11,6 +11,7 @@
 
 class QNetworkAccessManager;
 class QNetworkReply;
+class QTimer;
 class SettingsStore;
 
 // Checks an appcast: an RSS 2.0 feed whose <item>s each name a version and a
@@ -55,6 +56,10 @@ public:
 
     // How long the transfer may stall before the check gives up.
     void setTransferTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+    // How long a whole check may take, however steadily the bytes arrive: a
+    // server that drips one byte at a time never stalls, and would otherwise
+    // keep "Check for Updates…" disabled for good.
+    void setDeadline(std::chrono::milliseconds deadline) { m_deadline = deadline; }
 
 private:
     void readAvailable();
@@ -66,8 +71,11 @@ private:
     QString m_currentVersion;
     QUrl m_feed;
     std::chrono::milliseconds m_timeout { 30'000 };
+    std::chrono::milliseconds m_deadline { 60'000 };
     QNetworkAccessManager *m_network;
+    QTimer *m_deadlineTimer;
     QPointer<QNetworkReply> m_reply;
     QByteArray m_received;
     bool m_tooLarge = false;
+    bool m_pastDeadline = false;
 };

@@ -3,13 +3,49 @@
 #include <QFile>
 #include <QNetworkProxy>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 using Kind = UpdateCheckResult::Kind;
 
 namespace {
+
+// Answers every request with a feed that never ends: the headers promise a
+// long body, then one byte follows every 200 ms, so the transfer never stalls.
+class DripServer final : public QTcpServer
+{
+public:
+    DripServer()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection())
+                serve(socket);
+        });
+        listen(QHostAddress::LocalHost);
+    }
+
+    QUrl url() const { return QUrl(u"http://127.0.0.1:%1/appcast.xml"_s.arg(serverPort())); }
+
+private:
+    void serve(QTcpSocket *socket)
+    {
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+            if (!socket->peek(socket->bytesAvailable()).contains("\r\n\r\n"))
+                return;
+            socket->readAll();
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\n"
+                          "Content-Length: 100000\r\n\r\n");
+            auto *drip = new QTimer(socket);
+            connect(drip, &QTimer::timeout, socket, [socket] { socket->write("<"); });
+            drip->start(200);
+        });
+    }
+};
 
 UpdateCheckResult check(AppcastUpdater &updater)
 {
@@ -32,6 +68,7 @@ private Q_SLOTS:
     void initTestCase();
     void versions_data();
     void versions();
+    void dripFeedHitsDeadline();
 };
 
 void AppcastUntrustedTest::initTestCase()
@@ -90,6 +127,23 @@ void AppcastUntrustedTest::versions()
         u"Could not check for updates: the feed is invalid: it gives a version that is not a "
         "plain version number (at most 64 letters, digits, \u201c.\u201d, \u201c+\u201d and "
         "\u201c-\u201d)."_s);
+}
+
+// Each byte arrives well within the stall timeout; only a deadline for the
+// whole check ends it, and the menu item comes back.
+void AppcastUntrustedTest::dripFeedHitsDeadline()
+{
+    DripServer server;
+    QVERIFY(server.isListening());
+    AppcastUpdater updater(u"0.1.0"_s, server.url());
+    updater.setTransferTimeout(std::chrono::milliseconds(2000));
+    updater.setDeadline(std::chrono::milliseconds(1000));
+    const UpdateCheckResult result = check(updater);
+    QCOMPARE(int(result.kind), int(Kind::Failed));
+    QCOMPARE(result.message,
+        u"Could not check for updates: no complete answer from %1 in time."_s.arg(
+            server.url().toDisplayString()));
+    QVERIFY(updater.canCheckForUpdates());
 }
 
 QTEST_GUILESS_MAIN(AppcastUntrustedTest)
