@@ -61,7 +61,7 @@ int NewCommand::run(const QStringList &arguments, CommandContext &context)
         return ExitUserError;
     const Result<Skill *> created = SkillCreator::createSkill(names.first(), *tool, *store);
     if (!created) {
-        context.err() << "quire new: " << created.error().message << '\n';
+        context.err() << "quire new: " << TerminalText::line(created.error().message) << '\n';
         return ExitUserError;
     }
     context.out() << TerminalText::line(created.value()->filePath()) << '\n';

@@ -43,6 +43,7 @@ private Q_SLOTS:
     void layout();
     void hostileSkill_data();
     void hostileSkill();
+    void errorMessage();
 };
 
 void TerminalTextTest::layout_data()
@@ -145,6 +146,21 @@ void TerminalTextTest::hostileSkill()
     QVERIFY(!findings.isEmpty());
     QCOMPARE(findings.first()[u"path"_s].toString(), file);
     QCOMPARE(findings.first()[u"name"_s].toString(), name);
+}
+
+// A script may hand a cloned repository's file names to quire; the reasons it
+// prints on stderr quote them.
+void TerminalTextTest::errorMessage()
+{
+    const FakeHome home;
+    QVERIFY(home.isValid());
+    const QString file = home.write(u"repo/\x1b]52;c;cm0K\x07.md"_s, "\xff not UTF-8");
+    QVERIFY(!file.isEmpty());
+    const QuireRun run = runQuire({ u"parse"_s, file }, home.environment());
+    QCOMPARE(run.code, 1);
+    QVERIFY(run.err.startsWith("quire parse: Cannot read "));
+    const QString raw = firstRawControl(run.err);
+    QVERIFY2(raw.isEmpty(), qPrintable(raw + u" in: "_s + QString::fromUtf8(run.err)));
 }
 
 QTEST_GUILESS_MAIN(TerminalTextTest)
