@@ -81,7 +81,7 @@ int CommandLine::runCommand(const QStringList &arguments, QTextStream &out, QTex
         out << usage();
         return ExitOk;
     }
-    const QString command = arguments.first();
+    const QString &command = arguments.first();
     const QStringList rest = arguments.mid(1);
     if (command == u"--version") {
         out << versionText() << '\n';
