@@ -9,7 +9,10 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSettings>
+#include <QTimer>
 #include <QXmlStreamReader>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -214,6 +217,16 @@ Result<Feed> readFeed(const QByteArray &bytes)
     }
     if (!isRss)
         return Error { Error::BadInput, u"the feed is not an RSS feed"_s };
+    for (const FeedItem &item : std::as_const(feed.items)) {
+        for (const QString &version : { item.shortVersion, item.version }) {
+            if (!version.isEmpty() && !AppcastUpdater::isPlainVersion(version)) {
+                return Error { Error::BadInput,
+                    u"the feed is invalid: it gives a version that is not a plain version "
+                    "number (at most %1 letters, digits, \u201c.\u201d, \u201c+\u201d and "
+                    "\u201c-\u201d)"_s.arg(AppcastUpdater::MaxVersionLength) };
+            }
+        }
+    }
     return feed;
 }
 
@@ -244,6 +257,16 @@ QUrl AppcastUpdater::configuredFeed(const SettingsStore &settings)
     return QUrl(text);
 }
 
+bool AppcastUpdater::isPlainVersion(QStringView text)
+{
+    if (text.isEmpty() || text.size() > MaxVersionLength)
+        return false;
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')
+            || c == u'.' || c == u'+' || c == u'-';
+    });
+}
+
 int AppcastUpdater::compareVersions(const QString &a, const QString &b)
 {
     const VersionParts left = splitVersion(a);
@@ -262,8 +285,16 @@ AppcastUpdater::AppcastUpdater(const QString &currentVersion, const QUrl &feed, 
     : Updater(parent),
       m_currentVersion(currentVersion),
       m_feed(feed),
-      m_network(new QNetworkAccessManager(this))
+      m_network(new QNetworkAccessManager(this)),
+      m_deadlineTimer(new QTimer(this))
 {
+    m_deadlineTimer->setSingleShot(true);
+    connect(m_deadlineTimer, &QTimer::timeout, this, [this] {
+        if (!m_reply)
+            return;
+        m_pastDeadline = true;
+        m_reply->abort(); // emits finished, which takes the reply
+    });
     setCanCheckForUpdates(true);
 }
 
@@ -304,7 +335,9 @@ void AppcastUpdater::checkForUpdates()
 
     m_received.clear();
     m_tooLarge = false;
+    m_pastDeadline = false;
     m_reply = m_network->get(request);
+    m_deadlineTimer->start(m_deadline);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, [this] {
         // Refuse a declared oversize body before any of it arrives.
         const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
@@ -338,6 +371,11 @@ void AppcastUpdater::replyFinished()
     m_reply = nullptr;
     reply->deleteLater();
 
+    if (m_pastDeadline) {
+        finish(failed(u"no complete answer from %1 in time"_s.arg(
+            m_feed.toDisplayString(QUrl::RemoveUserInfo))));
+        return;
+    }
     if (m_tooLarge) {
         finish(failed(
             u"the feed is larger than %1"_s.arg(QLocale::c().formattedDataSize(MaxFeedBytes, 0))));
@@ -368,6 +406,7 @@ void AppcastUpdater::finishLater(UpdateCheckResult result)
 
 void AppcastUpdater::finish(const UpdateCheckResult &result)
 {
+    m_deadlineTimer->stop();
     m_received.clear();
     setCanCheckForUpdates(true); // before the result, so a listener may check again at once
     Q_EMIT checkFinished(result);

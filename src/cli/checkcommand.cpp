@@ -5,6 +5,7 @@
 #include "modelcontext.h"
 #include "skillhealth.h"
 #include "skillscanner.h"
+#include "terminaltext.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -134,8 +135,8 @@ int CheckCommand::run(const QStringList &arguments, CommandContext &context)
     } else {
         for (const Row &row : std::as_const(rows)) {
             context.out() << HealthFinding::severityName(row.finding.severity) << ": "
-                          << row.skill->filePath() << ": " << row.finding.id << ": "
-                          << row.finding.sentence << '\n';
+                          << TerminalText::line(row.skill->filePath()) << ": " << row.finding.id
+                          << ": " << TerminalText::line(row.finding.sentence) << '\n';
         }
         // On stderr, so stdout stays one line per finding for scripts.
         const auto counted = [](qsizetype count, const QString &what) {

@@ -3,6 +3,7 @@
 #include "exitcode.h"
 #include "modelcontext.h"
 #include "settingsstore.h"
+#include "terminaltext.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,7 +26,7 @@ ModelContext *CommandContext::store()
     if (!m_store) {
         auto opened = ModelContext::open(ModelContext::defaultPath());
         if (!opened) {
-            m_err << "quire: " << opened.error().message << '\n';
+            m_err << "quire: " << TerminalText::line(opened.error().message) << '\n';
             return nullptr;
         }
         m_store = std::move(opened.value());
@@ -45,7 +46,7 @@ QStringList CommandContext::pathForms(const QString &typed)
 bool CommandContext::succeeded(const Status &status, const QString &command)
 {
     if (!status)
-        m_err << "quire " << command << ": " << status.error().message << '\n';
+        m_err << "quire " << command << ": " << TerminalText::line(status.error().message) << '\n';
     return bool(status);
 }
 

@@ -11,6 +11,8 @@
 #include "scancommand.h"
 #include "showcommand.h"
 
+#include <QIODevice>
+
 using namespace Qt::StringLiterals;
 
 QString CommandLine::usage()
@@ -54,13 +56,32 @@ QString CommandLine::versionText()
 
 int CommandLine::run(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
+    const int code = runCommand(arguments, out, err);
+    // Output that did not arrive is a failure: a script reading a cut-off list
+    // on a full disk must not hear success. A closed pipe usually ends the
+    // process before this, silently, as other tools do.
+    out.flush();
+    if (out.status() == QTextStream::Ok)
+        return code;
+    const QIODevice *device = out.device();
+    const QString why
+        = device && !device->errorString().isEmpty() && device->errorString() != u"Unknown error"
+        ? device->errorString()
+        : u"write error"_s;
+    err << "quire: could not write the output: " << why << '\n';
+    err.flush();
+    return code == ExitOk ? int(ExitUserError) : code;
+}
+
+int CommandLine::runCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
     CommandContext context(out, err);
     if (arguments.isEmpty() || arguments.first() == u"--help" || arguments.first() == u"-h"
         || arguments.first() == u"help") {
         out << usage();
         return ExitOk;
     }
-    const QString command = arguments.first();
+    const QString &command = arguments.first();
     const QStringList rest = arguments.mid(1);
     if (command == u"--version") {
         out << versionText() << '\n';

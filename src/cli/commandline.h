@@ -11,4 +11,7 @@ public:
     static int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
     static QString usage();
     static QString versionText();
+
+private:
+    static int runCommand(const QStringList &arguments, QTextStream &out, QTextStream &err);
 };

@@ -3,6 +3,7 @@
 #include "commandcontext.h"
 #include "exitcode.h"
 #include "settingsstore.h"
+#include "terminaltext.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -44,7 +45,7 @@ int listDirs(CommandContext &context)
     if (!readable(settings, context.err()))
         return ExitUserError;
     for (const QString &path : paths)
-        context.out() << path << '\n';
+        context.out() << TerminalText::line(path) << '\n';
     return ExitOk;
 }
 
@@ -67,13 +68,13 @@ int addDir(const QString &argument, CommandContext &context)
         return ExitUserError;
     if (paths.contains(path)) {
         // Nothing to store, so nothing to announce: an open window need not rescan.
-        context.out() << path << " is already a custom scan directory\n";
+        context.out() << TerminalText::line(path) << " is already a custom scan directory\n";
         return ExitOk;
     }
     paths.append(path);
     const int code = write(settings, paths, context.err());
     if (code == ExitOk)
-        context.out() << "Added " << path << '\n';
+        context.out() << "Added " << TerminalText::line(path) << '\n';
     return code;
 }
 
@@ -96,7 +97,7 @@ int removeDir(const QString &argument, CommandContext &context)
     }
     const int code = write(settings, paths, context.err());
     if (code == ExitOk)
-        context.out() << "Removed " << path << '\n';
+        context.out() << "Removed " << TerminalText::line(path) << '\n';
     return code;
 }
 

@@ -6,6 +6,7 @@
 #include "skillhealth.h"
 #include "skilljson.h"
 #include "skillquery.h"
+#include "terminaltext.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -20,12 +21,6 @@ int usageError(CommandContext &context, const QString &why)
 {
     context.err() << "quire list: " << why << "\n\n" << ListCommand::usage();
     return ExitUsage;
-}
-
-// Column text on one line, so a name holding a line break cannot break the table.
-QString cell(QString text)
-{
-    return text.replace(u'\n', u' ').replace(u'\r', u' ').replace(u'\t', u' ');
 }
 
 } // namespace
@@ -108,11 +103,16 @@ int ListCommand::run(const QStringList &arguments, CommandContext &context)
         QStringList tools;
         for (ToolSource tool : skill->toolSources())
             tools.append(ToolSources::rawValue(tool));
-        QString name = cell(skill->name());
-        if (name.size() > maxName)
-            name = name.left(maxName - 1) + u'…';
-        const QStringList row { name, tools.join(u','), cell(skill->projectName().value_or(u"-"_s)),
-            skill->filePath() };
+        QString name = TerminalText::line(skill->name());
+        if (name.size() > maxName) {
+            qsizetype kept = maxName - 1;
+            if (name.at(kept - 1).isHighSurrogate())
+                --kept; // never half a character
+            name = name.left(kept) + u'…';
+        }
+        const QStringList row { name, tools.join(u','),
+            TerminalText::line(skill->projectName().value_or(u"-"_s)),
+            TerminalText::line(skill->filePath()) };
         for (int i = 0; i < 3; ++i)
             widths[i] = std::max(widths[i], row.at(i).size());
         rows.append(row);

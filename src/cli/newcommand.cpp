@@ -5,6 +5,7 @@
 #include "settingsstore.h"
 #include "skill.h"
 #include "skillcreator.h"
+#include "terminaltext.h"
 
 #include <optional>
 
@@ -60,9 +61,9 @@ int NewCommand::run(const QStringList &arguments, CommandContext &context)
         return ExitUserError;
     const Result<Skill *> created = SkillCreator::createSkill(names.first(), *tool, *store);
     if (!created) {
-        context.err() << "quire new: " << created.error().message << '\n';
+        context.err() << "quire new: " << TerminalText::line(created.error().message) << '\n';
         return ExitUserError;
     }
-    context.out() << created.value()->filePath() << '\n';
+    context.out() << TerminalText::line(created.value()->filePath()) << '\n';
     return ExitOk;
 }

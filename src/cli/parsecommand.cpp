@@ -3,6 +3,7 @@
 #include "commandcontext.h"
 #include "exitcode.h"
 #include "frontmatterparser.h"
+#include "terminaltext.h"
 #include "textfilereader.h"
 
 #include <QJsonDocument>
@@ -99,7 +100,7 @@ int ParseCommand::run(const QStringList &arguments, CommandContext &context)
 
     const Result<QString> text = TextFileReader::readUtf8(*file);
     if (!text) {
-        context.err() << "quire parse: " << text.error().message << '\n';
+        context.err() << "quire parse: " << TerminalText::line(text.error().message) << '\n';
         return ExitUserError;
     }
     // The reader only hands over valid UTF-8, so the text holds no lone surrogate

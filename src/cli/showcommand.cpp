@@ -4,6 +4,7 @@
 #include "exitcode.h"
 #include "modelcontext.h"
 #include "skilljson.h"
+#include "terminaltext.h"
 
 #include <QJsonDocument>
 
@@ -67,19 +68,19 @@ int ShowCommand::run(const QStringList &arguments, CommandContext &context)
     for (ToolSource tool : skill->toolSources())
         tools.append(ToolSources::displayName(tool));
     QTextStream &out = context.out();
-    out << "Name:        " << skill->name() << '\n'
-        << "Description: " << skill->skillDescription() << '\n'
+    out << "Name:        " << TerminalText::line(skill->name()) << '\n'
+        << "Description: " << TerminalText::line(skill->skillDescription()) << '\n'
         << "Tools:       " << tools.join(u", "_s) << '\n'
-        << "File:        " << skill->filePath() << '\n';
+        << "File:        " << TerminalText::line(skill->filePath()) << '\n';
     for (const QString &route : skill->installedPaths()) {
         if (route != skill->filePath())
-            out << "Also at:     " << route << '\n';
+            out << "Also at:     " << TerminalText::line(route) << '\n';
     }
     if (const auto project = skill->projectName())
-        out << "Project:     " << *project << '\n';
+        out << "Project:     " << TerminalText::line(*project) << '\n';
     out << "Size:        " << skill->fileSize() << " bytes\n"
         << "Modified:    " << skill->fileModifiedDate().toUTC().toString(Qt::ISODateWithMs) << '\n'
         << "Favorite:    " << (skill->isFavorite() ? "yes" : "no") << "\n\n"
-        << skill->content() << '\n';
+        << TerminalText::block(skill->content()) << '\n';
     return ExitOk;
 }

@@ -10,6 +10,9 @@ void UpdateResultDialog::show(QWidget *parent, const UpdateCheckResult &result)
 {
     QMessageBox box(parent);
     box.setWindowTitle(u"Check for Updates"_s);
+    // The message quotes the feed; as rich text a feed could plant a link to
+    // a local file that a click would open, so it is only ever plain text.
+    box.setTextFormat(Qt::PlainText);
     box.setText(result.message);
     box.setIcon(result.kind == UpdateCheckResult::Kind::Failed ? QMessageBox::Warning
                                                                : QMessageBox::Information);
