@@ -75,6 +75,8 @@ SkillEditorView::SkillEditorView(Skill *skill, QWidget *parent)
     connect(m_document, &SkillDocument::modifiedChanged, this, &SkillEditorView::modifiedChanged);
     connect(m_document, &SkillDocument::noticeChanged, this, &SkillEditorView::showNotice);
     connect(
+        m_document, &SkillDocument::targetChanged, this, &SkillEditorView::saveAvailabilityChanged);
+    connect(
         m_text->document(), &QTextDocument::contentsChanged, this, &SkillEditorView::textChanged);
     m_loadTimer.setInterval(0);
     connect(&m_loadTimer, &QTimer::timeout, this, &SkillEditorView::appendSlice);
@@ -109,10 +111,13 @@ QString SkillEditorView::documentText() const
 
 void SkillEditorView::replaceText(const QString &text)
 {
+    // The caret stays with its text when the new text is the old one with a
+    // stretch changed, as when another program edits the file.
+    const QString old = documentText();
     stopLoading();
     const QTextCursor before = m_text->textCursor();
-    m_restoreAnchor = before.anchor();
-    m_restorePosition = before.position();
+    m_restoreAnchor = SkillDocument::followEdit(old, text, before.anchor());
+    m_restorePosition = SkillDocument::followEdit(old, text, before.position());
     m_restoreScroll = m_text->verticalScrollBar()->value();
     // A long file shows its first screens at once; the rest follows in
     // slices between events, so opening never freezes the window for long.
@@ -198,7 +203,7 @@ void SkillEditorView::documentLoaded()
 
 bool SkillEditorView::saveContent()
 {
-    if (!m_document->skill())
+    if (!m_document->hasTarget())
         return false;
     finishLoading();
     const Result<bool> saved = m_document->save(documentText());
@@ -217,10 +222,10 @@ bool SkillEditorView::saveContent()
 
 bool SkillEditorView::confirmLeave()
 {
-    if (!hasUnsavedChanges() || !skill())
+    if (!hasUnsavedChanges() || !m_document->hasTarget())
         return true;
     const QString question
-        = u"Do you want to save the changes you made to %1?"_s.arg(skill()->name());
+        = u"Do you want to save the changes you made to %1?"_s.arg(m_document->name());
     switch (ask(Question::LeaveUnsaved, question)) {
     case Answer::Proceed:
         return saveContent();
@@ -251,6 +256,11 @@ SkillEditorView::Answer SkillEditorView::ask(Question question, const QString &t
         box.setInformativeText(u"Overwrite it with your text, or reload it and lose your edits?"_s);
         proceed = box.addButton(u"Overwrite"_s, QMessageBox::DestructiveRole);
         alternative = box.addButton(u"Reload"_s, QMessageBox::ResetRole);
+        break;
+    case Question::FileMoved:
+        box.setWindowTitle(u"File Moved"_s);
+        proceed = box.addButton(u"Save to New Location"_s, QMessageBox::AcceptRole);
+        alternative = box.addButton(u"Save Where It Was"_s, QMessageBox::AcceptRole);
         break;
     case Question::LeaveUnsaved:
         box.setWindowTitle(u"Unsaved Changes"_s);
@@ -298,7 +308,7 @@ void SkillEditorView::showFind()
 
 std::optional<SaveAction> SkillEditorView::saveAction() const
 {
-    if (!skill())
+    if (!m_document->hasTarget())
         return std::nullopt;
     const QPointer<SkillEditorView> self(const_cast<SkillEditorView *>(this));
     return SaveAction { [self] {

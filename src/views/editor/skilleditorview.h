@@ -67,6 +67,8 @@ public:
 
 Q_SIGNALS:
     void unsavedChangesChanged(bool hasUnsavedChanges);
+    // Whether there is anything to save to changed: see saveAction().
+    void saveAvailabilityChanged();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
