@@ -110,12 +110,12 @@ void SkillDocumentTest::conflictCheck_data()
     QTest::addColumn<bool>("modified");
     QTest::newRow("unchanged: written, nothing asked")
         << false << Answer::Cancel << QByteArray("mine") << u"mine"_s << false;
-    QTest::newRow("changed, overwrite") << true << Answer::Proceed << QByteArray("mine")
-                                        << u"mine"_s << false;
-    QTest::newRow("changed, reload") << true << Answer::Alternative << QByteArray("theirs")
-                                     << u"theirs"_s << false;
-    QTest::newRow("changed, cancel") << true << Answer::Cancel << QByteArray("theirs")
-                                     << u"base"_s << true;
+    QTest::newRow("changed, overwrite")
+        << true << Answer::Proceed << QByteArray("mine") << u"mine"_s << false;
+    QTest::newRow("changed, reload")
+        << true << Answer::Alternative << QByteArray("theirs") << u"theirs"_s << false;
+    QTest::newRow("changed, cancel")
+        << true << Answer::Cancel << QByteArray("theirs") << u"base"_s << true;
 }
 
 void SkillDocumentTest::conflictCheck()
