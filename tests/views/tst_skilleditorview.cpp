@@ -111,9 +111,10 @@ void SkillEditorViewTest::savesExactly_data()
     QTest::newRow("crlf kept") << QByteArray("---\r\nname: a\r\n---\r\nbody\r\n")
                                << QByteArray("Z---\r\nname: a\r\n---\r\nbody\r\n");
     QTest::newRow("stray cr kept") << QByteArray("a\rb\r\nc\n") << QByteArray("Za\rb\r\nc\n");
-    QTest::newRow("utf-8, nbsp, no bom") << QByteArray("\xEF\xBB\xBF"
-                                                       "caf\xC3\xA9\xC2\xA0\xF0\x9F\x98\x80")
-                                         << QByteArray("Zcaf\xC3\xA9\xC2\xA0\xF0\x9F\x98\x80");
+    QTest::newRow("utf-8, nbsp, bom kept") << QByteArray("\xEF\xBB\xBF"
+                                                         "caf\xC3\xA9\xC2\xA0\xF0\x9F\x98\x80")
+                                           << QByteArray("\xEF\xBB\xBF"
+                                                         "Zcaf\xC3\xA9\xC2\xA0\xF0\x9F\x98\x80");
 }
 
 void SkillEditorViewTest::savesExactly()

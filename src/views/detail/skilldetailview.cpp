@@ -213,6 +213,8 @@ void SkillDetailView::showMode(bool animated)
             m_editor = new SkillEditorView(m_skill, m_pages);
             connect(m_editor, &SkillEditorView::unsavedChangesChanged, this,
                 &SkillDetailView::editorStateChanged);
+            connect(m_editor, &SkillEditorView::saveAvailabilityChanged, this,
+                &SkillDetailView::editorStateChanged);
             m_pages->addWidget(m_editor);
         }
         shown = m_editor;

@@ -3,13 +3,10 @@
 #include "capsulebadge.h"
 #include "cardstyle.h"
 #include "editorfindbar.h"
-#include "frontmatterparser.h"
 #include "markdownhighlighter.h"
-#include "modelcontext.h"
 #include "skill.h"
 #include "symbolicons.h"
 
-#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -30,15 +27,11 @@ constexpr qsizetype firstSliceChars = 64 * 1024;
 constexpr qsizetype sliceChars = 128 * 1024;
 constexpr int badgeInset = 12;
 
-QString fileLabel(const Skill *skill)
-{
-    return QDir::toNativeSeparators(skill->filePath());
-}
-
 } // namespace
 
 SkillEditorView::SkillEditorView(Skill *skill, QWidget *parent)
     : QWidget(parent),
+      m_document(new SkillDocument(this)),
       m_text(new QPlainTextEdit(this)),
       m_highlighter(new MarkdownHighlighter(m_text->document())),
       m_findBar(new EditorFindBar(m_text, this)),
@@ -76,6 +69,13 @@ SkillEditorView::SkillEditorView(Skill *skill, QWidget *parent)
     m_badge->setPadding(8, 4);
     m_badge->hide();
 
+    m_document->setAsker(
+        [this](Question question, const QString &text) { return ask(question, text); });
+    connect(m_document, &SkillDocument::loaded, this, &SkillEditorView::documentLoaded);
+    connect(m_document, &SkillDocument::modifiedChanged, this, &SkillEditorView::modifiedChanged);
+    connect(m_document, &SkillDocument::noticeChanged, this, &SkillEditorView::showNotice);
+    connect(
+        m_document, &SkillDocument::targetChanged, this, &SkillEditorView::saveAvailabilityChanged);
     connect(
         m_text->document(), &QTextDocument::contentsChanged, this, &SkillEditorView::textChanged);
     m_loadTimer.setInterval(0);
@@ -89,16 +89,16 @@ SkillEditorView::SkillEditorView(Skill *skill, QWidget *parent)
     setSkill(skill);
 }
 
-SkillEditorView::~SkillEditorView() = default;
+SkillEditorView::~SkillEditorView()
+{
+    // Children go in the order they were made: the file's document before the
+    // text edit, which still reports changes on its way out.
+    disconnect(m_text->document(), nullptr, this, nullptr);
+}
 
 void SkillEditorView::setSkill(Skill *skill)
 {
-    if (m_skill)
-        disconnect(m_skill, nullptr, this, nullptr);
-    m_skill = skill;
-    if (m_skill)
-        connect(m_skill, &Skill::filePathChanged, this, &SkillEditorView::loadContent);
-    loadContent();
+    m_document->setSkill(skill);
 }
 
 QString SkillEditorView::documentText() const
@@ -111,10 +111,13 @@ QString SkillEditorView::documentText() const
 
 void SkillEditorView::replaceText(const QString &text)
 {
+    // The caret stays with its text when the new text is the old one with a
+    // stretch changed, as when another program edits the file.
+    const QString old = documentText();
     stopLoading();
     const QTextCursor before = m_text->textCursor();
-    m_restoreAnchor = before.anchor();
-    m_restorePosition = before.position();
+    m_restoreAnchor = SkillDocument::followEdit(old, text, before.anchor());
+    m_restorePosition = SkillDocument::followEdit(old, text, before.position());
     m_restoreScroll = m_text->verticalScrollBar()->value();
     // A long file shows its first screens at once; the rest follows in
     // slices between events, so opening never freezes the window for long.
@@ -183,85 +186,29 @@ void SkillEditorView::restoreCaret()
 
 void SkillEditorView::loadContent()
 {
-    if (!m_skill) {
-        replaceText({});
-        m_baseline.clear();
-        m_baselineLength = 0;
-        setNotice({});
-        setHasUnsavedChanges(false);
-        return;
-    }
-    SkillFile::Loaded loaded = SkillFile::load(m_skill->filePath());
-    m_disk = loaded.snapshot;
-    QString notice;
-    if (loaded.text) {
-        const LineEndings::ForEditor form = LineEndings::forEditor(loaded.text.value());
-        m_lineEndings = form.style;
-        m_crStandIn = form.crStandIn;
-        m_baseline = form.text;
-        m_loadedFromFile = true;
-        if (!form.exact)
-            notice
-                = u"This file holds characters the editor turns into line breaks; saving writes them as line breaks."_s;
-        else if (m_crStandIn)
-            notice
-                = u"Stray carriage returns in this file are shown as ␍ and saved as they were."_s;
-    } else {
-        // The stored body lacks the frontmatter block, so the user must know
-        // that this is not the file.
-        const LineEndings::ForEditor form = LineEndings::forEditor(m_skill->content());
-        m_lineEndings = form.style;
-        m_crStandIn = form.crStandIn;
-        m_baseline = form.text;
-        m_loadedFromFile = false;
-        notice = m_disk.exists
-            ? u"%1 Showing the body Quire stored, without the frontmatter; saving would replace the file."_s
-                  .arg(loaded.text.error().message)
-            : u"The file is missing. Showing the body Quire stored; saving creates the file again."_s;
-    }
-    m_baselineLength = m_baseline.size();
-    // Styling follows the file's bytes, CRs included.
-    m_highlighter->setCrLfLineEnds(m_lineEndings == LineEndings::Style::CrLf);
-    m_highlighter->setCarriageReturnStandIn(m_crStandIn);
-    replaceText(m_baseline);
-    setNotice(notice);
+    m_document->load();
+}
+
+void SkillEditorView::documentLoaded()
+{
+    // Styling follows the file's bytes, CRs included. Restyling the text
+    // still shown is no edit.
+    m_replacing = true;
+    m_highlighter->setCrLfLineEnds(m_document->lineEndings() == LineEndings::Style::CrLf);
+    m_highlighter->setCarriageReturnStandIn(m_document->crStandIn());
+    m_replacing = false;
+    replaceText(m_document->baseline());
     m_showingSaveError = false;
-    setHasUnsavedChanges(false);
 }
 
 bool SkillEditorView::saveContent()
 {
-    if (!m_skill)
+    if (!m_document->hasTarget())
         return false;
     finishLoading();
-    const QString path = m_skill->filePath();
-    if (!m_loadedFromFile && m_disk.exists) {
-        const QString question
-            = u"Quire could not read %1 when it opened it, so the editor holds only the stored "
-              u"body. "
-              "Replacing the file loses its frontmatter and anything Quire could not read."_s.arg(
-                  fileLabel(m_skill));
-        if (ask(Question::ReplaceUnreadable, question) != Answer::Proceed)
-            return false;
-    } else if (SkillFile::snapshot(path) != m_disk) {
-        const QString question
-            = u"%1 changed on disk since it was opened here."_s.arg(fileLabel(m_skill));
-        switch (ask(Question::ChangedOnDisk, question)) {
-        case Answer::Proceed:
-            break;
-        case Answer::Alternative:
-            loadContent();
-            return false;
-        case Answer::Cancel:
-            return false;
-        }
-    }
-
-    const QString editorText = documentText();
-    const QString fileText = LineEndings::forFile(editorText, m_lineEndings, m_crStandIn);
-    Result<SkillFile::Snapshot> written = SkillFile::save(path, fileText);
-    if (!written) {
-        m_saveErrorMessage = written.error().message;
+    const Result<bool> saved = m_document->save(documentText());
+    if (!saved) {
+        m_saveErrorMessage = saved.error().message;
         m_showingSaveError = true;
         if (m_alert)
             m_alert(u"Save Error"_s, m_saveErrorMessage);
@@ -270,31 +217,15 @@ bool SkillEditorView::saveContent()
         m_showingSaveError = false;
         return false;
     }
-    m_disk = written.value();
-    m_loadedFromFile = true;
-    m_baseline = editorText;
-    m_baselineLength = editorText.size();
-    setNotice({});
-    setHasUnsavedChanges(false);
-
-    const ParsedSkill parsed = FrontmatterParser::parseFrontmatter(fileText);
-    if (!parsed.name.isEmpty())
-        m_skill->setName(parsed.name);
-    m_skill->setSkillDescription(parsed.description);
-    m_skill->setContent(parsed.content);
-    m_skill->setFrontmatter(parsed.frontmatter);
-    // The record goes to the store now, so a crash cannot leave it behind the file.
-    if (ModelContext *context = m_skill->context())
-        (void)context->save();
-    return true;
+    return saved.value();
 }
 
 bool SkillEditorView::confirmLeave()
 {
-    if (!m_hasUnsavedChanges || !m_skill)
+    if (!hasUnsavedChanges() || !m_document->hasTarget())
         return true;
     const QString question
-        = u"Do you want to save the changes you made to %1?"_s.arg(m_skill->name());
+        = u"Do you want to save the changes you made to %1?"_s.arg(m_document->name());
     switch (ask(Question::LeaveUnsaved, question)) {
     case Answer::Proceed:
         return saveContent();
@@ -326,6 +257,11 @@ SkillEditorView::Answer SkillEditorView::ask(Question question, const QString &t
         proceed = box.addButton(u"Overwrite"_s, QMessageBox::DestructiveRole);
         alternative = box.addButton(u"Reload"_s, QMessageBox::ResetRole);
         break;
+    case Question::FileMoved:
+        box.setWindowTitle(u"File Moved"_s);
+        proceed = box.addButton(u"Save to New Location"_s, QMessageBox::AcceptRole);
+        alternative = box.addButton(u"Save Where It Was"_s, QMessageBox::AcceptRole);
+        break;
     case Question::LeaveUnsaved:
         box.setWindowTitle(u"Unsaved Changes"_s);
         box.setInformativeText(u"Your changes will be lost if you don't save them."_s);
@@ -347,12 +283,12 @@ SkillEditorView::Answer SkillEditorView::ask(Question question, const QString &t
 
 QString SkillEditorView::editorContent() const
 {
-    return LineEndings::forFile(documentText(), m_lineEndings, m_crStandIn);
+    return m_document->toFile(documentText());
 }
 
 QString SkillEditorView::fullFileContent() const
 {
-    return LineEndings::forFile(m_baseline, m_lineEndings, m_crStandIn);
+    return m_document->toFile(m_document->baseline());
 }
 
 QString SkillEditorView::noticeText() const
@@ -372,7 +308,7 @@ void SkillEditorView::showFind()
 
 std::optional<SaveAction> SkillEditorView::saveAction() const
 {
-    if (!m_skill)
+    if (!m_document->hasTarget())
         return std::nullopt;
     const QPointer<SkillEditorView> self(const_cast<SkillEditorView *>(this));
     return SaveAction { [self] {
@@ -387,24 +323,22 @@ void SkillEditorView::textChanged()
         return;
     // The length settles most keystrokes without copying a long text.
     const qsizetype length = m_text->document()->characterCount() - 1 + m_pending.size();
-    setHasUnsavedChanges(length != m_baselineLength || documentText() != m_baseline);
+    const QString baseline = m_document->baseline();
+    m_document->setModified(length != baseline.size() || documentText() != baseline);
 }
 
-void SkillEditorView::setHasUnsavedChanges(bool value)
+void SkillEditorView::modifiedChanged(bool modified)
 {
-    m_badge->setVisible(value);
-    if (value)
+    m_badge->setVisible(modified);
+    if (modified)
         placeBadge();
-    if (m_hasUnsavedChanges == value)
-        return;
-    m_hasUnsavedChanges = value;
-    Q_EMIT unsavedChangesChanged(value);
+    Q_EMIT unsavedChangesChanged(modified);
 }
 
-void SkillEditorView::setNotice(const QString &text)
+void SkillEditorView::showNotice()
 {
-    m_notice->setText(text);
-    m_notice->setVisible(!text.isEmpty());
+    m_notice->setText(m_document->notice());
+    m_notice->setVisible(!m_document->notice().isEmpty());
 }
 
 void SkillEditorView::placeBadge()

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "lineendings.h"
 #include "saveactionsource.h"
 #include "skill.h"
-#include "skillfile.h"
+#include "skilldocument.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -26,19 +25,16 @@ class SkillEditorView final : public QWidget, public SaveActionSource
 
 public:
     // The questions the editor may have to ask before it writes or lets go.
-    enum class Question {
-        ReplaceUnreadable, // the file exists but could not be read: replace it?
-        ChangedOnDisk, // somebody else changed the file: overwrite, reload or cancel
-        LeaveUnsaved, // the edits are not saved: save, discard or cancel
-    };
-    enum class Answer { Proceed, Alternative, Cancel };
-    using Asker = std::function<Answer(Question, const QString &text)>;
+    using Question = SkillDocument::Question;
+    using Answer = SkillDocument::Answer;
+    using Asker = SkillDocument::Asker;
     using Alerter = std::function<void(const QString &title, const QString &message)>;
 
     explicit SkillEditorView(Skill *skill, QWidget *parent = nullptr);
     ~SkillEditorView() override;
 
-    Skill *skill() const { return m_skill; }
+    Skill *skill() const { return m_document->skill(); }
+    SkillDocument *document() const { return m_document; }
     // Another skill: its file replaces the text. Ask confirmLeave() first.
     void setSkill(Skill *skill);
 
@@ -50,7 +46,7 @@ public:
 
     QString editorContent() const; // the text as it would be written
     QString fullFileContent() const; // the baseline: as last loaded or saved
-    bool hasUnsavedChanges() const { return m_hasUnsavedChanges; }
+    bool hasUnsavedChanges() const { return m_document->isModified(); }
     bool showingSaveError() const { return m_showingSaveError; }
     QString saveErrorMessage() const { return m_saveErrorMessage; }
     QString noticeText() const;
@@ -71,14 +67,17 @@ public:
 
 Q_SIGNALS:
     void unsavedChangesChanged(bool hasUnsavedChanges);
+    // Whether there is anything to save to changed: see saveAction().
+    void saveAvailabilityChanged();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void textChanged();
-    void setHasUnsavedChanges(bool value);
-    void setNotice(const QString &text);
+    void documentLoaded();
+    void modifiedChanged(bool modified);
+    void showNotice();
     void placeBadge();
     void replaceText(const QString &text);
     void appendSlice();
@@ -87,20 +86,13 @@ private:
     QString documentText() const;
     Answer ask(Question question, const QString &text);
 
-    QPointer<Skill> m_skill;
+    SkillDocument *m_document;
     QPlainTextEdit *m_text;
     MarkdownHighlighter *m_highlighter;
     EditorFindBar *m_findBar;
     QLabel *m_notice;
     CapsuleBadge *m_badge;
 
-    QString m_baseline; // in the editor's form: lines split by "\n" only
-    qsizetype m_baselineLength = 0;
-    LineEndings::Style m_lineEndings = LineEndings::Style::Lf;
-    std::optional<QChar> m_crStandIn;
-    SkillFile::Snapshot m_disk; // the bytes the baseline came from
-    bool m_loadedFromFile = false;
-    bool m_hasUnsavedChanges = false;
     bool m_showingSaveError = false;
     QString m_saveErrorMessage;
     bool m_replacing = false;

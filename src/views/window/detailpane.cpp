@@ -1,8 +1,11 @@
 #include "detailpane.h"
 
 #include "appstate.h"
+#include "modelcontext.h"
 #include "skill.h"
 #include "skilldetailview.h"
+#include "skilldocument.h"
+#include "skilleditorview.h"
 #include "symbolicons.h"
 
 #include <QLabel>
@@ -50,6 +53,10 @@ DetailPane::DetailPane(AppState *state, ModelContext *context, QWidget *parent)
     layout->addWidget(m_pages);
     m_pages->addWidget(makePlaceholder(m_pages));
 
+    // Before the list hears of it, so the selection is not moved away from
+    // a removed skill as if the user had asked.
+    if (m_context)
+        connect(m_context, &ModelContext::skillsRemoved, this, &DetailPane::skillsRemoved);
     connect(m_state, &AppState::selectedSkillChanged, this,
         [this] { follow(m_state->selectedSkill()); });
     follow(m_state->selectedSkill());
@@ -72,12 +79,52 @@ void DetailPane::setHealth(SkillHealth *health)
         m_detail->setHealth(health);
 }
 
+void DetailPane::skillsRemoved(const QList<Skill *> &skills)
+{
+    if (m_skill && skills.contains(m_skill))
+        release();
+}
+
+void DetailPane::release()
+{
+    Skill *gone = m_skill;
+    m_skill = nullptr;
+    SkillEditorView *editor = m_detail ? m_detail->editor() : nullptr;
+    if (editor)
+        editor->document()->releaseSkill();
+    if (m_state->selectedSkill() == gone) {
+        const QScopedValueRollback guard(m_following, true);
+        m_state->setSelectedSkill(nullptr);
+    }
+    // Unsaved text stays on screen, saying where saving writes it.
+    if (editor && editor->document()->isOrphaned())
+        return;
+    m_pages->setCurrentIndex(0);
+    if (m_detail)
+        m_detail->setSkill(nullptr);
+}
+
+void DetailPane::editorStateChange()
+{
+    // Text of a removed skill was the only thing shown; once the editor goes,
+    // nothing is.
+    if (!m_skill && m_detail && !m_detail->editor())
+        m_pages->setCurrentIndex(0);
+    Q_EMIT editorStateChanged();
+}
+
 void DetailPane::follow(Skill *skill)
 {
-    if (m_following || (skill && skill == m_skill))
+    if (m_following || skill == m_skill)
         return;
-    // A skill that is being removed can no longer be returned to.
-    if (m_skill && m_detail && !confirmLeave()) {
+    // The store let go of the skill shown; whoever moved the selection may
+    // have heard of it first.
+    if (m_skill && !SkillDocument::isInStore(m_skill)) {
+        release();
+        if (!skill)
+            return;
+    }
+    if (m_detail && !confirmLeave()) {
         const QScopedValueRollback guard(m_following, true);
         m_state->setSelectedSkill(m_skill);
         return;
@@ -93,7 +140,7 @@ void DetailPane::follow(Skill *skill)
         m_detail = new SkillDetailView(m_skill, m_state, m_context, m_pages);
         m_detail->setHealth(m_health);
         connect(
-            m_detail, &SkillDetailView::editorStateChanged, this, &DetailPane::editorStateChanged);
+            m_detail, &SkillDetailView::editorStateChanged, this, &DetailPane::editorStateChange);
         m_pages->addWidget(m_detail);
     } else {
         m_detail->setSkill(m_skill);

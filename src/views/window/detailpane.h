@@ -12,7 +12,9 @@ class SkillHealth;
 
 // The detail column: the placeholder while nothing is selected, otherwise
 // the selected skill. Moving the selection away from unsaved edits asks
-// first, and puts the selection back when the user stays.
+// first, and puts the selection back when the user stays. A skill the store
+// removes is never shown or selected again; unsaved edits of it stay in the
+// editor until they are saved or dropped.
 class DetailPane final : public QWidget
 {
     Q_OBJECT
@@ -32,6 +34,9 @@ Q_SIGNALS:
 
 private:
     void follow(Skill *skill);
+    void skillsRemoved(const QList<Skill *> &skills);
+    void release();
+    void editorStateChange();
 
     AppState *m_state;
     ModelContext *m_context;
