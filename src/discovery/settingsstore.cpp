@@ -156,6 +156,7 @@ Result<bool> editFile(const QString &path, const std::function<bool(QSettings &f
         QFile::setPermissions(copy->fileName(), QFileInfo(target).permissions());
     {
         QSettings file(copy->fileName(), QSettings::IniFormat);
+        (void)file.allKeys(); // parses every section, so the status covers them all
         if (auto problem = parseProblem(path, file))
             return *problem;
         if (!change(file))
@@ -211,13 +212,14 @@ const SettingsStore::Snapshot &SettingsStore::load() const
         snapshot.problem = Error { Error::Io, cannotRead(m_path, u"no temporary copy"_s) };
     } else {
         const QSettings parsed(copy->fileName(), QSettings::IniFormat);
-        if (!snapshot.problem)
-            snapshot.problem = parseProblem(m_path, parsed);
         // As many keys as parse, even from a file with a problem: readers get
-        // what can be read, writers refuse.
+        // what can be read, writers refuse. Sections are parsed on first use,
+        // so the status is complete only after every key was asked for.
         const QStringList keys = parsed.allKeys();
         for (const QString &key : keys)
             snapshot.values.insert(key, parsed.value(key));
+        if (!snapshot.problem)
+            snapshot.problem = parseProblem(m_path, parsed);
     }
     m_snapshot = std::move(snapshot);
     return *m_snapshot;
