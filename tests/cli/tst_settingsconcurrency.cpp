@@ -119,9 +119,10 @@ void SettingsConcurrencyTest::untrustedFileIsNeverRewritten_data()
     QTest::addColumn<QByteArray>("text"); // empty: Quire.conf is a folder
     QTest::addColumn<QByteArray>("reason");
     // QSettings would read the é as U+FFFD and write that back for good.
-    QTest::newRow("not UTF-8") << "[General]\ncustomScanPaths=/a, /caf\xe9\n"_ba << "UTF-8"_ba;
-    QTest::newRow("unparsable line")
-        << "[General]\ncustomScanPaths=/a\nhand typed note\n"_ba << "cannot read"_ba;
+    QTest::newRow("not UTF-8") << "[General]\ncustomScanPaths=/a, /caf\xe9\n"_ba
+                               << "UTF-8"_ba;
+    QTest::newRow("unparsable line") << "[General]\ncustomScanPaths=/a\nhand typed note\n"_ba
+                                     << "cannot read"_ba;
     QTest::newRow("a folder") << QByteArray() << "Cannot read"_ba;
 }
 
@@ -137,7 +138,8 @@ void SettingsConcurrencyTest::untrustedFileIsNeverRewritten()
         QVERIFY(writeSettings(home, text));
 
     for (const QStringList &arguments : { QStringList { u"dirs"_s, u"add"_s, folder },
-             QStringList { u"dirs"_s, u"remove"_s, u"/a"_s }, QStringList { u"dirs"_s, u"list"_s } }) {
+             QStringList { u"dirs"_s, u"remove"_s, u"/a"_s },
+             QStringList { u"dirs"_s, u"list"_s } }) {
         const QuireRun run = runQuire(arguments, home.environment());
         QCOMPARE(run.code, 1);
         QVERIFY2(run.err.contains(reason), run.err.constData());

@@ -154,8 +154,14 @@ QWidget *SettingsView::buildDirectories()
     warning.setColor(QPalette::WindowText, QColor(0xd7, 0x30, 0x2a));
     m_message->setPalette(warning);
     m_message->hide();
-    if (m_settings)
+    if (m_settings) {
         connect(m_settings, &SettingsStore::warning, this, &SettingsView::showMessage);
+        // An open window follows a change made in a terminal, as well as its own.
+        connect(m_settings, &SettingsStore::customScanPathsChanged, this, [this] {
+            if (isVisible())
+                reload();
+        });
+    }
 
     column->addWidget(headline);
     column->addWidget(caption);
