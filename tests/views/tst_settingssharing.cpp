@@ -23,6 +23,7 @@ private Q_SLOTS:
     void windowNeverWritesWhatItCouldNotRead_data();
     void windowNeverWritesWhatItCouldNotRead();
     void windowShowsSkippedEntries();
+    void windowShowsAFailedWrite();
     void terminalAddReachesAWatchingSession();
 };
 
@@ -88,6 +89,24 @@ void SettingsSharingTest::windowShowsSkippedEntries()
     QVERIFY2(view.message().contains(u"\"rel/dir\""_s), qPrintable(view.message()));
 }
 
+void SettingsSharingTest::windowShowsAFailedWrite()
+{
+    // The settings folder's place is taken by a file, so nothing can be written.
+    const FakeHome home;
+    const QString blocker = home.write(u"blocker"_s, "x");
+    QVERIFY(!blocker.isEmpty());
+    SettingsStore settings(blocker + u"/Quire.conf"_s);
+    SettingsView view(&settings, nullptr);
+    QVERIFY(view.message().isEmpty());
+    QSignalSpy notices(&settings, &SettingsStore::customScanPathsChanged);
+    view.setFolderChooser([&home](QWidget *) { return home.path(); });
+    view.addDirectory();
+    QCOMPARE(notices.count(), 0);
+    QCOMPARE(view.customPaths(), QStringList());
+    QVERIFY2(
+        view.message().contains(u"Cannot write the settings file"_s), qPrintable(view.message()));
+}
+
 void SettingsSharingTest::terminalAddReachesAWatchingSession()
 {
     const FakeHome home;
@@ -102,7 +121,8 @@ void SettingsSharingTest::terminalAddReachesAWatchingSession()
 
     QVERIFY(!home.write(u"work/p/.cursor/rules/r.md"_s, "---\nname: n\n---\n").isEmpty());
     QSignalSpy heard(&settings, &SettingsStore::customScanPathsChanged);
-    const QuireRun added = runQuire({ u"dirs"_s, u"add"_s, home.path(u"work"_s) }, home.environment());
+    const QuireRun added
+        = runQuire({ u"dirs"_s, u"add"_s, home.path(u"work"_s) }, home.environment());
     QCOMPARE(added.code, 0);
     QTRY_COMPARE_WITH_TIMEOUT(store->skillCount(), 1, 5000);
     QCOMPARE(heard.count(), 1);
