@@ -93,19 +93,17 @@ std::optional<Error> parseProblem(const QString &path, const QSettings &parsed)
 }
 
 // The entries as stored, before any is judged usable. INI writes a one-path
-// list as a bare value, the same text a hand-typed number or word would be;
-// every list Quire writes holds absolute paths, so a bare value counts as a
-// list only when it is one. Anything else (absent, the empty list written as
-// @Invalid(), a typed value such as @Variant(...)) is no list at all.
+// list as a bare value, so bare text is a one-entry list; a hand-typed number
+// or word is then one entry that is not an absolute path, skipped like any
+// other. Anything else (absent, the empty list written as @Invalid(), a typed
+// value such as @Variant(...)) is no list at all.
 QStringList storedEntries(const QVariant &value)
 {
     switch (value.metaType().id()) {
     case QMetaType::QStringList:
         return value.toStringList();
-    case QMetaType::QString: {
-        const QString text = value.toString();
-        return QDir::isAbsolutePath(text) ? QStringList { text } : QStringList {};
-    }
+    case QMetaType::QString:
+        return value.toString().isEmpty() ? QStringList {} : QStringList { value.toString() };
     default:
         return {};
     }
