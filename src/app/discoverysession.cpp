@@ -28,6 +28,10 @@ DiscoverySession::~DiscoverySession() = default;
 
 void DiscoverySession::setUp()
 {
+    // A `quire dirs add` in a terminal reaches this window as the same notice
+    // as a change made in its own settings window.
+    if (m_settings)
+        m_settings->watchForOtherWriters();
     m_scanner = std::make_shared<SkillScanner>(m_context, m_settings);
     const quint64 generation = ++m_generation;
     // Queued, so the watcher below is in place before the first scan runs; a

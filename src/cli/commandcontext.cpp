@@ -16,8 +16,18 @@ CommandContext::~CommandContext() = default;
 
 SettingsStore &CommandContext::settings()
 {
-    if (!m_settings)
+    if (!m_settings) {
         m_settings = std::make_unique<SettingsStore>(SettingsStore::defaultPath());
+        // A skipped entry or an unreadable file, said once however often the
+        // list is read (the scanner reads it on every scan).
+        QObject::connect(m_settings.get(), &SettingsStore::warning, m_settings.get(),
+            [this](const QString &message) {
+                if (m_warned.contains(message))
+                    return;
+                m_warned.append(message);
+                m_err << "quire: warning: " << TerminalText::line(message) << '\n';
+            });
+    }
     return *m_settings;
 }
 

@@ -44,5 +44,6 @@ private:
     QTextStream &m_out;
     QTextStream &m_err;
     std::unique_ptr<SettingsStore> m_settings;
+    QStringList m_warned;
     std::unique_ptr<ModelContext> m_store;
 };

@@ -19,32 +19,20 @@ QString absoluteCleanPath(const QString &argument)
     return QDir::cleanPath(QDir::current().absoluteFilePath(argument));
 }
 
-// A file we could not read would read as an empty list, and writing after
-// that would wipe the list the user had.
-bool readable(SettingsStore &settings, QTextStream &err)
+int refuse(const Error &error, QTextStream &err)
 {
-    if (settings.status() == QSettings::NoError)
-        return true;
-    err << "quire dirs: cannot read the settings file " << settings.path() << '\n';
-    return false;
-}
-
-int write(SettingsStore &settings, const QStringList &paths, QTextStream &err)
-{
-    settings.setCustomScanPaths(paths);
-    if (settings.status() == QSettings::NoError)
-        return ExitOk;
-    err << "quire dirs: cannot write the settings file " << settings.path() << '\n';
+    err << "quire dirs: " << TerminalText::line(error.message) << '\n';
     return ExitUserError;
 }
 
 int listDirs(CommandContext &context)
 {
-    SettingsStore &settings = context.settings();
-    const QStringList paths = settings.customScanPaths();
-    if (!readable(settings, context.err()))
-        return ExitUserError;
-    for (const QString &path : paths)
+    // A file that cannot be trusted fails here as it would for add and
+    // remove, rather than list what a rewrite would lose.
+    const auto paths = context.settings().readCustomScanPaths();
+    if (!paths)
+        return refuse(paths.error(), context.err());
+    for (const QString &path : paths.value())
         context.out() << TerminalText::line(path) << '\n';
     return ExitOk;
 }
@@ -62,43 +50,46 @@ int addDir(const QString &argument, CommandContext &context)
         return ExitUserError;
     }
 
-    SettingsStore &settings = context.settings();
-    QStringList paths = settings.customScanPaths();
-    if (!readable(settings, context.err()))
-        return ExitUserError;
-    if (paths.contains(path)) {
+    bool listed = false;
+    const auto written = context.settings().updateCustomScanPaths([&](QStringList &stored) {
         // Nothing to store, so nothing to announce: an open window need not rescan.
+        listed = stored.contains(path);
+        if (!listed)
+            stored.append(path);
+        return !listed;
+    });
+    if (!written)
+        return refuse(written.error(), context.err());
+    if (listed)
         context.out() << TerminalText::line(path) << " is already a custom scan directory\n";
-        return ExitOk;
-    }
-    paths.append(path);
-    const int code = write(settings, paths, context.err());
-    if (code == ExitOk)
+    else
         context.out() << "Added " << TerminalText::line(path) << '\n';
-    return code;
+    return ExitOk;
 }
 
 int removeDir(const QString &argument, CommandContext &context)
 {
-    SettingsStore &settings = context.settings();
-    QStringList paths = settings.customScanPaths();
-    if (!readable(settings, context.err()))
-        return ExitUserError;
-
-    // The folder may be gone already, so no existence check; the exact stored
-    // text also matches, for an entry that is not clean or not absolute.
-    QString path = absoluteCleanPath(argument);
-    if (!paths.contains(path))
-        path = argument;
-    if (paths.removeAll(path) == 0) {
+    QString removed;
+    const auto written = context.settings().updateCustomScanPaths([&](QStringList &stored) {
+        // The folder may be gone already, so no existence check; the exact
+        // stored text also matches, for an entry that is not clean or not absolute.
+        QString path = absoluteCleanPath(argument);
+        if (!stored.contains(path))
+            path = argument;
+        if (stored.removeAll(path) == 0)
+            return false;
+        removed = path;
+        return true;
+    });
+    if (!written)
+        return refuse(written.error(), context.err());
+    if (removed.isEmpty()) {
         context.err() << "quire dirs remove: " << absoluteCleanPath(argument)
                       << " is not a custom scan directory\n";
         return ExitUserError;
     }
-    const int code = write(settings, paths, context.err());
-    if (code == ExitOk)
-        context.out() << "Removed " << TerminalText::line(path) << '\n';
-    return code;
+    context.out() << "Removed " << TerminalText::line(removed) << '\n';
+    return ExitOk;
 }
 
 } // namespace

@@ -145,9 +145,28 @@ QWidget *SettingsView::buildDirectories()
     buttons->addWidget(add);
     buttons->addStretch(1);
 
+    m_message = new QLabel(page);
+    m_message->setObjectName(u"settingsMessage"_s);
+    m_message->setTextFormat(Qt::PlainText);
+    m_message->setWordWrap(true);
+    m_message->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPalette warning = m_message->palette();
+    warning.setColor(QPalette::WindowText, QColor(0xd7, 0x30, 0x2a));
+    m_message->setPalette(warning);
+    m_message->hide();
+    if (m_settings) {
+        connect(m_settings, &SettingsStore::warning, this, &SettingsView::showMessage);
+        // An open window follows a change made in a terminal, as well as its own.
+        connect(m_settings, &SettingsStore::customScanPathsChanged, this, [this] {
+            if (isVisible())
+                reload();
+        });
+    }
+
     column->addWidget(headline);
     column->addWidget(caption);
     column->addWidget(m_list, 1);
+    column->addWidget(m_message);
     column->addLayout(buttons);
     return page;
 }
@@ -245,9 +264,32 @@ void SettingsView::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
+QString SettingsView::message() const
+{
+    return m_message->text();
+}
+
+void SettingsView::showMessage(const QString &message)
+{
+    const QString shown = m_message->text();
+    if (shown.split(u'\n').contains(message))
+        return;
+    m_message->setText(shown.isEmpty() ? message : shown + u'\n' + message);
+    m_message->show();
+}
+
 void SettingsView::reload()
 {
-    m_customPaths = m_settings ? m_settings->customScanPaths() : QStringList();
+    m_message->clear();
+    m_message->hide();
+    if (m_settings) {
+        // A file that cannot be read shows as an empty list with the reason;
+        // adding and removing refuse then, so the list in it is not wiped.
+        const auto stored = m_settings->readCustomScanPaths();
+        m_customPaths = stored ? stored.value() : QStringList();
+        if (!stored)
+            showMessage(stored.error().message);
+    }
     const ToolSource tool = m_settings ? m_settings->defaultTool() : ToolSource::Claude;
     m_defaultTool->setCurrentIndex(m_defaultTool->findData(ToolSources::rawValue(tool)));
     fillList();
@@ -280,11 +322,22 @@ void SettingsView::fillList()
     }
 }
 
-void SettingsView::writePaths()
+void SettingsView::updatePaths(const std::function<bool(QStringList &stored)> &change)
 {
-    if (m_settings)
-        m_settings->setCustomScanPaths(m_customPaths);
-    fillList();
+    if (!m_settings) {
+        change(m_customPaths);
+        fillList();
+        return;
+    }
+    // The change applies to the file as it is now, not to this window's copy:
+    // a terminal may have changed the list since the window was shown.
+    const auto written = m_settings->updateCustomScanPaths(change);
+    if (!written) {
+        reload();
+        showMessage(written.error().message);
+        return;
+    }
+    reload();
 }
 
 void SettingsView::addDirectory()
@@ -292,16 +345,22 @@ void SettingsView::addDirectory()
     const QString chosen = m_chooseFolder ? m_chooseFolder(this) : QString();
     if (chosen.isEmpty() || m_customPaths.contains(chosen))
         return;
-    m_customPaths.append(chosen);
-    writePaths();
+    updatePaths([&chosen](QStringList &stored) {
+        if (stored.contains(chosen))
+            return false;
+        stored.append(chosen);
+        return true;
+    });
 }
 
 void SettingsView::removeDirectory(const QString &path)
 {
     // The list is written and announced even when the row was already gone,
     // so every window rescans against what is stored now.
-    m_customPaths.removeAll(path);
-    writePaths();
+    updatePaths([&path](QStringList &stored) {
+        stored.removeAll(path);
+        return true;
+    });
 }
 
 void SettingsView::checkForUpdates()

@@ -32,6 +32,9 @@ public:
     void showTab(Tab tab);
     Tab currentTab() const;
     QStringList customPaths() const { return m_customPaths; }
+    // What went wrong with the settings file, shown under the directory list;
+    // empty when all is well.
+    QString message() const;
     ToolSource defaultTool() const;
     QString versionLine() const;
 
@@ -50,7 +53,8 @@ private:
     QWidget *buildAbout();
     void reload();
     void fillList();
-    void writePaths();
+    void updatePaths(const std::function<bool(QStringList &stored)> &change);
+    void showMessage(const QString &message);
     void checkForUpdates();
 
     SettingsStore *m_settings;
@@ -58,6 +62,7 @@ private:
     QTabWidget *m_tabs;
     QComboBox *m_defaultTool = nullptr;
     QTreeWidget *m_list = nullptr;
+    QLabel *m_message = nullptr;
     QLabel *m_version = nullptr;
     QStringList m_customPaths;
     FolderChooser m_chooseFolder;

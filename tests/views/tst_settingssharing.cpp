@@ -1,0 +1,132 @@
+#include "discoverysession.h"
+#include "fakehome.h"
+#include "memorystore.h"
+#include "quirerun.h"
+#include "settingsstore.h"
+#include "settingsview.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// The settings window and a window's discovery against a settings file that
+// other processes read and write too.
+class SettingsSharingTest final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void windowNeverWritesWhatItCouldNotRead_data();
+    void windowNeverWritesWhatItCouldNotRead();
+    void windowShowsSkippedEntries();
+    void windowShowsAFailedWrite();
+    void terminalAddReachesAWatchingSession();
+};
+
+namespace {
+
+bool writeSettings(const FakeHome &home, const QByteArray &text)
+{
+    QDir().mkpath(QFileInfo(home.settingsPath()).absolutePath());
+    QFile file(home.settingsPath());
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+void SettingsSharingTest::windowNeverWritesWhatItCouldNotRead_data()
+{
+    QTest::addColumn<QByteArray>("text"); // empty: Quire.conf is a folder
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("not UTF-8") << "[General]\ncustomScanPaths=/a, /caf\xe9\n"_ba << u"UTF-8"_s;
+    QTest::newRow("a folder") << QByteArray() << u"Cannot read"_s;
+}
+
+void SettingsSharingTest::windowNeverWritesWhatItCouldNotRead()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, reason);
+    const FakeHome home;
+    if (text.isEmpty())
+        QVERIFY(QDir().mkpath(home.settingsPath()));
+    else
+        QVERIFY(writeSettings(home, text));
+    SettingsStore settings(home.settingsPath());
+    SettingsView view(&settings, nullptr);
+    QVERIFY2(view.message().contains(reason), qPrintable(view.message()));
+    QCOMPARE(view.customPaths(), QStringList());
+
+    // The empty list shown must not replace the one in the file.
+    QSignalSpy notices(&settings, &SettingsStore::customScanPathsChanged);
+    view.setFolderChooser([&home](QWidget *) { return home.path(); });
+    view.addDirectory();
+    view.removeDirectory(u"/a"_s);
+    QCOMPARE(notices.count(), 0);
+    QVERIFY(view.message().contains(reason));
+    if (text.isEmpty())
+        QVERIFY(QFileInfo(home.settingsPath()).isDir());
+    else
+        QCOMPARE(bytesOf(home.settingsPath()), text);
+}
+
+void SettingsSharingTest::windowShowsSkippedEntries()
+{
+    const FakeHome home;
+    QVERIFY(writeSettings(home, "[General]\ncustomScanPaths=/abs, rel/dir\n"));
+    SettingsStore settings(home.settingsPath());
+    SettingsView view(&settings, nullptr);
+    QCOMPARE(view.customPaths(), QStringList { u"/abs"_s });
+    QVERIFY2(view.message().contains(u"\"rel/dir\""_s), qPrintable(view.message()));
+}
+
+void SettingsSharingTest::windowShowsAFailedWrite()
+{
+    // The settings folder's place is taken by a file, so nothing can be written.
+    const FakeHome home;
+    const QString blocker = home.write(u"blocker"_s, "x");
+    QVERIFY(!blocker.isEmpty());
+    SettingsStore settings(blocker + u"/Quire.conf"_s);
+    SettingsView view(&settings, nullptr);
+    QVERIFY(view.message().isEmpty());
+    QSignalSpy notices(&settings, &SettingsStore::customScanPathsChanged);
+    view.setFolderChooser([&home](QWidget *) { return home.path(); });
+    view.addDirectory();
+    QCOMPARE(notices.count(), 0);
+    QCOMPARE(view.customPaths(), QStringList());
+    QVERIFY2(
+        view.message().contains(u"Cannot write the settings file"_s), qPrintable(view.message()));
+}
+
+void SettingsSharingTest::terminalAddReachesAWatchingSession()
+{
+    const FakeHome home;
+    const auto store = openMemoryStore();
+    QVERIFY(store);
+    SettingsStore settings(home.settingsPath());
+    DiscoverySession session(store.get(), &settings);
+    QSignalSpy finished(&session, &DiscoverySession::scanFinished);
+    session.setUp();
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(store->skillCount(), 0);
+
+    QVERIFY(!home.write(u"work/p/.cursor/rules/r.md"_s, "---\nname: n\n---\n").isEmpty());
+    QSignalSpy heard(&settings, &SettingsStore::customScanPathsChanged);
+    const QuireRun added
+        = runQuire({ u"dirs"_s, u"add"_s, home.path(u"work"_s) }, home.environment());
+    QCOMPARE(added.code, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(store->skillCount(), 1, 5000);
+    QCOMPARE(heard.count(), 1);
+}
+
+QTEST_MAIN(SettingsSharingTest)
+#include "tst_settingssharing.moc"
