@@ -1,3 +1,4 @@
+#include "fakehome.h"
 #include "settingsstore.h"
 
 #include <QFile>
@@ -126,16 +127,8 @@ void SettingsStoreTest::readSeesAnotherWriter()
 
 void SettingsStoreTest::defaultPathFollowsXdgConfigHome()
 {
-    QTemporaryDir dir;
-    const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
-    const QString path = SettingsStore::defaultPath();
-    if (wasSet)
-        qputenv("XDG_CONFIG_HOME", saved);
-    else
-        qunsetenv("XDG_CONFIG_HOME");
-    QCOMPARE(path, dir.path() + u"/Quire/Quire.conf"_s);
+    const FakeHome home;
+    QCOMPARE(SettingsStore::defaultPath(), home.settingsPath());
 }
 
 QTEST_GUILESS_MAIN(SettingsStoreTest)
