@@ -77,8 +77,6 @@ void SkillListViewTest::emptyStateAndTitle_data()
     const SidebarFilter all = SidebarFilter::all();
     QTest::newRow("no skills at all") << false << all << QString() << true << u"All skills"_s;
     QTest::newRow("skills") << true << all << QString() << false << u"All skills"_s;
-    QTest::newRow("filter selects nothing")
-        << true << SidebarFilter::favorites() << QString() << true << u"Favorites"_s;
     QTest::newRow("collection that is gone, shown as typed")
         << true << SidebarFilter::collection(u"<b>Gone</b>"_s) << QString() << true
         << u"<b>Gone</b>"_s;
