@@ -64,7 +64,7 @@ void StoreCommandsTest::scanListShowPrune()
     const QJsonArray skills = list();
     QCOMPARE(skills.size(), 3);
     QStringList names;
-    for (const QJsonValue &value : skills)
+    for (const QJsonValue value : skills)
         names.append(value[u"name"_s].toString());
     QCOMPARE(
         names, (QStringList { u"App rules"_s, u"pdf-tools"_s, u"style"_s })); // code-point order
@@ -125,7 +125,7 @@ void StoreCommandsTest::filtersAndSearch()
     QCOMPARE(quire({ u"dirs"_s, u"add"_s, home(u"work"_s) }).code, 0);
     QCOMPARE(quire({ u"scan"_s }).code, 0);
     QStringList found;
-    for (const QJsonValue &value : list(arguments))
+    for (const QJsonValue value : list(arguments))
         found.append(value[u"name"_s].toString());
     QCOMPARE(found, names);
 }

@@ -5,7 +5,7 @@
 
 QString corpusPath()
 {
-    const QString path = QFileInfo(QStringLiteral(QUIRE_CORPUS_DIR)).absoluteFilePath();
+    QString path = QFileInfo(QStringLiteral(QUIRE_CORPUS_DIR)).absoluteFilePath();
     if (QFileInfo(path + QStringLiteral("/home")).isDir())
         return path;
     const QByteArray message = "no corpus at " + path.toUtf8();

@@ -82,7 +82,7 @@ QString FakeHome::settingsPath() const
 
 QString FakeHome::write(const QString &relative, const QByteArray &bytes) const
 {
-    const QString file = path(relative);
+    QString file = path(relative);
     QFile out(file);
     if (!QDir().mkpath(QFileInfo(file).absolutePath())
         || !out.open(QIODevice::WriteOnly | QIODevice::Truncate)
