@@ -13,8 +13,6 @@ private Q_SLOTS:
     void equalWritesNotifyNobody();
     void sidebarFilterEquality_data();
     void sidebarFilterEquality();
-    void detailViewModeFromRaw_data();
-    void detailViewModeFromRaw();
 };
 
 // Each field once to a new value, then again to the same one: one signal
@@ -71,25 +69,6 @@ void AppStateTest::sidebarFilterEquality()
     QCOMPARE(a == b, equal);
     if (equal)
         QCOMPARE(qHash(a, 7), qHash(b, 7));
-    else
-        QVERIFY(qHash(a, 7) != qHash(b, 7));
-}
-
-void AppStateTest::detailViewModeFromRaw_data()
-{
-    QTest::addColumn<QString>("raw");
-    QTest::addColumn<std::optional<DetailViewMode>>("mode");
-    QTest::newRow("editor") << u"editor"_s << std::optional(DetailViewMode::Editor);
-    QTest::newRow("card") << u"card"_s << std::optional(DetailViewMode::Card);
-    QTest::newRow("case matters") << u"Card"_s << std::optional<DetailViewMode>();
-    QTest::newRow("empty") << QString() << std::optional<DetailViewMode>();
-}
-
-void AppStateTest::detailViewModeFromRaw()
-{
-    QFETCH(QString, raw);
-    QFETCH(std::optional<DetailViewMode>, mode);
-    QCOMPARE(DetailViewModes::fromRaw(raw), mode);
 }
 
 QTEST_GUILESS_MAIN(AppStateTest)

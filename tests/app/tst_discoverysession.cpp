@@ -1,13 +1,13 @@
 #include "discoverysession.h"
+#include "fakehome.h"
 #include "filewatcher.h"
-#include "modelcontext.h"
+#include "memorystore.h"
 #include "settingsstore.h"
 #include "skillhealth.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -26,26 +26,20 @@ private Q_SLOTS:
     void settingUpAgainReplacesScannerAndWatcher();
 
 private:
-    QString home(const QString &relative) const { return m_home->path() + u'/' + relative; }
-    void write(const QString &relative) const
-    {
-        QVERIFY(QDir().mkpath(QFileInfo(home(relative)).absolutePath()));
-        QFile file(home(relative));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("---\nname: n\n---\n");
-    }
+    QString home(const QString &relative) const { return m_home->path(relative); }
+    void write(const QString &relative) const { m_home->write(relative, "---\nname: n\n---\n"); }
 
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<FakeHome> m_home;
     std::unique_ptr<ModelContext> m_store;
     std::unique_ptr<SettingsStore> m_settings;
 };
 
 void DiscoverySessionTest::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    qputenv("HOME", m_home->path().toUtf8());
-    m_store = std::move(ModelContext::open(u":memory:"_s).value());
-    m_settings = std::make_unique<SettingsStore>(home(u"quire.conf"_s));
+    m_home = std::make_unique<FakeHome>(FakeHome::Store::Memory);
+    m_store = openMemoryStore();
+    QVERIFY(m_store);
+    m_settings = std::make_unique<SettingsStore>(m_home->settingsPath());
 }
 
 void DiscoverySessionTest::firstScanWaitsForTheEventLoop()

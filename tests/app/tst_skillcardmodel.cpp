@@ -18,7 +18,6 @@ private Q_SLOTS:
     void contentPreview_data();
     void contentPreview();
     void groupsInCategoryOrder();
-    void resourceCount();
     void homeShortened_data();
     void homeShortened();
     void sizeText_data();
@@ -93,13 +92,6 @@ void SkillCardModelTest::groupsInCategoryOrder()
     QCOMPARE(groups.at(1).category, C::Config);
     QCOMPARE(groups.at(2).category, C::Other);
     QVERIFY(SkillCardModel::groupedArtifacts({}).isEmpty());
-}
-
-void SkillCardModelTest::resourceCount()
-{
-    QCOMPARE(SkillCardModel::resourceCountText(0), QString());
-    QCOMPARE(SkillCardModel::resourceCountText(1), u"1 resource"_s);
-    QCOMPARE(SkillCardModel::resourceCountText(2), u"2 resources"_s);
 }
 
 void SkillCardModelTest::homeShortened_data()

@@ -1,10 +1,10 @@
-#include <QDir>
-#include <QFile>
+#include "corpus.h"
+#include "fakehome.h"
+#include "quirerun.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -16,7 +16,7 @@ class CheckCommandTest final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
+    void init() { m_home = std::make_unique<FakeHome>(); }
     void exitCodes_data();
     void exitCodes();
     void linesAndJsonAgree();
@@ -24,49 +24,14 @@ private Q_SLOTS:
     void corpusAsHome();
 
 private:
-    struct Run
+    QuireRun quire(const QStringList &arguments) const
     {
-        int code;
-        QByteArray out;
-        QByteArray err;
-    };
-    Run quire(const QStringList &arguments, const QString &home = {}) const;
-    void write(const QString &relative, const QByteArray &bytes) const;
-    QString home(const QString &relative) const { return m_dir->path() + u"/home/"_s + relative; }
+        return runQuire(arguments, m_home->environment());
+    }
+    QString home(const QString &relative) const { return m_home->path(relative); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeHome> m_home;
 };
-
-void CheckCommandTest::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    QVERIFY(QDir().mkpath(home({})));
-}
-
-CheckCommandTest::Run CheckCommandTest::quire(
-    const QStringList &arguments, const QString &home) const
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"HOME"_s, home.isEmpty() ? m_dir->path() + u"/home"_s : home);
-    env.insert(u"XDG_DATA_HOME"_s, m_dir->path() + u"/data"_s);
-    env.insert(u"XDG_CONFIG_HOME"_s, m_dir->path() + u"/config"_s);
-    env.remove(u"QUIRE_STORE"_s);
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(QUIRE_BINARY), arguments);
-    if (!process.waitForFinished(60000))
-        return { -1, {}, "timed out" };
-    return { process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError() };
-}
-
-void CheckCommandTest::write(const QString &relative, const QByteArray &bytes) const
-{
-    QVERIFY(QDir().mkpath(QFileInfo(home(relative)).absolutePath()));
-    QFile file(home(relative));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 void CheckCommandTest::exitCodes_data()
 {
@@ -94,8 +59,8 @@ void CheckCommandTest::exitCodes()
     QFETCH(int, code);
     QFETCH(int, lines);
     if (!skill.isEmpty())
-        write(u".claude/skills/pdf/SKILL.md"_s, skill);
-    const Run run = quire(arguments);
+        m_home->write(u".claude/skills/pdf/SKILL.md"_s, skill);
+    const QuireRun run = quire(arguments);
     QCOMPARE(run.code, code);
     QCOMPARE(int(run.out.count('\n')), lines);
     if (code == 2)
@@ -104,11 +69,13 @@ void CheckCommandTest::exitCodes()
 
 void CheckCommandTest::linesAndJsonAgree()
 {
-    write(u".claude/skills/pdf/SKILL.md"_s, "---\nname: pdf\ndescription: A.\n---\n# PDF\n");
-    write(u".agents/skills/pdf/SKILL.md"_s, "---\nname: pdf\ndescription: B.\n---\n# PDF\n");
-    write(u".cursor/rules/go.mdc"_s, "---\nalwaysApply: maybe\n---\nUse gofmt.\n");
+    m_home->write(
+        u".claude/skills/pdf/SKILL.md"_s, "---\nname: pdf\ndescription: A.\n---\n# PDF\n");
+    m_home->write(
+        u".agents/skills/pdf/SKILL.md"_s, "---\nname: pdf\ndescription: B.\n---\n# PDF\n");
+    m_home->write(u".cursor/rules/go.mdc"_s, "---\nalwaysApply: maybe\n---\nUse gofmt.\n");
 
-    const Run text = quire({ u"check"_s });
+    const QuireRun text = quire({ u"check"_s });
     QCOMPARE(text.code, 1);
     const QList<QByteArray> lines = text.out.trimmed().split('\n');
     QCOMPARE(lines.size(), 5);
@@ -118,7 +85,7 @@ void CheckCommandTest::linesAndJsonAgree()
         + home(u".claude/skills/pdf/SKILL.md"_s).toUtf8() + '.'));
     QVERIFY(text.err.contains("3 skills checked: 3 errors, 2 warnings, 0 notes"));
 
-    const Run json = quire({ u"check"_s, u"--json"_s, home(u".cursor"_s) });
+    const QuireRun json = quire({ u"check"_s, u"--json"_s, home(u".cursor"_s) });
     QCOMPARE(json.code, 1);
     const QJsonObject document = QJsonDocument::fromJson(json.out).object();
     QCOMPARE(document.value(u"skillsChecked"_s).toInt(), 1);
@@ -135,10 +102,10 @@ void CheckCommandTest::linesAndJsonAgree()
 
 void CheckCommandTest::listFilter()
 {
-    write(u".claude/skills/good/SKILL.md"_s, "---\nname: good\ndescription: Fine.\n---\nx");
-    write(u".claude/skills/bad/SKILL.md"_s, "---\nname: bad\n---\nx");
+    m_home->write(u".claude/skills/good/SKILL.md"_s, "---\nname: good\ndescription: Fine.\n---\nx");
+    m_home->write(u".claude/skills/bad/SKILL.md"_s, "---\nname: bad\n---\nx");
     QCOMPARE(quire({ u"scan"_s }).code, 0);
-    const Run run = quire({ u"list"_s, u"--json"_s, u"--filter"_s, u"needs-attention"_s });
+    const QuireRun run = quire({ u"list"_s, u"--json"_s, u"--filter"_s, u"needs-attention"_s });
     QCOMPARE(run.code, 0);
     const QJsonArray skills = QJsonDocument::fromJson(run.out).array();
     QCOMPARE(skills.size(), 1);
@@ -147,10 +114,12 @@ void CheckCommandTest::listFilter()
 
 void CheckCommandTest::corpusAsHome()
 {
-    const QString corpus = QStringLiteral(QUIRE_CORPUS_DIR);
-    if (!QFileInfo::exists(corpus + u"/home"_s))
-        QSKIP("no corpus");
-    const Run run = quire({ u"check"_s }, corpus + u"/home"_s);
+    const QString corpus = corpusPath();
+    if (corpus.isEmpty())
+        return;
+    QProcessEnvironment environment = m_home->environment();
+    environment.insert(u"HOME"_s, corpus + u"/home"_s);
+    const QuireRun run = runQuire({ u"check"_s }, environment);
     QCOMPARE(run.code, 1); // it holds skills whose name is not their folder's
     QVERIFY(run.out.contains(
         ": skill.name.folder: The name “vercel-react-best-practices” is not its folder's name"));

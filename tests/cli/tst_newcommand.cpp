@@ -1,11 +1,10 @@
-#include "commandline.h"
 #include "exitcode.h"
+#include "fakehome.h"
 #include "modelcontext.h"
+#include "quirerun.h"
 #include "settingsstore.h"
 
 #include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -14,20 +13,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Run
+QuireRun run(const QStringList &arguments)
 {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Run run(const QStringList &arguments)
-{
-    Run result;
-    QTextStream out(&result.out);
-    QTextStream err(&result.err);
-    result.code = CommandLine::run(QStringList { u"new"_s } + arguments, out, err);
-    return result;
+    return runQuireInProcess(QStringList { u"new"_s } + arguments);
 }
 
 } // namespace
@@ -37,25 +25,15 @@ class NewCommandTest final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
+    void init() { m_home = std::make_unique<FakeHome>(); }
     void badUsage_data();
     void badUsage();
     void createsAndRefuses();
     void childProcessUsesTheDefaultTool();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<FakeHome> m_home;
 };
-
-void NewCommandTest::init()
-{
-    m_home = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_home->isValid());
-    qputenv("HOME", QFile::encodeName(m_home->path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home->filePath(u"config"_s)));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_home->filePath(u"data"_s)));
-    qputenv("QUIRE_STORE", QFile::encodeName(m_home->filePath(u"store.sqlite"_s)));
-}
 
 void NewCommandTest::badUsage_data()
 {
@@ -67,26 +45,26 @@ void NewCommandTest::badUsage_data()
 void NewCommandTest::badUsage()
 {
     QFETCH(QStringList, arguments);
-    const Run result = run(arguments);
+    const QuireRun result = run(arguments);
     QCOMPARE(result.code, int(ExitUsage));
-    QVERIFY(result.err.contains(u"quire new NAME"_s));
-    QVERIFY(!QFile::exists(m_home->filePath(u".claude"_s)));
+    QVERIFY(result.err.contains("quire new NAME"));
+    QVERIFY(!QFile::exists(m_home->path(u".claude"_s)));
 }
 
 void NewCommandTest::createsAndRefuses()
 {
-    const Run made = run({ u"Pdf Tools"_s, u"--tool"_s, u"cursor"_s });
+    const QuireRun made = run({ u"Pdf Tools"_s, u"--tool"_s, u"cursor"_s });
     QCOMPARE(made.code, int(ExitOk));
-    const QString path = m_home->filePath(u".cursor/skills/pdf-tools/SKILL.md"_s);
-    QCOMPARE(made.out, path + u'\n');
+    const QString path = m_home->path(u".cursor/skills/pdf-tools/SKILL.md"_s);
+    QCOMPARE(QString::fromUtf8(made.out), path + u'\n');
     QVERIFY(QFile::exists(path));
 
-    const Run again = run({ u"pdf tools"_s, u"--tool"_s, u"cursor"_s });
+    const QuireRun again = run({ u"pdf tools"_s, u"--tool"_s, u"cursor"_s });
     QCOMPARE(again.code, int(ExitUserError));
-    QCOMPARE(again.err, u"quire new: A skill with this name already exists\n"_s);
-    const Run invalid = run({ u"--"_s, u"..."_s });
+    QCOMPARE(again.err, QByteArray("quire new: A skill with this name already exists\n"));
+    const QuireRun invalid = run({ u"--"_s, u"..."_s });
     QCOMPARE(invalid.code, int(ExitUserError));
-    QCOMPARE(invalid.err, u"quire new: Invalid skill name\n"_s);
+    QCOMPARE(invalid.err, QByteArray("quire new: Invalid skill name\n"));
     QVERIFY(invalid.out.isEmpty());
 
     auto store = ModelContext::open(ModelContext::defaultPath());
@@ -98,12 +76,9 @@ void NewCommandTest::createsAndRefuses()
 void NewCommandTest::childProcessUsesTheDefaultTool()
 {
     SettingsStore(SettingsStore::defaultPath()).setDefaultTool(ToolSource::Amp);
-    QProcess process; // inherits the fake home set up in init()
-    process.start(QStringLiteral(QUIRE_BINARY), { u"new"_s, u"Notes"_s });
-    QVERIFY(process.waitForFinished(60000));
-    QCOMPARE(process.exitCode(), int(ExitOk));
-    QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()),
-        m_home->filePath(u".config/amp/AGENTS.md"_s) + u'\n');
+    const QuireRun made = runQuire({ u"new"_s, u"Notes"_s }, m_home->environment());
+    QCOMPARE(made.code, int(ExitOk));
+    QCOMPARE(QString::fromUtf8(made.out), m_home->path(u".config/amp/AGENTS.md"_s) + u'\n');
 }
 
 QTEST_GUILESS_MAIN(NewCommandTest)

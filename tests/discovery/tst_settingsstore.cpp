@@ -1,8 +1,8 @@
+#include "fakehome.h"
 #include "settingsstore.h"
 
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -21,17 +21,6 @@ private slots:
     void defaultPathFollowsXdgConfigHome();
 };
 
-namespace {
-
-void writeFile(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
-}
-
-} // namespace
-
 void SettingsStoreTest::roundTrip_data()
 {
     QTest::addColumn<QStringList>("paths");
@@ -47,8 +36,8 @@ void SettingsStoreTest::roundTrip_data()
 void SettingsStoreTest::roundTrip()
 {
     QFETCH(QStringList, paths);
-    QTemporaryDir dir;
-    const QString written = dir.filePath(u"written/Quire.conf"_s);
+    const FakeHome home;
+    const QString written = home.path(u"written/Quire.conf"_s);
     {
         SettingsStore store(written);
         store.setCustomScanPaths(paths);
@@ -56,7 +45,7 @@ void SettingsStoreTest::roundTrip()
     }
     // A copy under a new name is read from disk, as another process would, not
     // from the in-process cache QSettings keeps per file.
-    const QString copy = dir.filePath(u"copy.conf"_s);
+    const QString copy = home.path(u"copy.conf"_s);
     QVERIFY(QFile::copy(written, copy));
     QCOMPARE(SettingsStore(copy).customScanPaths(), paths);
     QCOMPARE(SettingsStore(written).customScanPaths(), paths);
@@ -84,17 +73,16 @@ void SettingsStoreTest::storedText()
 {
     QFETCH(QByteArray, text);
     QFETCH(QStringList, expected);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"Quire.conf"_s);
-    if (!text.isEmpty())
-        writeFile(path, text);
+    const FakeHome home;
+    const QString path
+        = text.isEmpty() ? home.path(u"Quire.conf"_s) : home.write(u"Quire.conf"_s, text);
     QCOMPARE(SettingsStore(path).customScanPaths(), expected);
 }
 
 void SettingsStoreTest::everyWritePostsAfterWriting()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"Quire.conf"_s);
+    const FakeHome home;
+    const QString path = home.path(u"Quire.conf"_s);
     SettingsStore store(path);
     QSignalSpy spy(&store, &SettingsStore::customScanPathsChanged);
     QByteArray onDiskAtPost;
@@ -116,26 +104,18 @@ void SettingsStoreTest::everyWritePostsAfterWriting()
 
 void SettingsStoreTest::readSeesAnotherWriter()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"Quire.conf"_s);
+    const FakeHome home;
+    const QString path = home.path(u"Quire.conf"_s);
     SettingsStore store(path);
     store.setCustomScanPaths({ u"/first"_s });
-    writeFile(path, "[General]\ncustomScanPaths=/first, /from/elsewhere\n");
+    home.write(u"Quire.conf"_s, "[General]\ncustomScanPaths=/first, /from/elsewhere\n");
     QCOMPARE(store.customScanPaths(), (QStringList { u"/first"_s, u"/from/elsewhere"_s }));
 }
 
 void SettingsStoreTest::defaultPathFollowsXdgConfigHome()
 {
-    QTemporaryDir dir;
-    const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
-    const QString path = SettingsStore::defaultPath();
-    if (wasSet)
-        qputenv("XDG_CONFIG_HOME", saved);
-    else
-        qunsetenv("XDG_CONFIG_HOME");
-    QCOMPARE(path, dir.path() + u"/Quire/Quire.conf"_s);
+    const FakeHome home;
+    QCOMPARE(SettingsStore::defaultPath(), home.settingsPath());
 }
 
 QTEST_GUILESS_MAIN(SettingsStoreTest)

@@ -1,13 +1,12 @@
-#include "modelcontext.h"
+#include "fakehome.h"
+#include "memorystore.h"
 #include "settingsstore.h"
 #include "skillhealth.h"
 #include "skillhealthchecker.h"
 #include "skillscanner.h"
 
-#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -38,15 +37,18 @@ private Q_SLOTS:
     void slicedCheckAgreesWithWhole();
 
 private:
-    QString home(const QString &relative) const { return m_home->path() + u'/' + relative; }
-    void write(const QString &relative, const QByteArray &bytes) const;
+    QString home(const QString &relative) const { return m_home->path(relative); }
+    void write(const QString &relative, const QByteArray &bytes) const
+    {
+        m_home->write(relative, bytes);
+    }
     void scan(bool prune = false);
     Skill *skillAt(const QString &relative) const;
     QStringList idsOf(const QString &relative) const;
     void addColumns();
     void checkOneFile();
 
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<FakeHome> m_home;
     std::unique_ptr<ModelContext> m_store;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<SkillHealth> m_health;
@@ -54,24 +56,13 @@ private:
 
 void SkillHealthTest::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_home->isValid());
-    qputenv("HOME", m_home->path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", home(u".config"_s).toUtf8());
-    auto store = ModelContext::open(u":memory:"_s);
-    QVERIFY(store);
-    m_store = std::move(store.value());
-    m_settings = std::make_unique<SettingsStore>(home(u"settings.conf"_s));
+    m_health.reset();
+    m_home = std::make_unique<FakeHome>(FakeHome::Store::Memory);
+    m_store = openMemoryStore();
+    QVERIFY(m_store);
+    m_settings = std::make_unique<SettingsStore>(m_home->settingsPath());
     m_settings->setCustomScanPaths({ home(u"work"_s) });
     m_health = std::make_unique<SkillHealth>(m_store.get());
-}
-
-void SkillHealthTest::write(const QString &relative, const QByteArray &bytes) const
-{
-    QVERIFY(QDir().mkpath(QFileInfo(home(relative)).absolutePath()));
-    QFile file(home(relative));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 void SkillHealthTest::scan(bool prune)

@@ -1,5 +1,6 @@
-#include "modelcontext.h"
+#include "memorystore.h"
 #include "skillquery.h"
+#include "skillrecords.h"
 
 #include <QTest>
 
@@ -38,9 +39,8 @@ struct Made
 
 void SkillQueryTest::initTestCase()
 {
-    auto opened = ModelContext::open(u":memory:"_s);
-    QVERIFY(opened);
-    m_context = std::move(opened.value());
+    m_context = openMemoryStore();
+    QVERIFY(m_context);
     for (const QString &name : { u"Work"_s, u"work"_s, u"Gone"_s })
         QVERIFY(SkillCollection::create(*m_context, name, u"folder"_s));
 
@@ -57,19 +57,17 @@ void SkillQueryTest::initTestCase()
         { u"epsilon"_s, u"Straße"_s, u"ΟΔΟΣ İSTANBUL 🚀"_s, { ToolSource::Codex }, true, {} },
     };
     for (qsizetype i = 0; i < made.size(); ++i) {
-        Skill::Seed seed;
-        seed.filePath = u"/h/.claude/skills/%1/SKILL.md"_s.arg(i);
-        seed.name = made[i].name;
+        Skill::Seed seed = skillSeed(u"/h/.claude/skills/%1/SKILL.md"_s.arg(i), made[i].name);
         seed.description = made[i].description;
         seed.content = made[i].content;
-        Skill *skill = Skill::make(seed);
+        Skill *skill = addSkill(*m_context, seed);
+        QVERIFY(skill);
         skill->setToolSources(made[i].tools);
         skill->setIsFavorite(made[i].favorite);
         QList<SkillCollection *> collections;
         for (const QString &name : made[i].collections)
             collections.append(m_context->collectionByName(name));
         skill->setCollections(collections);
-        QVERIFY(m_context->insert(skill));
     }
     QVERIFY(m_context->save());
     // The filter still names it; the list then has nothing to show.

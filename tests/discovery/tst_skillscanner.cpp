@@ -1,11 +1,12 @@
 #include "artifactcache.h"
-#include "modelcontext.h"
+#include "corpus.h"
+#include "fakehome.h"
+#include "memorystore.h"
 #include "settingsstore.h"
 #include "skillscanner.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
@@ -33,36 +34,26 @@ private Q_SLOTS:
     void corpusAsHome();
 
 private:
-    QString home(const QString &relative) const { return m_home->path() + u'/' + relative; }
-    void write(const QString &relative, const QByteArray &bytes) const;
+    QString home(const QString &relative) const { return m_home->path(relative); }
+    void write(const QString &relative, const QByteArray &bytes) const
+    {
+        m_home->write(relative, bytes);
+    }
     void link(const QString &target, const QString &relative) const;
     void scan(bool prune = false);
     QStringList dump(const ModelContext &store) const;
 
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<FakeHome> m_home;
     std::unique_ptr<ModelContext> m_store;
     std::unique_ptr<SettingsStore> m_settings;
 };
 
 void SkillScannerTest::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_home->isValid());
-    qputenv("HOME", m_home->path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", home(u".config"_s).toUtf8());
-    auto store = ModelContext::open(u":memory:"_s);
-    QVERIFY(store);
-    m_store = std::move(store.value());
-    m_settings = std::make_unique<SettingsStore>(home(u"settings.conf"_s));
-}
-
-void SkillScannerTest::write(const QString &relative, const QByteArray &bytes) const
-{
-    const QString path = home(relative);
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
+    m_home = std::make_unique<FakeHome>(FakeHome::Store::Memory);
+    m_store = openMemoryStore();
+    QVERIFY(m_store);
+    m_settings = std::make_unique<SettingsStore>(m_home->settingsPath());
 }
 
 void SkillScannerTest::link(const QString &target, const QString &relative) const
@@ -297,16 +288,16 @@ void SkillScannerTest::rescanPicksUpEveryChange()
     const QStringList rescanned = dump(*m_store);
 
     // The same tree scanned into a new store is the reference.
-    m_store = std::move(ModelContext::open(u":memory:"_s).value());
+    m_store = openMemoryStore();
     scan(true);
     QCOMPARE(rescanned, dump(*m_store));
 }
 
 void SkillScannerTest::corpusAsHome()
 {
-    const QString corpus = QStringLiteral(QUIRE_CORPUS_DIR);
-    if (!QFileInfo::exists(corpus + u"/home"_s))
-        QSKIP("no corpus");
+    const QString corpus = corpusPath();
+    if (corpus.isEmpty())
+        return;
     qputenv("HOME", QFile::encodeName(corpus + u"/home"_s));
     m_settings->setCustomScanPaths({ corpus + u"/projects"_s });
     scan(true);
@@ -329,7 +320,6 @@ void SkillScannerTest::corpusAsHome()
     // Hidden folders are never visited.
     for (const Skill *skill : m_store->skills())
         QVERIFY2(!skill->filePath().contains(u"/.system/"_s), qPrintable(skill->filePath()));
-    qputenv("HOME", m_home->path().toUtf8());
 }
 
 QTEST_GUILESS_MAIN(SkillScannerTest)

@@ -1,5 +1,6 @@
-#include "modelcontext.h"
+#include "memorystore.h"
 #include "skillquery.h"
+#include "skillrecords.h"
 #include "skillsearchindex.h"
 
 #include <QCoreApplication>
@@ -109,19 +110,15 @@ bool agree(const SkillSearchIndex &index, const QList<Skill *> &skills, const QS
 
 std::unique_ptr<ModelContext> makeStore(QRandomGenerator &random, int count)
 {
-    auto opened = ModelContext::open(u":memory:"_s);
-    if (!opened)
-        return {};
+    auto store = openMemoryStore();
     const QStringList pool = makePool(random, 40);
-    for (int i = 0; i < count; ++i) {
-        Skill::Seed seed;
-        seed.filePath = u"/h/skills/%1/SKILL.md"_s.arg(i);
-        Skill *skill = Skill::make(seed);
-        fill(*skill, random, pool);
-        if (!opened.value()->insert(skill))
+    for (int i = 0; store && i < count; ++i) {
+        Skill *skill = addSkill(*store, skillSeed(u"/h/skills/%1/SKILL.md"_s.arg(i)));
+        if (!skill)
             return {};
+        fill(*skill, random, pool);
     }
-    return opened.value()->save() ? std::move(opened.value()) : nullptr;
+    return store && store->save() ? std::move(store) : nullptr;
 }
 
 } // namespace
@@ -168,11 +165,10 @@ void SkillSearchIndexTest::agreesWithPlainPass()
                 fill(*skill, random, fresh);
             if (round % 2) {
                 store->remove(store->skillsByName().constLast());
-                Skill::Seed seed;
-                seed.filePath = u"/h/skills/new-%1/SKILL.md"_s.arg(round);
-                Skill *skill = Skill::make(seed);
+                Skill *skill
+                    = addSkill(*store, skillSeed(u"/h/skills/new-%1/SKILL.md"_s.arg(round)));
+                QVERIFY(skill);
                 fill(*skill, random, fresh);
-                QVERIFY(store->insert(skill));
             }
             QVERIFY(store->save());
         }
@@ -199,19 +195,17 @@ void SkillSearchIndexTest::agreesWithPlainPass()
 // about is still found, by reading its texts.
 void SkillSearchIndexTest::followsTheStore()
 {
-    auto opened = ModelContext::open(u":memory:"_s);
-    QVERIFY(opened);
-    ModelContext &context = *opened.value();
+    auto store = openMemoryStore();
+    QVERIFY(store);
+    ModelContext &context = *store;
     SkillSearchIndex index;
     index.attach(&context);
     QSignalSpy updated(&index, &SkillSearchIndex::updated);
 
-    Skill::Seed seed;
-    seed.filePath = u"/h/.claude/skills/pdf/SKILL.md"_s;
-    seed.name = u"pdf"_s;
+    Skill::Seed seed = skillSeed(u"/h/.claude/skills/pdf/SKILL.md"_s);
     seed.content = u"Extract tables"_s;
-    Skill *skill = Skill::make(seed);
-    QVERIFY(context.insert(skill));
+    Skill *skill = addSkill(context, seed);
+    QVERIFY(skill);
     QVERIFY(context.save());
     QCOMPARE(index.search(u"TABLES"_s, { skill }), QList<Skill *> { skill });
 

@@ -1,10 +1,12 @@
+#include "fakehome.h"
 #include "modelcontext.h"
+#include "skillrecords.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <sqlite3.h>
@@ -30,7 +32,7 @@ private Q_SLOTS:
     void readableBySqliteShell();
 
 private:
-    QString storePath() const { return m_dir->filePath(u"store.sqlite"_s); }
+    QString storePath() const { return m_home->storePath(); }
     std::unique_ptr<ModelContext> openStore()
     {
         auto opened = ModelContext::open(storePath());
@@ -40,22 +42,18 @@ private:
     }
     static Skill *makeSkill(const QString &path, const QString &name = u"s"_s)
     {
-        Skill::Seed seed;
-        seed.filePath = path;
-        seed.name = name;
+        Skill::Seed seed = skillSeed(path, name, ToolSource::Cursor);
         seed.content = u"body of "_s + name;
-        seed.tool = ToolSource::Cursor;
         seed.fileModifiedDate = QDateTime::fromMSecsSinceEpoch(1'769'860'800'123, Qt::UTC);
         return Skill::make(seed);
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeHome> m_home;
 };
 
 void ModelContextTest::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
+    m_home = std::make_unique<FakeHome>();
 }
 
 void ModelContextTest::roundTripThroughDisk()
@@ -296,7 +294,7 @@ void ModelContextTest::refusesUnwritablePlaces()
     QVERIFY2(
         readOnly.error().message.contains(u"read-only"_s), qPrintable(readOnly.error().message));
 
-    const QString locked = m_dir->filePath(u"locked"_s);
+    const QString locked = m_home->path(u"locked"_s);
     QVERIFY(QDir().mkdir(locked));
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
     auto missing = ModelContext::open(locked + u"/deeper/store.sqlite"_s);
@@ -308,17 +306,14 @@ void ModelContextTest::refusesUnwritablePlaces()
 
 void ModelContextTest::defaultPathFollowsEnvironment()
 {
-    const QByteArray saved = qgetenv("QUIRE_STORE");
-    qputenv("XDG_DATA_HOME", m_dir->path().toUtf8());
-    qunsetenv("QUIRE_STORE");
-    QCOMPARE(ModelContext::defaultPath(), m_dir->path() + u"/Quire/store.sqlite"_s);
+    qunsetenv("QUIRE_STORE"); // the fake home puts it back
+    QCOMPARE(ModelContext::defaultPath(), m_home->root() + u"/data/Quire/store.sqlite"_s);
     qputenv("QUIRE_STORE", ":memory:");
     QCOMPARE(ModelContext::defaultPath(), u":memory:"_s);
     auto memory = ModelContext::open(ModelContext::defaultPath());
     QVERIFY(memory);
     QVERIFY(memory.value()->insert(makeSkill(u"/m.md"_s)));
     QVERIFY(memory.value()->save());
-    qputenv("QUIRE_STORE", saved);
 }
 
 void ModelContextTest::readableBySqliteShell()

@@ -1,4 +1,5 @@
 #include "skill.h"
+#include "skillrecords.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -10,10 +11,8 @@ class SkillTest final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void makeSetsEveryField();
     void toolSourcesRead_data();
     void toolSourcesRead();
-    void toolSourcesWriteSortsAndDeduplicates();
     void installedPathsFallback_data();
     void installedPathsFallback();
     void frontmatterFallback_data();
@@ -23,37 +22,6 @@ private Q_SLOTS:
     void addInstallation();
     void equalWritesNotifyNobody();
 };
-
-static Skill::Seed seed(const QString &path, ToolSource tool)
-{
-    Skill::Seed s;
-    s.filePath = path;
-    s.name = u"x"_s;
-    s.tool = tool;
-    s.fileModifiedDate = QDateTime::fromMSecsSinceEpoch(1'700'000'000'000, Qt::UTC);
-    return s;
-}
-
-void SkillTest::makeSetsEveryField()
-{
-    Skill::Seed s = seed(u"/h/.claude/skills/pdf/SKILL.md"_s, ToolSource::Claude);
-    s.isDirectory = true;
-    s.description = u"Work with PDFs"_s;
-    s.content = u"# PDF"_s;
-    s.frontmatter = { { u"name"_s, u"x"_s }, { u"license"_s, u"MIT"_s } };
-    s.fileSize = 42;
-    s.isGlobal = true;
-    std::unique_ptr<Skill> skill(Skill::make(s));
-    QCOMPARE(skill->resolvedPath(), s.filePath); // empty resolved path falls back
-    QCOMPARE(skill->toolSourcesRaw(), u"claude"_s);
-    QCOMPARE(skill->installedPaths(), QStringList { s.filePath });
-    QCOMPARE(skill->frontmatter(), s.frontmatter);
-    QCOMPARE(skill->collections(), {});
-    QVERIFY(!skill->isFavorite());
-    QVERIFY(!skill->lastOpened().isValid());
-    QCOMPARE(skill->fileSize(), 42);
-    QVERIFY(skill->isGlobal() && skill->isDirectory());
-}
 
 void SkillTest::toolSourcesRead_data()
 {
@@ -75,16 +43,6 @@ void SkillTest::toolSourcesRead()
     Skill skill;
     skill.setToolSourcesRaw(raw);
     QCOMPARE(skill.toolSources(), tools);
-}
-
-void SkillTest::toolSourcesWriteSortsAndDeduplicates()
-{
-    Skill skill;
-    skill.setToolSources({ ToolSource::Cursor, ToolSource::Claude, ToolSource::Cursor });
-    QCOMPARE(skill.toolSourcesRaw(), u"claude,cursor"_s);
-    skill.setToolSources({ ToolSource::Windsurf, ToolSource::Amp, ToolSource::Aider,
-        ToolSource::Custom, ToolSource::Copilot, ToolSource::Codex });
-    QCOMPARE(skill.toolSourcesRaw(), u"aider,amp,codex,copilot,custom,windsurf"_s);
 }
 
 void SkillTest::installedPathsFallback_data()
@@ -159,7 +117,7 @@ void SkillTest::projectName()
 void SkillTest::addInstallation()
 {
     std::unique_ptr<Skill> skill(
-        Skill::make(seed(u"/h/.windsurf/rules/a.md"_s, ToolSource::Windsurf)));
+        Skill::make(skillSeed(u"/h/.windsurf/rules/a.md"_s, {}, ToolSource::Windsurf)));
     skill->addInstallation(u"/p/.config/amp/a.md"_s, ToolSource::Amp);
     QCOMPARE(skill->toolSourcesRaw(), u"amp,windsurf"_s);
     QCOMPARE(skill->installedPaths(),

@@ -1,10 +1,11 @@
-#include "modelcontext.h"
+#include "fakehome.h"
+#include "memorystore.h"
 #include "skillcreator.h"
+#include "skillrecords.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
@@ -22,14 +23,6 @@ QByteArray readAll(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write the test file");
 }
 
 // Every entry under root, hidden ones too, relative to it.
@@ -71,18 +64,16 @@ private:
         return SkillCreator::createSkill(name, tool, *m_store, m_home->path());
     }
 
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<FakeHome> m_home;
     std::unique_ptr<ModelContext> m_store;
 };
 
 void SkillCreatorTest::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_home->isValid());
-    qputenv("HOME", QFile::encodeName(m_home->path()));
-    auto opened = ModelContext::open(u":memory:"_s);
-    QVERIFY(opened);
-    m_store = std::move(opened.value());
+    m_store.reset();
+    m_home = std::make_unique<FakeHome>(FakeHome::Store::Memory);
+    m_store = openMemoryStore();
+    QVERIFY(m_store);
 }
 
 void SkillCreatorTest::folderName_data()
@@ -179,7 +170,7 @@ void SkillCreatorTest::createsForEveryTool()
     const Result<Skill *> created = create(name, tool);
     QVERIFY2(created, qPrintable(created ? QString() : created.error().message));
     const Skill *skill = created.value();
-    const QString path = m_home->filePath(file);
+    const QString path = m_home->path(file);
     const QString text = SkillCreator::skillTemplate(name, tool);
     QCOMPARE(readAll(path), text.toUtf8());
     QCOMPARE(entriesUnder(m_home->path()).filter(u".quire-new"_s), QStringList()); // no leftovers
@@ -211,8 +202,8 @@ void SkillCreatorTest::refusesNamesAndDuplicates()
     QCOMPARE(entriesUnder(m_home->path()), QStringList()); // nothing touched
 
     QVERIFY(create(u"Pdf"_s, ToolSource::Claude));
-    const QString first = m_home->filePath(u".claude/skills/pdf/SKILL.md"_s);
-    writeFile(first, "edited by the user");
+    const QString first = m_home->path(u".claude/skills/pdf/SKILL.md"_s);
+    m_home->write(u".claude/skills/pdf/SKILL.md"_s, "edited by the user");
     const Result<Skill *> again = create(u"PDF"_s, ToolSource::Claude);
     QVERIFY(!again);
     QCOMPARE(again.error().message, u"A skill with this name already exists"_s);
@@ -229,14 +220,14 @@ void SkillCreatorTest::refusesNamesAndDuplicates()
 void SkillCreatorTest::folderFailureNamesThePlatformError()
 {
     // A file where the tool's folder should be: the platform refuses with ENOTDIR.
-    writeFile(m_home->filePath(u".claude"_s), "not a folder");
+    m_home->write(u".claude"_s, "not a folder");
     const Result<Skill *> refused = create(u"Pdf"_s, ToolSource::Claude);
     QVERIFY(!refused);
     QVERIFY2(refused.error().message.contains(qt_error_string(ENOTDIR)),
         qPrintable(refused.error().message));
-    QVERIFY(refused.error().message.contains(m_home->filePath(u".claude/skills/pdf"_s)));
+    QVERIFY(refused.error().message.contains(m_home->path(u".claude/skills/pdf"_s)));
     QCOMPARE(entriesUnder(m_home->path()), QStringList { u".claude"_s });
-    QCOMPARE(readAll(m_home->filePath(u".claude"_s)), QByteArray("not a folder"));
+    QCOMPARE(readAll(m_home->path(u".claude"_s)), QByteArray("not a folder"));
     QCOMPARE(m_store->skillCount(), 0);
 }
 
@@ -254,7 +245,7 @@ void SkillCreatorTest::readOnlyPlacesFail()
     QCOMPARE(entriesUnder(m_home->path()), QStringList());
 
     // A read-only tool folder: it stays, the write fails, nothing is left behind.
-    const QString codex = m_home->filePath(u".codex"_s);
+    const QString codex = m_home->path(u".codex"_s);
     QVERIFY(QDir().mkpath(codex));
     QFile::setPermissions(codex, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const Result<Skill *> noWrite = create(u"Agents"_s, ToolSource::Codex);
@@ -269,17 +260,17 @@ void SkillCreatorTest::readOnlyPlacesFail()
 void SkillCreatorTest::neverReplacesWhatAppeared()
 {
     // What the exists test cannot see: a file or a link arriving just before the write.
-    const QString folder = m_home->filePath(u"skills"_s);
+    const QString folder = m_home->path(u"skills"_s);
     QVERIFY(QDir().mkpath(folder));
     const QString existing = folder + u"/SKILL.md"_s;
-    writeFile(existing, "theirs");
+    m_home->write(u"skills/SKILL.md"_s, "theirs");
     const Status onFile = SkillCreator::writeNewFile(existing, "ours");
     QVERIFY(!onFile);
     QCOMPARE(onFile.error().message, SkillCreator::duplicateMessage());
     QCOMPARE(readAll(existing), QByteArray("theirs"));
 
     const QString link = folder + u"/AGENTS.md"_s;
-    const QString outside = m_home->filePath(u"outside.md"_s);
+    const QString outside = m_home->path(u"outside.md"_s);
     QVERIFY(QFile::link(outside, link)); // dangling
     QVERIFY(!SkillCreator::writeNewFile(link, "ours"));
     QVERIFY(!QFile::exists(outside));
@@ -292,19 +283,16 @@ void SkillCreatorTest::neverReplacesWhatAppeared()
 void SkillCreatorTest::storeFailureKeepsFileAndRecord()
 {
     // A pending change the store will refuse makes the next save fail.
-    Skill::Seed seed;
-    seed.filePath = u"/elsewhere/a.md"_s;
-    QVERIFY(m_store->insert(Skill::make(seed)));
-    seed.filePath = u"/elsewhere/b.md"_s;
-    Skill *blocker = Skill::make(seed);
-    QVERIFY(m_store->insert(blocker));
+    QVERIFY(addSkill(*m_store, skillSeed(u"/elsewhere/a.md"_s)));
+    Skill *blocker = addSkill(*m_store, skillSeed(u"/elsewhere/b.md"_s));
+    QVERIFY(blocker);
     QVERIFY(m_store->save());
     blocker->setResolvedPath(u"/elsewhere/a.md"_s);
 
     const Result<Skill *> created = create(u"Pdf"_s, ToolSource::Claude);
     QVERIFY(!created);
     QVERIFY(!created.error().message.isEmpty());
-    const QString path = m_home->filePath(u".claude/skills/pdf/SKILL.md"_s);
+    const QString path = m_home->path(u".claude/skills/pdf/SKILL.md"_s);
     QVERIFY(QFile::exists(path));
     QVERIFY(m_store->skillByResolvedPath(path));
     QVERIFY(m_store->hasChanges());
@@ -313,13 +301,9 @@ void SkillCreatorTest::storeFailureKeepsFileAndRecord()
 void SkillCreatorTest::staleRecordIsReused()
 {
     // The file went away outside Quire; its record waits for the next prune.
-    const QString path = m_home->filePath(u".claude/skills/pdf/SKILL.md"_s);
-    Skill::Seed seed;
-    seed.filePath = path;
-    seed.name = u"old"_s;
-    seed.tool = ToolSource::Cursor;
-    Skill *stale = Skill::make(seed);
-    QVERIFY(m_store->insert(stale));
+    const QString path = m_home->path(u".claude/skills/pdf/SKILL.md"_s);
+    Skill *stale = addSkill(*m_store, skillSeed(path, u"old"_s, ToolSource::Cursor));
+    QVERIFY(stale);
     stale->setIsFavorite(true);
     QVERIFY(m_store->save());
 

@@ -1,9 +1,9 @@
+#include "fakehome.h"
 #include "lineendings.h"
 #include "skillfile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -16,7 +16,6 @@ private Q_SLOTS:
     void init();
     void roundTrip_data();
     void roundTrip();
-    void readDropsByteOrderMark();
     void writesThroughLinks_data();
     void writesThroughLinks();
     void keepsPermissions_data();
@@ -27,19 +26,18 @@ private Q_SLOTS:
     void lineEndings();
 
 private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QString path(const QString &name) const { return m_home->path(name); }
     static QByteArray bytes(const QString &path)
     {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
     }
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeHome> m_home;
 };
 
 void SkillFileTest::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
+    m_home = std::make_unique<FakeHome>(FakeHome::Store::Memory);
 }
 
 void SkillFileTest::roundTrip_data()
@@ -66,20 +64,6 @@ void SkillFileTest::roundTrip()
     QCOMPARE(loaded.snapshot, saved.value());
 }
 
-void SkillFileTest::readDropsByteOrderMark()
-{
-    const QString file = path(u"bom.md"_s);
-    QFile out(file);
-    QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write("\xEF\xBB\xBF---\nname: x\n---\n");
-    out.close();
-    const SkillFile::Loaded loaded = SkillFile::load(file);
-    QVERIFY(loaded.text);
-    QVERIFY(loaded.text.value().startsWith(u"---"_s));
-    QVERIFY(SkillFile::save(file, loaded.text.value()));
-    QVERIFY(bytes(file).startsWith("---"));
-}
-
 void SkillFileTest::writesThroughLinks_data()
 {
     QTest::addColumn<QString>("link"); // relative to the temporary folder
@@ -102,7 +86,7 @@ void SkillFileTest::writesThroughLinks()
     QFETCH(QString, linkTo);
     QFETCH(QString, real);
     QFETCH(bool, realExists);
-    QVERIFY(QDir(m_dir->path()).mkpath(u"real"_s));
+    QVERIFY(QDir(m_home->path()).mkpath(u"real"_s));
     if (realExists)
         QVERIFY(SkillFile::save(path(u"real/SKILL.md"_s), u"old"_s));
     QVERIFY(QFile::link(path(u"real/SKILL.md"_s), path(u"hop.md"_s)));
@@ -144,7 +128,8 @@ void SkillFileTest::failedWriteLeavesFile()
     QVERIFY(!saved);
     QVERIFY(saved.error().message.startsWith(u"Could not save "_s));
     QCOMPARE(bytes(path(u"plain"_s)), QByteArray("x"));
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList { u"plain"_s });
+    QCOMPARE(
+        QDir(m_home->path()).entryList(QDir::Files | QDir::Hidden), QStringList { u"plain"_s });
 }
 
 void SkillFileTest::snapshotSeesOtherWriters()
@@ -155,15 +140,9 @@ void SkillFileTest::snapshotSeesOtherWriters()
     const Result<SkillFile::Snapshot> saved = SkillFile::save(file, u"one"_s);
     QVERIFY(saved);
     QCOMPARE(SkillFile::snapshot(file), saved.value());
-    QFile other(file);
-    QVERIFY(other.open(QIODevice::WriteOnly));
-    other.write("two");
-    other.close();
+    m_home->write(u"a.md"_s, "two");
     QVERIFY(SkillFile::snapshot(file) != saved.value());
-    QFile bad(file);
-    QVERIFY(bad.open(QIODevice::WriteOnly));
-    bad.write("\xff\xfe");
-    bad.close();
+    m_home->write(u"a.md"_s, "\xff\xfe");
     const SkillFile::Loaded unreadable = SkillFile::load(file);
     QVERIFY(!unreadable.text);
     QVERIFY(unreadable.snapshot.exists);

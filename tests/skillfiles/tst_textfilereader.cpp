@@ -1,8 +1,8 @@
+#include "fakehome.h"
 #include "textfilereader.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -28,24 +28,17 @@ private slots:
     void refusesUnreadableFile();
 
 private: // NOLINT(readability-redundant-access-specifiers): QTest would run slots as tests
-    QString write(const QString &name, const QByteArray &bytes);
+    QString write(const QString &name, const QByteArray &bytes) const
+    {
+        return m_home->write(name, bytes);
+    }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeHome> m_home;
 };
 
 void TextFileReaderTest::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-}
-
-QString TextFileReaderTest::write(const QString &name, const QByteArray &bytes)
-{
-    QString path = m_dir->filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write the test file");
-    return path;
+    m_home = std::make_unique<FakeHome>(FakeHome::Store::Memory);
 }
 
 void TextFileReaderTest::decodes_data()
@@ -108,16 +101,16 @@ void TextFileReaderTest::refuses()
     QFETCH(Error::Code, code);
     QFETCH(QString, reason);
 
-    QString path = m_dir->filePath(u"x.md"_s);
+    QString path = m_home->path(u"x.md"_s);
     if (special.isEmpty()) {
         write(u"x.md"_s, bytes);
     } else if (special == u"dangling") {
-        QVERIFY(QFile::link(m_dir->filePath(u"gone"_s), path));
+        QVERIFY(QFile::link(m_home->path(u"gone"_s), path));
     } else if (special == u"folder") {
-        QVERIFY(QDir(m_dir->path()).mkdir(u"x.md"_s));
+        QVERIFY(QDir(m_home->path()).mkdir(u"x.md"_s));
     } else if (special.startsWith(u"fifo")) {
         // Opening a FIFO for reading waits for a writer: the test hangs if the reader blocks.
-        const QString fifo = m_dir->filePath(u"fifo.md"_s);
+        const QString fifo = m_home->path(u"fifo.md"_s);
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         if (special == u"fifo")
             path = fifo;
@@ -139,7 +132,7 @@ void TextFileReaderTest::refuses()
 
 void TextFileReaderTest::readsUpToTheLimit()
 {
-    const QString path = m_dir->filePath(u"x.md"_s);
+    const QString path = m_home->path(u"x.md"_s);
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QVERIFY(file.resize(TextFileReader::maxBytes));

@@ -3,13 +3,32 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Homes alive now, oldest first. `m_home = std::make_unique<FakeHome>()` makes
+// the new home before the old one goes, so the old one must not put back
+// the variables over the new one's.
+std::vector<FakeHome *> &liveHomes()
+{
+    static std::vector<FakeHome *> homes;
+    return homes;
+}
+
+} // namespace
+
 FakeHome::FakeHome(Store store)
 {
-    if (!m_dir.isValid())
+    liveHomes().push_back(this);
+    if (!m_dir.isValid()) {
+        QTest::qFail("cannot make a temporary folder", __FILE__, __LINE__);
         return;
+    }
     QDir(m_dir.path()).mkpath(u"home"_s);
     m_storePath = store == Store::Memory ? u":memory:"_s : m_dir.filePath(u"store.sqlite"_s);
     set("HOME", QFile::encodeName(path()));
@@ -20,6 +39,21 @@ FakeHome::FakeHome(Store store)
 
 FakeHome::~FakeHome()
 {
+    auto &homes = liveHomes();
+    const auto self = std::find(homes.begin(), homes.end(), this);
+    const auto newer = self + 1;
+    if (newer != homes.end()) {
+        // What this home found becomes what the newer one puts back.
+        for (auto &[name, value] : (*newer)->m_saved) {
+            for (const auto &[mine, found] : m_saved) {
+                if (mine == name)
+                    value = found;
+            }
+        }
+        homes.erase(self);
+        return;
+    }
+    homes.erase(self);
     for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
         if (it->second)
             qputenv(it->first.constData(), *it->second);
@@ -48,12 +82,14 @@ QString FakeHome::settingsPath() const
 
 QString FakeHome::write(const QString &relative, const QByteArray &bytes) const
 {
-    const QString file = path(relative);
-    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
-        return {};
+    QString file = path(relative);
     QFile out(file);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size())
+    if (!QDir().mkpath(QFileInfo(file).absolutePath())
+        || !out.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || out.write(bytes) != bytes.size()) {
+        QTest::qFail(qPrintable(u"cannot write "_s + file), __FILE__, __LINE__);
         return {};
+    }
     return file;
 }
 

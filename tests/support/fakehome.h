@@ -32,7 +32,7 @@ public:
     QString settingsPath() const;
 
     // Writes bytes under the home folder, making the folders on the way;
-    // returns the absolute path, empty when the write failed.
+    // returns the absolute path, empty (and a failed test) when it cannot.
     QString write(const QString &relative, const QByteArray &bytes) const;
     // Sets a file's modification time back, so a rescan treats it as settled
     // rather than as written a moment ago.

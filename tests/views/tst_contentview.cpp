@@ -1,7 +1,9 @@
 #include "appstate.h"
 #include "contentview.h"
 #include "detailpane.h"
-#include "modelcontext.h"
+#include "fakehome.h"
+#include "memorystore.h"
+#include "quirerun.h"
 #include "saveactionslot.h"
 #include "settingsstore.h"
 #include "skill.h"
@@ -9,14 +11,12 @@
 #include "skilleditorview.h"
 #include "skillfiltermodel.h"
 #include "skilllistview.h"
+#include "skillrecords.h"
 
 #include <QAction>
-#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -33,7 +33,7 @@ private Q_SLOTS:
     void brokenStoreStopsWithTheFatalText();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<FakeHome> m_home;
     std::unique_ptr<ModelContext> m_store;
     std::unique_ptr<SettingsStore> m_settings;
     AppState m_state;
@@ -41,26 +41,17 @@ private:
 
 void ContentViewTest::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    qputenv("HOME", m_home->path().toUtf8());
-    m_store = std::move(ModelContext::open(u":memory:"_s).value());
-    m_settings = std::make_unique<SettingsStore>(m_home->filePath(u"quire.conf"_s));
+    m_home = std::make_unique<FakeHome>(FakeHome::Store::Memory);
+    m_store = openMemoryStore();
+    QVERIFY(m_store);
+    m_settings = std::make_unique<SettingsStore>(m_home->settingsPath());
 }
 
 void ContentViewTest::editorSaveRenamesEverywhere()
 {
-    const QString path = m_home->filePath(u"pdf/SKILL.md"_s);
-    QVERIFY(QDir(m_home->path()).mkpath(u"pdf"_s));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("---\nname: pdf\n---\nbody\n");
-    file.close();
-    Skill::Seed seed;
-    seed.filePath = path;
-    seed.name = u"pdf"_s;
-    seed.tool = ToolSource::Claude;
-    Skill *skill = Skill::make(seed);
-    QVERIFY(m_store->insert(skill));
+    const QString path = m_home->write(u"pdf/SKILL.md"_s, "---\nname: pdf\n---\nbody\n");
+    Skill *skill = addSkill(*m_store, skillSeed(path));
+    QVERIFY(skill);
     QVERIFY(m_store->save());
 
     m_state.setSelectedSkill(skill);
@@ -98,11 +89,8 @@ void ContentViewTest::searchFieldAndDetailFollowTheState()
     QCOMPARE(window.searchField()->text(), QString());
 
     QVERIFY(window.detailPane()->showsPlaceholder());
-    Skill::Seed seed;
-    seed.filePath = u"/x/a.md"_s;
-    seed.name = u"a"_s;
-    Skill *skill = Skill::make(seed);
-    QVERIFY(m_store->insert(skill));
+    Skill *skill = addSkill(*m_store, skillSeed(u"/x/a.md"_s));
+    QVERIFY(skill);
     QVERIFY(m_store->save());
     m_state.setSelectedSkill(skill);
     QVERIFY(!window.detailPane()->showsPlaceholder());
@@ -128,22 +116,14 @@ void ContentViewTest::layoutIsRemembered()
 
 void ContentViewTest::brokenStoreStopsWithTheFatalText()
 {
-    const QString store = m_home->filePath(u"store.sqlite"_s);
-    QFile file(store);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("not a database");
-    file.close();
-    QProcess quire;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const QString store = m_home->write(u"store.sqlite"_s, "not a database");
+    QProcessEnvironment env = m_home->environment();
     env.insert(u"QUIRE_STORE"_s, store);
     env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-    env.insert(u"HOME"_s, m_home->path());
-    quire.setProcessEnvironment(env);
-    quire.start(QStringLiteral(QUIRE_BINARY), {});
-    QVERIFY(quire.waitForFinished(30000));
-    QVERIFY(quire.exitCode() != 0);
-    QVERIFY2(
-        quire.readAllStandardError().contains("Could not create ModelContainer: "), "fatal text");
+    const QuireRun run = runQuire({}, env);
+    QVERIFY(run.code != 0);
+    QVERIFY2(run.err.contains("Could not create ModelContainer: "), run.err.constData());
+    QFile file(store);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("not a database"));
 }

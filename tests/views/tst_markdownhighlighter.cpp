@@ -136,7 +136,6 @@ class MarkdownHighlighterTest final : public QObject
 private slots:
     void matchesPass_data();
     void matchesPass();
-    void matchesPassOnRandomTexts();
     void followsRandomEdits();
     void themeChangeRestyles();
     void crLfFileMatchesPass();
@@ -200,20 +199,6 @@ void MarkdownHighlighterTest::matchesPass()
     MarkdownHighlighter highlighter(&document);
     highlighter.setCarriageReturnStandIn(crStandIn);
     QCOMPARE(highlightedMask(document, highlighter), mask);
-}
-
-void MarkdownHighlighterTest::matchesPassOnRandomTexts()
-{
-    // A bare QTextDocument has no layout and so announces no changes.
-    QPlainTextEdit editor;
-    MarkdownHighlighter highlighter(editor.document());
-    highlighter.setCarriageReturnStandIn(crStandIn);
-    QRandomGenerator random(20261207);
-    for (int i = 0; i < 3000; ++i) {
-        editor.setPlainText(toDocument(randomText(random, 30)));
-        const QString difference = differenceFromPass(*editor.document(), highlighter);
-        QVERIFY2(difference.isEmpty(), qPrintable(difference));
-    }
 }
 
 // Edits restyle only blocks whose incoming state changed; after every edit

@@ -2,15 +2,13 @@
 #include "buildinfo.h"
 #include "contentview.h"
 #include "discoverysession.h"
-#include "modelcontext.h"
+#include "fakehome.h"
+#include "memorystore.h"
 #include "settingsstore.h"
 #include "settingsview.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -33,17 +31,16 @@ private Q_SLOTS:
     void addedDirectoryIsScannedAtOnce();
 
 private:
-    QString settingsPath() const { return m_home->filePath(u"quire.conf"_s); }
+    QString settingsPath() const { return m_home->settingsPath(); }
 
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<FakeHome> m_home;
     std::unique_ptr<SettingsStore> m_settings;
 };
 
 void SettingsViewTest::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_home->isValid());
-    qputenv("HOME", QFile::encodeName(m_home->path()));
+    m_settings.reset();
+    m_home = std::make_unique<FakeHome>(FakeHome::Store::Memory);
     m_settings = std::make_unique<SettingsStore>(settingsPath());
 }
 
@@ -132,16 +129,13 @@ void SettingsViewTest::defaultHarnessOutlivesTheWindow()
 
 void SettingsViewTest::addedDirectoryIsScannedAtOnce()
 {
-    const QString projects = m_home->filePath(u"Development"_s);
-    const QString skill = projects + u"/app/.claude/skills/deploy/SKILL.md"_s;
-    QVERIFY(QDir().mkpath(QFileInfo(skill).path()));
-    QFile file(skill);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("---\nname: deploy\ndescription: Ships it\n---\nbody\n");
-    file.close();
+    const QString projects = m_home->path(u"Development"_s);
+    m_home->write(u"Development/app/.claude/skills/deploy/SKILL.md"_s,
+        "---\nname: deploy\ndescription: Ships it\n---\nbody\n");
 
     AppState state;
-    auto store = std::move(ModelContext::open(u":memory:"_s).value());
+    auto store = openMemoryStore();
+    QVERIFY(store);
     ContentView window(&state, store.get(), m_settings.get(), nullptr);
     window.show();
     QTRY_VERIFY(window.discovery()->scanner());

@@ -1,6 +1,7 @@
-#include "modelcontext.h"
+#include "memorystore.h"
 #include "sidebarmodel.h"
 #include "skillcollection.h"
+#include "skillrecords.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -33,9 +34,8 @@ private:
 
 void SidebarModelTest::init()
 {
-    auto opened = ModelContext::open(u":memory:"_s);
-    QVERIFY(opened);
-    m_store = std::move(opened.value());
+    m_store = openMemoryStore();
+    QVERIFY(m_store);
     m_model = std::make_unique<SidebarModel>(m_store.get());
     m_tester = std::make_unique<QAbstractItemModelTester>(
         m_model.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -50,12 +50,10 @@ void SidebarModelTest::cleanup()
 
 Skill *SidebarModelTest::addSkill(const QString &path, const QList<ToolSource> &tools)
 {
-    Skill::Seed seed;
-    seed.filePath = path;
-    seed.name = path.section(u'/', -1);
-    Skill *skill = Skill::make(seed);
-    skill->setToolSources(tools);
-    return m_store->insert(skill) ? skill : nullptr;
+    Skill *skill = ::addSkill(*m_store, skillSeed(path, path.section(u'/', -1)));
+    if (skill)
+        skill->setToolSources(tools);
+    return skill;
 }
 
 QStringList SidebarModelTest::rows() const

@@ -1,9 +1,10 @@
 #include "appstate.h"
-#include "modelcontext.h"
+#include "memorystore.h"
 #include "newcollectionpopover.h"
 #include "sidebarmodel.h"
 #include "sidebarview.h"
 #include "skillcollection.h"
+#include "skillrecords.h"
 
 #include <QLineEdit>
 #include <QListView>
@@ -45,18 +46,12 @@ private:
 
 void SidebarViewTest::init()
 {
-    auto opened = ModelContext::open(u":memory:"_s);
-    QVERIFY(opened);
-    m_store = std::move(opened.value());
-    Skill::Seed seed;
-    seed.filePath = u"/h/.cursor/rules/a.mdc"_s;
-    seed.name = u"a"_s;
-    seed.tool = ToolSource::Cursor;
-    m_cursorSkill = Skill::make(seed);
-    QVERIFY(m_store->insert(m_cursorSkill));
-    seed.filePath = u"/h/.claude/skills/b/SKILL.md"_s;
-    seed.tool = ToolSource::Claude;
-    QVERIFY(m_store->insert(Skill::make(seed)));
+    m_store = openMemoryStore();
+    QVERIFY(m_store);
+    m_cursorSkill
+        = addSkill(*m_store, skillSeed(u"/h/.cursor/rules/a.mdc"_s, {}, ToolSource::Cursor));
+    QVERIFY(m_cursorSkill);
+    QVERIFY(addSkill(*m_store, skillSeed(u"/h/.claude/skills/b/SKILL.md"_s)));
     QVERIFY(m_store->save());
     QVERIFY(SkillCollection::create(*m_store, u"Work"_s, u"folder"_s));
 
@@ -142,10 +137,7 @@ void SidebarViewTest::vanishedRowKeepsFilter()
     QCOMPARE(m_state->sidebarFilter(), SidebarFilter::tool(ToolSource::Cursor));
     QVERIFY(selected().isEmpty());
 
-    Skill::Seed seed;
-    seed.filePath = u"/p/.cursor/rules/c.mdc"_s;
-    seed.tool = ToolSource::Cursor;
-    QVERIFY(m_store->insert(Skill::make(seed)));
+    QVERIFY(addSkill(*m_store, skillSeed(u"/p/.cursor/rules/c.mdc"_s, {}, ToolSource::Cursor)));
     QVERIFY(m_store->save());
     QCOMPARE(selected(), QModelIndexList { rowTitled(u"Cursor"_s) });
 }

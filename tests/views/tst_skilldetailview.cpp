@@ -1,13 +1,15 @@
 #include "appstate.h"
 #include "artifactcache.h"
 #include "collectionpicker.h"
-#include "modelcontext.h"
+#include "fakehome.h"
+#include "memorystore.h"
 #include "skill.h"
 #include "skillcardview.h"
 #include "skillcollection.h"
 #include "skilldetailview.h"
 #include "skilleditorview.h"
 #include "skillmetadatabar.h"
+#include "skillrecords.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -33,34 +35,28 @@ private Q_SLOTS:
     void pickerTogglesMembership();
 
 private:
+    std::unique_ptr<FakeHome> m_home;
     std::unique_ptr<ModelContext> m_store;
     std::unique_ptr<AppState> m_state;
     Skill *m_skill = nullptr;
-    QByteArray m_oldHome;
 };
 
 void SkillDetailViewTest::init()
 {
-    m_oldHome = qgetenv("HOME");
-    qputenv("HOME", "/home/ann");
-    auto opened = ModelContext::open(u":memory:"_s);
-    QVERIFY(opened);
-    m_store = std::move(opened.value());
+    m_home = std::make_unique<FakeHome>(FakeHome::Store::Memory);
+    m_store = openMemoryStore();
+    QVERIFY(m_store);
     m_state = std::make_unique<AppState>();
-    Skill::Seed seed;
-    seed.filePath = u"/home/ann/.claude/skills/pdf/SKILL.md"_s;
-    seed.isDirectory = true;
-    seed.name = u"pdf"_s;
+    Skill::Seed seed = skillSeed(m_home->path(u".claude/skills/pdf/SKILL.md"_s));
     seed.description = u"Reads PDFs"_s;
     seed.content = u"# PDF\n\nUse it."_s;
     seed.frontmatter = { { u"name"_s, u"pdf"_s }, { u"description"_s, u"Reads PDFs"_s } };
     seed.fileSize = 1500;
     seed.fileModifiedDate = QDateTime::currentDateTime().addSecs(-7200);
     seed.isGlobal = true;
-    seed.tool = ToolSource::Claude;
-    m_skill = Skill::make(seed);
-    m_skill->addInstallation(u"/home/ann/.cursor/skills/pdf/SKILL.md"_s, ToolSource::Cursor);
-    QVERIFY(m_store->insert(m_skill));
+    m_skill = addSkill(*m_store, seed);
+    QVERIFY(m_skill);
+    m_skill->addInstallation(m_home->path(u".cursor/skills/pdf/SKILL.md"_s), ToolSource::Cursor);
     QVERIFY(m_store->save());
 }
 
@@ -69,7 +65,7 @@ void SkillDetailViewTest::cleanup()
     ArtifactCache::shared().setArtifacts({}, m_skill->filePath());
     m_state.reset();
     m_store.reset();
-    qputenv("HOME", m_oldHome);
+    m_home.reset();
 }
 
 void SkillDetailViewTest::titleAndStarFollowRecord()
@@ -112,8 +108,6 @@ void SkillDetailViewTest::cardSections_data()
     QTest::addColumn<QString>("preview");
     QTest::newRow("no extra keys")
         << Map { { u"Name"_s, u"x"_s } } << u"a\n\n b"_s << 0 << u"a\n b"_s;
-    QTest::newRow("empty extra value")
-        << Map { { u"tags"_s, {} } } << QString() << 0 << u"(No content)"_s;
     QTest::newRow("extra keys") << Map { { u"b"_s, u"1"_s }, { u"a"_s, u"2"_s } } << u"x"_s << 2
                                 << u"x"_s;
 }
@@ -147,7 +141,7 @@ void SkillDetailViewTest::cardFollowsArtifacts()
         SkillArtifact a;
         a.id = QUuid::createUuid();
         a.name = name;
-        a.path = u"/home/ann/.claude/skills/pdf/"_s + name;
+        a.path = m_home->path(u".claude/skills/pdf/"_s + name);
         a.relativePath = name;
         a.category = category;
         return a;
@@ -169,9 +163,8 @@ void SkillDetailViewTest::cardFollowsArtifacts()
     QCOMPARE(chips.at(0)->toolTip(), u"run.py"_s); // scripts come before references
 
     // Another skill without supporting files shows none of these.
-    Skill::Seed seed;
-    seed.filePath = u"/home/ann/.claude/skills/other/SKILL.md"_s;
-    const std::unique_ptr<Skill> other(Skill::make(seed));
+    const std::unique_ptr<Skill> other(
+        Skill::make(skillSeed(m_home->path(u".claude/skills/other/SKILL.md"_s))));
     card.setSkill(other.get());
     QVERIFY(!card.resourcesSection());
     QCOMPARE(card.resourceCountText(), QString());

@@ -1,7 +1,8 @@
 #include "appstate.h"
 #include "detailpane.h"
 #include "editorfindbar.h"
-#include "modelcontext.h"
+#include "fakehome.h"
+#include "memorystore.h"
 #include "skill.h"
 #include "skilldetailview.h"
 #include "skilleditorview.h"
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -42,7 +42,7 @@ private Q_SLOTS:
 
 private:
     Skill *addSkill(const QString &name, const QByteArray &bytes);
-    QString file(const QString &name) const { return m_home->filePath(name + u"/SKILL.md"_s); }
+    QString file(const QString &name) const { return m_home->path(name + u"/SKILL.md"_s); }
     static QByteArray bytes(const QString &path)
     {
         QFile in(path);
@@ -61,7 +61,7 @@ private:
         cursor.insertText(text);
     }
 
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<FakeHome> m_home;
     std::unique_ptr<ModelContext> m_store;
     QList<Question> m_asked;
     QStringList m_alerts;
@@ -69,11 +69,9 @@ private:
 
 void SkillEditorViewTest::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_home->isValid());
-    auto opened = ModelContext::open(u":memory:"_s);
-    QVERIFY(opened);
-    m_store = std::move(opened.value());
+    m_home = std::make_unique<FakeHome>(FakeHome::Store::Memory);
+    m_store = openMemoryStore();
+    QVERIFY(m_store);
     m_asked.clear();
     m_alerts.clear();
 }
@@ -85,8 +83,7 @@ void SkillEditorViewTest::cleanup()
 
 Skill *SkillEditorViewTest::addSkill(const QString &name, const QByteArray &content)
 {
-    QDir(m_home->path()).mkpath(name);
-    write(file(name), content);
+    m_home->write(name + u"/SKILL.md"_s, content);
     Skill::Seed seed;
     seed.filePath = file(name);
     seed.isDirectory = true;
@@ -214,7 +211,7 @@ void SkillEditorViewTest::failedSaveKeepsEdits()
     });
     type(editor, u"two "_s);
     // The skill's folder goes away: the temporary file has nowhere to go.
-    QVERIFY(QDir(m_home->filePath(u"a"_s)).removeRecursively());
+    QVERIFY(QDir(m_home->path(u"a"_s)).removeRecursively());
     QVERIFY(!editor.saveContent());
     QCOMPARE(m_alerts.size(), 1);
     QVERIFY(m_alerts.constFirst().startsWith(u"Save Error: Could not save"_s));

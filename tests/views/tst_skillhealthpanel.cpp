@@ -1,10 +1,11 @@
 #include "appstate.h"
-#include "modelcontext.h"
+#include "memorystore.h"
 #include "sidebarmodel.h"
 #include "skillfiltermodel.h"
 #include "skillhealth.h"
 #include "skillhealthpanel.h"
 #include "skilllistview.h"
+#include "skillrecords.h"
 
 #include <QAbstractItemModelTester>
 #include <QLabel>
@@ -34,9 +35,8 @@ private:
 
 void SkillHealthPanelTest::init()
 {
-    auto opened = ModelContext::open(u":memory:"_s);
-    QVERIFY(opened);
-    m_context = std::move(opened.value());
+    m_context = openMemoryStore();
+    QVERIFY(m_context);
     m_health = std::make_unique<SkillHealth>(m_context.get());
 }
 
@@ -48,18 +48,13 @@ void SkillHealthPanelTest::cleanup()
 
 Skill *SkillHealthPanelTest::add(const QString &folder, const QMap<QString, QString> &frontmatter)
 {
-    Skill::Seed seed;
-    seed.filePath = u"/nowhere/.claude/skills/%1/SKILL.md"_s.arg(folder);
-    seed.isDirectory = true;
+    Skill::Seed seed = skillSeed(
+        u"/nowhere/.claude/skills/%1/SKILL.md"_s.arg(folder), frontmatter.value(u"name"_s, folder));
     seed.isGlobal = true;
-    seed.name = frontmatter.value(u"name"_s, folder);
     seed.frontmatter = frontmatter;
     seed.content = u"a body"_s;
-    seed.tool = ToolSource::Claude;
-    Skill *skill = Skill::make(seed);
-    if (!m_context->insert(skill) || !m_context->save())
-        return nullptr;
-    return skill;
+    Skill *skill = ::addSkill(*m_context, seed);
+    return skill && m_context->save() ? skill : nullptr;
 }
 
 QStringList SkillHealthPanelTest::sentences(const SkillHealthPanel &panel)

@@ -1,9 +1,10 @@
 #include "appstate.h"
 #include "filerevealer.h"
-#include "modelcontext.h"
+#include "memorystore.h"
 #include "skillfiltermodel.h"
 #include "skilllistmodel.h"
 #include "skilllistview.h"
+#include "skillrecords.h"
 
 #include <QLabel>
 #include <QListView>
@@ -36,9 +37,8 @@ private:
 
 void SkillListViewTest::init()
 {
-    auto opened = ModelContext::open(u":memory:"_s);
-    QVERIFY(opened);
-    m_context = std::move(opened.value());
+    m_context = openMemoryStore();
+    QVERIFY(m_context);
     m_state = std::make_unique<AppState>();
 }
 
@@ -51,13 +51,11 @@ void SkillListViewTest::cleanup()
 
 Skill *SkillListViewTest::add(const QString &name, const QString &path)
 {
-    Skill::Seed seed;
-    seed.filePath = path.isEmpty() ? u"/home/u/.claude/skills/%1/SKILL.md"_s.arg(name) : path;
-    seed.name = name;
+    Skill::Seed seed = skillSeed(
+        path.isEmpty() ? u"/home/u/.claude/skills/%1/SKILL.md"_s.arg(name) : path, name);
     seed.content = u"a body"_s;
     seed.isGlobal = path.isEmpty();
-    Skill *skill = Skill::make(seed);
-    return m_context->insert(skill) ? skill : nullptr;
+    return addSkill(*m_context, seed);
 }
 
 QList<Skill *> SkillListViewTest::selectedSkills() const
@@ -79,8 +77,6 @@ void SkillListViewTest::emptyStateAndTitle_data()
     const SidebarFilter all = SidebarFilter::all();
     QTest::newRow("no skills at all") << false << all << QString() << true << u"All skills"_s;
     QTest::newRow("skills") << true << all << QString() << false << u"All skills"_s;
-    QTest::newRow("filter selects nothing")
-        << true << SidebarFilter::favorites() << QString() << true << u"Favorites"_s;
     QTest::newRow("collection that is gone, shown as typed")
         << true << SidebarFilter::collection(u"<b>Gone</b>"_s) << QString() << true
         << u"<b>Gone</b>"_s;

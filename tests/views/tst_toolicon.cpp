@@ -49,8 +49,6 @@ private slots:
     void initTestCase();
     void exactSquare_data();
     void exactSquare();
-    void image_data() { addToolRows(); }
-    void image();
     void drawing_data() { addToolRows(); }
     void drawing();
 };
@@ -96,21 +94,6 @@ void ToolIconTest::exactSquare()
 
     QCOMPARE(icon->sizeHint(), QSize(side, side));
     QCOMPARE(icon->size(), QSize(side, side));
-}
-
-void ToolIconTest::image()
-{
-    QFETCH(ToolSource, tool);
-    QVERIFY(!ToolIcon::icon(tool).isNull());
-
-    const QString image = ToolIcon::imageResource(tool);
-    const bool hasImage
-        = tool != ToolSource::Copilot && tool != ToolSource::Aider && tool != ToolSource::Custom;
-    QCOMPARE(image.isEmpty(), !hasImage);
-    if (hasImage) {
-        QCOMPARE(image, u"tool-"_s + ToolSources::rawValue(tool));
-        QVERIFY(QSvgRenderer(u":/tools/%1.svg"_s.arg(image)).isValid());
-    }
 }
 
 void ToolIconTest::drawing()
