@@ -66,7 +66,7 @@ void OutputFailureTest::fullDisk()
     QProcess process;
     process.setProcessEnvironment(home.environment());
     process.setStandardOutputFile(u"/dev/full"_s);
-    process.start(QStringLiteral(QUIRE_BINARY), arguments);
+    process.start(quireBinary(), arguments);
     QVERIFY(process.waitForFinished(60'000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     const QByteArray err = process.readAllStandardError();

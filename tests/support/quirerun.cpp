@@ -7,13 +7,18 @@
 
 using namespace Qt::StringLiterals;
 
+QString quireBinary()
+{
+    return QStringLiteral(QUIRE_BINARY);
+}
+
 QuireRun runQuire(
     const QStringList &arguments, const QProcessEnvironment &environment, const QByteArray &input)
 {
     QuireRun run;
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(QUIRE_BINARY), arguments);
+    process.start(quireBinary(), arguments);
     if (!process.waitForStarted(30000))
         return run;
     if (!input.isEmpty())

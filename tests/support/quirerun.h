@@ -12,6 +12,10 @@ struct QuireRun
     QByteArray err;
 };
 
+// The built quire binary, for tests that start it themselves (their own
+// redirections, signals, several at once).
+QString quireBinary();
+
 // Runs the real binary as a child process, as a user or a script does; the
 // environment is usually a FakeHome's. A run that does not finish in time has
 // code -1.
