@@ -4,6 +4,7 @@
 #include "skill.h"
 #include "skillcollection.h"
 #include "sqlitedatabase.h"
+#include "storefile.h"
 
 #include <QHash>
 #include <QList>
@@ -23,14 +24,12 @@ class ModelContext final : public QObject
     Q_DISABLE_COPY_MOVE(ModelContext)
 
 public:
-    static constexpr const char *schemaVersion = "1.0.0";
-    static constexpr int schemaUserVersion = 10000; // 1.0.0
-    static constexpr qint32 applicationId = 0x51756972; // "Quir"
+    static constexpr const char *schemaVersion = StoreFile::schemaVersion;
+    static constexpr int schemaUserVersion = StoreFile::schemaUserVersion;
+    static constexpr qint32 applicationId = StoreFile::applicationId;
 
-    // $QUIRE_STORE, else <data dir>/Quire/store.sqlite; ":memory:" is in memory.
     static QString defaultPath();
-    // Opens or creates the store. A file that is not a Quire store of this
-    // schema is refused and left byte for byte as it was.
+    // Opens the store file (see StoreFile) and loads its records.
     static Result<std::unique_ptr<ModelContext>> open(const QString &path);
 
     ~ModelContext() override;
