@@ -46,6 +46,11 @@ public:
     // stays as it is, still pending.
     Status save();
     bool hasChanges() const;
+    // Merges what other processes committed since this context last looked:
+    // their rows appear, rows they removed go and changed fields follow, in
+    // the usual batches. A field changed here and not yet saved keeps this
+    // side's value. Cheap when nothing was committed elsewhere.
+    Status refresh();
 
     Skill *skillByResolvedPath(const QString &resolvedPath) const;
     Skill *skillById(qint64 id) const;
@@ -83,10 +88,32 @@ private:
     QString loadContent(qint64 id);
     Status writeChanges(QHash<const QObject *, qint64> &newIds);
     Status saveError(const QString &what) const;
+    Status goneError(const QString &what) const;
+
+    struct Batches
+    {
+        QList<Skill *> skillsInserted;
+        QList<Skill *> skillsRemoved;
+        QList<Skill *> skillsChanged;
+        QList<SkillCollection *> collectionsInserted;
+        QList<SkillCollection *> collectionsRemoved;
+        QList<SkillCollection *> collectionsChanged;
+    };
+    static void readSkillRow(const SqliteStatement &row, Skill &skill);
+    Status rememberDataVersion();
+    Result<bool> otherCommitsWaiting();
+    // Inside a transaction; collects what it merged into batches.
+    Status mergeOtherCommits(Batches &batches);
+    bool mergeSkill(Skill *skill, const Skill &row);
+    void adoptSkill(Skill *pending, const Skill &row);
+    void dropRemovedElsewhere(Skill *skill);
+    void dropRemovedElsewhere(SkillCollection *collection);
+    void announce(const Batches &batches);
 
     SqliteDatabase m_db;
     SqliteStatement m_contentQuery; // after m_db: finalized before the connection closes
     QString m_path;
+    qint64 m_dataVersion = 0;
 
     QList<Skill *> m_skills;
     QList<SkillCollection *> m_collections;

@@ -142,10 +142,9 @@ Result<SqliteDatabase> StoreFile::open(const QString &path)
         }
     }
 
-    for (const char *pragma : { "PRAGMA busy_timeout = 5000", "PRAGMA foreign_keys = ON" }) {
-        if (Status status = db.exec(QString::fromLatin1(pragma)); !status)
-            return storeError(u"Cannot open the store %1: %2."_s.arg(path, status.error().message));
-    }
+    // The busy timeout was set when the connection opened, before any statement.
+    if (Status status = db.exec(u"PRAGMA foreign_keys = ON"_s); !status)
+        return storeError(u"Cannot open the store %1: %2."_s.arg(path, status.error().message));
     if (!inMemory) {
         // WAL lets a terminal `quire` read while the window writes.
         (void)db.exec(u"PRAGMA journal_mode = WAL"_s);
@@ -176,4 +175,3 @@ Result<SqliteDatabase> StoreFile::open(const QString &path)
 
     return db;
 }
-
