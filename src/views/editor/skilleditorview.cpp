@@ -7,6 +7,7 @@
 #include "markdownhighlighter.h"
 #include "modelcontext.h"
 #include "skill.h"
+#include "storesaver.h"
 #include "symbolicons.h"
 
 #include <QDir>
@@ -285,7 +286,7 @@ bool SkillEditorView::saveContent()
     m_skill->setFrontmatter(parsed.frontmatter);
     // The record goes to the store now, so a crash cannot leave it behind the file.
     if (ModelContext *context = m_skill->context())
-        (void)context->save();
+        StoreSaver::of(context)->save();
     return true;
 }
 
