@@ -19,7 +19,8 @@ StoreSaver *StoreSaver::of(ModelContext *context)
 {
     if (!context)
         return nullptr;
-    if (auto *saver = qobject_cast<StoreSaver *>(context->property(saverProperty).value<QObject *>()))
+    if (auto *saver
+        = qobject_cast<StoreSaver *>(context->property(saverProperty).value<QObject *>()))
         return saver;
     auto *saver = new StoreSaver(context);
     context->setProperty(saverProperty, QVariant::fromValue<QObject *>(saver));

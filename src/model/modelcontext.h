@@ -5,6 +5,7 @@
 #include "skillcollection.h"
 #include "sqlitedatabase.h"
 #include "storefile.h"
+#include "storemerge.h"
 
 #include <QHash>
 #include <QList>
@@ -77,6 +78,7 @@ Q_SIGNALS:
 private:
     friend class Skill;
     friend class SkillCollection;
+    friend class StoreMerge;
 
     ModelContext(SqliteDatabase database, QString path);
     Status load();
@@ -90,24 +92,11 @@ private:
     Status saveError(const QString &what) const;
     Status goneError(const QString &what) const;
 
-    struct Batches
-    {
-        QList<Skill *> skillsInserted;
-        QList<Skill *> skillsRemoved;
-        QList<Skill *> skillsChanged;
-        QList<SkillCollection *> collectionsInserted;
-        QList<SkillCollection *> collectionsRemoved;
-        QList<SkillCollection *> collectionsChanged;
-    };
+    using Batches = StoreMerge::Batches;
     static void readSkillRow(const SqliteStatement &row, Skill &skill);
     Status rememberDataVersion();
     Result<bool> otherCommitsWaiting();
-    // Inside a transaction; collects what it merged into batches.
-    Status mergeOtherCommits(Batches &batches);
-    bool mergeSkill(Skill *skill, const Skill &row);
-    void adoptSkill(Skill *pending, const Skill &row);
-    void dropRemovedElsewhere(Skill *skill);
-    void dropRemovedElsewhere(SkillCollection *collection);
+    static QString skillRowsSql();
     void announce(const Batches &batches);
 
     SqliteDatabase m_db;
