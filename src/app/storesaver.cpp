@@ -50,8 +50,12 @@ bool StoreSaver::report(const Status &saved)
 
 void StoreSaver::refresh()
 {
-    // Nothing to report: the next tick looks again, and saves merge first.
-    (void)m_context->refresh();
+    // A store that cannot be read now is looked at again on the next tick,
+    // and saves merge first; only changes lost to another process's removal
+    // are the user's to hear of.
+    if (Status refreshed = m_context->refresh();
+        !refreshed && refreshed.error().code == Error::Conflict)
+        report(refreshed);
 }
 
 void StoreSaver::followOtherProcesses(int intervalMs)

@@ -596,6 +596,9 @@ Status ModelContext::save()
         skill->deleteLater();
     for (SkillCollection *collection : removedCollections)
         collection->deleteLater();
+    // Everything else is written; these changes were not, and never will be.
+    if (!merged.lostChanges.isEmpty())
+        return goneError(merged.lostChanges.join(u", "_s));
     return {};
 }
 
@@ -667,6 +670,8 @@ Status ModelContext::refresh()
     Status merged = StoreMerge(*this).run(batches);
     (void)m_db.exec(u"COMMIT"_s); // read only: nothing to lose
     announce(batches);
+    if (merged && !batches.lostChanges.isEmpty())
+        return goneError(batches.lostChanges.join(u", "_s));
     return merged;
 }
 

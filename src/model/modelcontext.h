@@ -44,13 +44,15 @@ public:
     void remove(Skill *skill);
     void remove(SkillCollection *collection);
     // One transaction; on failure nothing is written and the in-memory state
-    // stays as it is, still pending.
+    // stays as it is, still pending. A conflict (changes to records another
+    // process removed) is reported after everything else was written.
     Status save();
     bool hasChanges() const;
     // Merges what other processes committed since this context last looked:
     // their rows appear, rows they removed go and changed fields follow, in
     // the usual batches. A field changed here and not yet saved keeps this
-    // side's value. Cheap when nothing was committed elsewhere.
+    // side's value; changes to a record removed elsewhere are lost, and
+    // reported as a conflict. Cheap when nothing was committed elsewhere.
     Status refresh();
 
     Skill *skillByResolvedPath(const QString &resolvedPath) const;

@@ -14,7 +14,8 @@ using namespace Qt::StringLiterals;
 Status StoreMerge::run(Batches &batches)
 {
     const auto readError = [this](const Error &error) {
-        return Error { Error::Store, u"Cannot read the store %1: %2."_s.arg(m_store.m_path, error.message) };
+        return Error { Error::Store,
+            u"Cannot read the store %1: %2."_s.arg(m_store.m_path, error.message) };
     };
 
     // Collections first, so the links below find them.
@@ -83,6 +84,8 @@ Status StoreMerge::run(Batches &batches)
     const QList<SkillCollection *> knownCollections = m_store.m_collections;
     for (SkillCollection *collection : knownCollections) {
         if (collection->m_id != 0 && !seen.contains(collection->m_id)) {
+            if (collection->m_dirty)
+                batches.lostChanges.append(u"the collection “%1”"_s.arg(collection->m_name));
             dropRemovedElsewhere(collection);
             collectionsById.remove(collection->m_id);
             batches.collectionsRemoved.append(collection);
@@ -125,6 +128,8 @@ Status StoreMerge::run(Batches &batches)
     const QList<Skill *> knownSkills = m_store.m_skills;
     for (Skill *skill : knownSkills) {
         if (skill->m_id != 0 && !seen.contains(skill->m_id)) {
+            if (skill->m_dirty & ~quint32(Skill::SignatureField))
+                batches.lostChanges.append(skill->m_filePath);
             dropRemovedElsewhere(skill);
             batches.skillsRemoved.append(skill);
         }

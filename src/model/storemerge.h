@@ -3,6 +3,7 @@
 #include "result.h"
 
 #include <QList>
+#include <QStringList>
 
 class ModelContext;
 class Skill;
@@ -25,6 +26,9 @@ public:
         QList<SkillCollection *> collectionsInserted;
         QList<SkillCollection *> collectionsRemoved;
         QList<SkillCollection *> collectionsChanged;
+        // Records changed here but removed elsewhere: their changes have no
+        // row to go to, which the user must hear of.
+        QStringList lostChanges;
     };
 
     explicit StoreMerge(ModelContext &store) : m_store(store) { }

@@ -98,8 +98,8 @@ void StoreSaverTest::windowScanAfterTerminalNewKeepsSaving()
     scanner.scanAll();
     QVERIFY(scanner.lastSave());
 
-    const QuireRun made = runQuire(
-        { u"new"_s, u"from-terminal"_s, u"--tool"_s, u"claude"_s }, home.environment());
+    const QuireRun made
+        = runQuire({ u"new"_s, u"from-terminal"_s, u"--tool"_s, u"claude"_s }, home.environment());
     QCOMPARE(made.code, 0);
     home.write(u".claude/skills/by-hand/SKILL.md"_s, "---\nname: by-hand\n---\nbody\n");
     scanner.scanAll();

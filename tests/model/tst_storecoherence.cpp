@@ -207,8 +207,12 @@ void StoreCoherenceTest::rowRemovedElsewhereIsNotWrittenBack()
     skill->setIsFavorite(true);
     kept->setIsFavorite(true);
     QSignalSpy removed(m_window.get(), &ModelContext::skillsRemoved);
-    QVERIFY(m_window->save());
+    const Status saved = m_window->save();
+    QVERIFY(!saved); // the change to the removed one went nowhere: not a success
+    QCOMPARE(saved.error().code, Error::Conflict);
+    QVERIFY(saved.error().message.contains(path));
     QCOMPARE(removed.size(), 1);
+    QVERIFY(!m_window->hasChanges());
     QVERIFY(!m_window->skillByResolvedPath(path));
 
     const auto reopened = open();
@@ -271,8 +275,8 @@ void StoreCoherenceTest::newSkillUnrecordedWhenStoreStaysLocked()
     QVERIFY(locker);
     QVERIFY(locker.value().exec(u"BEGIN IMMEDIATE"_s)); // readers go on, writers wait
 
-    const QuireRun run = runQuire(
-        { u"new"_s, u"late"_s, u"--tool"_s, u"claude"_s }, m_home->environment());
+    const QuireRun run
+        = runQuire({ u"new"_s, u"late"_s, u"--tool"_s, u"claude"_s }, m_home->environment());
     QVERIFY(locker.value().exec(u"ROLLBACK"_s));
     const QString path = m_home->path(u".claude/skills/late/SKILL.md"_s);
     QCOMPARE(run.code, 1);
