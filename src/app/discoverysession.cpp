@@ -4,6 +4,7 @@
 #include "settingsstore.h"
 #include "skillhealth.h"
 #include "skillscanner.h"
+#include "storesaver.h"
 #include "toolsource.h"
 
 #include <QDir>
@@ -63,8 +64,14 @@ void DiscoverySession::scan(std::shared_ptr<SkillScanner> scanner, bool prune)
 {
     // Held by value: a listener may set the session up again mid-scan.
     Q_EMIT scanStarted();
+    StoreSaver *saver = StoreSaver::of(m_context);
     scanner->scanAll();
-    if (prune)
+    // Reported, not dropped: a failed scan save would otherwise take every
+    // later change of this window with it, unseen.
+    bool saved = saver->report(scanner->lastSave());
+    if (prune && saved) {
         scanner->pruneMissingSkills();
+        saver->report(scanner->lastSave());
+    }
     Q_EMIT scanFinished();
 }

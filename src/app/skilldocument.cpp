@@ -2,6 +2,7 @@
 
 #include "frontmatterparser.h"
 #include "modelcontext.h"
+#include "storesaver.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -262,7 +263,7 @@ Result<bool> SkillDocument::save(const QString &editorText)
     m_name = m_skill->name();
     // The record goes to the store now, so a crash cannot leave it behind the file.
     if (ModelContext *context = m_skill->context())
-        (void)context->save();
+        StoreSaver::of(context)->save();
     return true;
 }
 

@@ -7,6 +7,9 @@
 #include "skillcreator.h"
 #include "terminaltext.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -62,6 +65,15 @@ int NewCommand::run(const QStringList &arguments, CommandContext &context)
     const Result<Skill *> created = SkillCreator::createSkill(names.first(), *tool, *store);
     if (!created) {
         context.err() << "quire new: " << TerminalText::line(created.error().message) << '\n';
+        // The file was made though the store refused the record: its path
+        // is still the command's output, for scripts that go on to edit it.
+        if (created.error().code == Error::Store) {
+            const QString file = SkillCreator::target(
+                SkillCreator::folderName(names.first()), *tool, QDir::homePath())
+                                     .file;
+            if (QFileInfo::exists(file))
+                context.out() << TerminalText::line(file) << '\n';
+        }
         return ExitUserError;
     }
     context.out() << TerminalText::line(created.value()->filePath()) << '\n';

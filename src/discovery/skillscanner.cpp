@@ -93,6 +93,10 @@ void SkillScanner::save()
 
 void SkillScanner::scanAll()
 {
+    // Rows other processes recorded first are known before the folders are
+    // read, so a file they recorded is updated, not recorded twice. A store
+    // that cannot be read now is merged again by the save.
+    (void)m_context->refresh();
     // One transaction for the whole scan: the stored result is the same as
     // saving after every file, at a fraction of the disk work.
     ++m_batchDepth;

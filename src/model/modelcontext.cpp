@@ -2,11 +2,9 @@
 
 #include "skill.h"
 #include "skillcollection.h"
+#include "storefile.h"
+#include "storemerge.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QStandardPaths>
 #include <QTimeZone>
 
 #include <sqlite3.h>
@@ -17,60 +15,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr auto schemaSql = R"(
-CREATE TABLE meta (
-    key TEXT PRIMARY KEY NOT NULL,
-    value TEXT NOT NULL
-);
-CREATE TABLE skill (
-    id INTEGER PRIMARY KEY,
-    resolvedPath TEXT NOT NULL,
-    filePath TEXT NOT NULL,
-    isDirectory INTEGER NOT NULL,
-    name TEXT NOT NULL,
-    skillDescription TEXT NOT NULL,
-    frontmatterData BLOB,
-    isFavorite INTEGER NOT NULL,
-    lastOpened INTEGER,
-    fileModifiedDate INTEGER,
-    fileSize INTEGER NOT NULL,
-    isGlobal INTEGER NOT NULL,
-    toolSourcesRaw TEXT NOT NULL,
-    installedPathsData BLOB,
-    scanSignature TEXT NOT NULL DEFAULT '',
-    -- Last: SQLite reads a row's columns in order, so the list's columns come
-    -- from the first page and the bodies' overflow pages are left unread.
-    content TEXT NOT NULL
-);
-CREATE UNIQUE INDEX skill_resolvedPath ON skill (resolvedPath);
-CREATE TABLE collection (
-    id INTEGER PRIMARY KEY,
-    name TEXT NOT NULL,
-    icon TEXT NOT NULL,
-    sortOrder INTEGER NOT NULL
-);
-CREATE UNIQUE INDEX collection_name ON collection (name);
-CREATE TABLE skill_collection (
-    skill_id INTEGER NOT NULL REFERENCES skill (id) ON DELETE CASCADE,
-    collection_id INTEGER NOT NULL REFERENCES collection (id) ON DELETE CASCADE,
-    position INTEGER NOT NULL,
-    PRIMARY KEY (skill_id, collection_id)
-) WITHOUT ROWID;
-CREATE INDEX skill_collection_collection ON skill_collection (collection_id);
-)";
-
 // Columns shared by the insert and the update, in binding order.
 constexpr auto skillColumns
     = "resolvedPath, filePath, isDirectory, name, skillDescription, "
       "frontmatterData, isFavorite, lastOpened, fileModifiedDate, fileSize, "
       "isGlobal, toolSourcesRaw, installedPathsData, scanSignature";
-
-QString schemaVersionText(qint64 userVersion)
-{
-    return u"%1.%2.%3"_s.arg(userVersion / 10000)
-        .arg(userVersion / 100 % 100)
-        .arg(userVersion % 100);
-}
 
 void bindDate(SqliteStatement &statement, int index, const QDateTime &date)
 {
@@ -132,15 +81,6 @@ Error storeError(const QString &message)
 
 } // namespace
 
-QString ModelContext::defaultPath()
-{
-    QString overridden = qEnvironmentVariable("QUIRE_STORE");
-    if (!overridden.isEmpty())
-        return overridden;
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-        + u"/Quire/store.sqlite"_s;
-}
-
 ModelContext::ModelContext(SqliteDatabase database, QString path)
     : m_db(std::move(database)), m_path(std::move(path))
 {
@@ -160,107 +100,17 @@ ModelContext::~ModelContext()
     }
 }
 
+QString ModelContext::defaultPath()
+{
+    return StoreFile::defaultPath();
+}
+
 Result<std::unique_ptr<ModelContext>> ModelContext::open(const QString &path)
 {
-    const bool inMemory = path == u":memory:";
-    bool isNew = true;
-    if (!inMemory) {
-        const QFileInfo info(path);
-        const QString folder = info.absolutePath();
-        if (!QDir().mkpath(folder))
-            return storeError(u"Cannot create the folder %1 for the store."_s.arg(folder));
-        if (info.exists()) {
-            if (info.isDir())
-                return storeError(u"%1 is a folder, not a Quire store."_s.arg(path));
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly))
-                return storeError(u"Cannot read the store %1: %2."_s.arg(path, file.errorString()));
-            const QByteArray header = file.read(16);
-            if (!header.isEmpty()) {
-                if (header != QByteArray("SQLite format 3\0", 16))
-                    return storeError(
-                        u"%1 is not a Quire store: it is not an SQLite database."_s.arg(path));
-                isNew = false;
-            }
-            if (!info.isWritable())
-                return storeError(
-                    u"The store %1 is read-only; Quire needs to write it."_s.arg(path));
-        } else if (!QFileInfo(folder).isWritable()) {
-            return storeError(
-                u"Cannot create the store in %1: the folder is not writable."_s.arg(folder));
-        }
-    }
-
-    auto opened = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadWriteCreate);
+    auto opened = StoreFile::open(path);
     if (!opened)
         return opened.error();
-    SqliteDatabase db = std::move(opened.value());
-    if (db.isReadOnly())
-        return storeError(u"The store %1 is read-only; Quire needs to write it."_s.arg(path));
-
-    // Look before writing anything: a file that is not ours stays untouched.
-    if (!isNew) {
-        const auto appId = db.queryInt(u"PRAGMA application_id"_s);
-        const auto userVersion = db.queryInt(u"PRAGMA user_version"_s);
-        const auto tables = db.queryInt(u"SELECT count(*) FROM sqlite_schema"_s);
-        if (!appId || !userVersion || !tables) {
-            const Error &why = !appId ? appId.error()
-                : !userVersion        ? userVersion.error()
-                                      : tables.error();
-            return storeError(u"Cannot read the store %1: %2."_s.arg(path, why.message));
-        }
-        if (appId.value() == applicationId) {
-            if (userVersion.value() != schemaUserVersion) {
-                const QString found = schemaVersionText(userVersion.value());
-                if (userVersion.value() > schemaUserVersion)
-                    return storeError(u"The store %1 was written by a newer version of Quire "
-                                      "(schema %2); this version reads schema %3."_s.arg(
-                                          path, found, QLatin1StringView(schemaVersion)));
-                return storeError(u"The store %1 has schema %2, which this version of Quire "
-                                  "cannot read (it reads %3)."_s.arg(
-                                      path, found, QLatin1StringView(schemaVersion)));
-            }
-        } else if (appId.value() == 0 && tables.value() == 0) {
-            isNew = true; // an empty database holds nothing to lose
-        } else {
-            return storeError(
-                u"%1 is not a Quire store: it is another program's SQLite database."_s.arg(path));
-        }
-    }
-
-    for (const char *pragma : { "PRAGMA busy_timeout = 5000", "PRAGMA foreign_keys = ON" }) {
-        if (Status status = db.exec(QString::fromLatin1(pragma)); !status)
-            return storeError(u"Cannot open the store %1: %2."_s.arg(path, status.error().message));
-    }
-    if (!inMemory) {
-        // WAL lets a terminal `quire` read while the window writes.
-        (void)db.exec(u"PRAGMA journal_mode = WAL"_s);
-        (void)db.exec(u"PRAGMA synchronous = NORMAL"_s);
-    }
-
-    if (isNew) {
-        const QString create = u"BEGIN IMMEDIATE;"_s + QString::fromLatin1(schemaSql)
-            + u"INSERT INTO meta (key, value) VALUES ('application', 'Quire'), ('schemaVersion', "
-              u"'%1');"
-              "PRAGMA application_id = %2; PRAGMA user_version = %3; COMMIT;"_s
-                  .arg(QLatin1StringView(schemaVersion))
-                  .arg(applicationId)
-                  .arg(schemaUserVersion);
-        if (Status status = db.exec(create); !status) {
-            (void)db.exec(u"ROLLBACK"_s);
-            return storeError(
-                u"Cannot create the store %1: %2."_s.arg(path, status.error().message));
-        }
-    } else {
-        const auto version = db.queryInt(
-            u"SELECT count(*) FROM meta WHERE key = 'schemaVersion' AND value = '%1'"_s.arg(
-                QLatin1StringView(schemaVersion)));
-        if (!version || version.value() != 1)
-            return storeError(
-                u"The store %1 is damaged: its schema version record is missing."_s.arg(path));
-    }
-
-    std::unique_ptr<ModelContext> context(new ModelContext(std::move(db), path));
+    std::unique_ptr<ModelContext> context(new ModelContext(std::move(opened.value()), path));
     if (Status loaded = context->load(); !loaded)
         return loaded.error();
     return context;
@@ -289,23 +139,7 @@ Status ModelContext::load()
     SqliteStatement &row = skills.value();
     while (row.step() == SQLITE_ROW) {
         auto *skill = new Skill(this);
-        int c = 0;
-        skill->m_id = row.int64(c++);
-        skill->m_resolvedPath = row.text(c++);
-        skill->m_filePath = row.text(c++);
-        skill->m_isDirectory = row.int64(c++) != 0;
-        skill->m_name = row.text(c++);
-        skill->m_skillDescription = row.text(c++);
-        skill->m_frontmatterData = row.blob(c++);
-        skill->m_isFavorite = row.int64(c++) != 0;
-        skill->m_lastOpened = columnDate(row, c++);
-        skill->m_fileModifiedDate = columnDate(row, c++);
-        skill->m_fileSize = row.int64(c++);
-        skill->m_isGlobal = row.int64(c++) != 0;
-        skill->m_toolSourcesRaw = row.text(c++);
-        skill->m_installedPathsData = row.blob(c++);
-        skill->m_scanSignature = row.text(c++);
-        skill->m_contentLoaded = false;
+        readSkillRow(row, *skill);
         skill->m_context = this;
         m_skills.append(skill);
         m_skillsById.insert(skill->m_id, skill);
@@ -324,6 +158,41 @@ Status ModelContext::load()
             collection->m_skills.append(skill);
         }
     }
+    return rememberDataVersion();
+}
+
+void ModelContext::readSkillRow(const SqliteStatement &row, Skill &skill)
+{
+    int c = 0;
+    skill.m_id = row.int64(c++);
+    skill.m_resolvedPath = row.text(c++);
+    skill.m_filePath = row.text(c++);
+    skill.m_isDirectory = row.int64(c++) != 0;
+    skill.m_name = row.text(c++);
+    skill.m_skillDescription = row.text(c++);
+    skill.m_frontmatterData = row.blob(c++);
+    skill.m_isFavorite = row.int64(c++) != 0;
+    skill.m_lastOpened = columnDate(row, c++);
+    skill.m_fileModifiedDate = columnDate(row, c++);
+    skill.m_fileSize = row.int64(c++);
+    skill.m_isGlobal = row.int64(c++) != 0;
+    skill.m_toolSourcesRaw = row.text(c++);
+    skill.m_installedPathsData = row.blob(c++);
+    skill.m_scanSignature = row.text(c++);
+    skill.m_contentLoaded = false;
+}
+
+QString ModelContext::skillRowsSql()
+{
+    return u"SELECT id, %1 FROM skill"_s.arg(QLatin1StringView(skillColumns));
+}
+
+Status ModelContext::rememberDataVersion()
+{
+    const auto version = m_db.queryInt(u"PRAGMA data_version"_s);
+    if (!version)
+        return storeError(u"Cannot read the store %1: %2."_s.arg(m_path, version.error().message));
+    m_dataVersion = version.value();
     return {};
 }
 
@@ -477,7 +346,10 @@ Status ModelContext::saveError(const QString &what) const
     switch (code & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        why = u"another Quire is writing the store; try again"_s;
+        // Whether to try again is the caller's to say: for a skill file
+        // already made, it is not.
+        why = u"another program kept the store locked for more than %1 seconds"_s.arg(
+            SqliteDatabase::busyTimeoutMs / 1000);
         break;
     case SQLITE_FULL:
         why = u"the disk is full"_s;
@@ -493,6 +365,13 @@ Status ModelContext::saveError(const QString &what) const
         break;
     }
     return storeError(u"Could not save %1: %2."_s.arg(what, why));
+}
+
+Status ModelContext::goneError(const QString &what) const
+{
+    // An update that changes no row wrote nothing: never a success.
+    return Error { Error::Conflict,
+        u"Could not save %1: another program removed it from the store."_s.arg(what) };
 }
 
 Status ModelContext::writeChanges(QHash<const QObject *, qint64> &newIds)
@@ -555,6 +434,8 @@ Status ModelContext::writeChanges(QHash<const QObject *, qint64> &newIds)
             statement.value().bind(4, collection->m_id);
             if (!statement.value().exec())
                 return collectionProblem(collection);
+            if (m_db.changes() == 0)
+                return goneError(u"the collection “%1”"_s.arg(collection->m_name));
         }
     }
 
@@ -594,6 +475,8 @@ Status ModelContext::writeChanges(QHash<const QObject *, qint64> &newIds)
             update.value().bind(15, skill->m_id);
             if (!update.value().exec())
                 return skillProblem(skill);
+            if (m_db.changes() == 0)
+                return goneError(skill->m_filePath);
             if (skill->m_dirty & Skill::ContentField) {
                 updateContent.value().bind(1, skill->m_content);
                 updateContent.value().bind(2, skill->m_id);
@@ -641,16 +524,29 @@ Status ModelContext::save()
         return {};
     if (Status begun = m_db.exec(u"BEGIN IMMEDIATE"_s); !begun)
         return saveError(u"the store"_s);
+    // Under the write lock nobody else commits, so what another process
+    // wrote is merged first and the changes below are made against it: a
+    // row inserted elsewhere is adopted, not inserted twice.
+    Batches merged;
+    const auto waiting = otherCommitsWaiting();
+    Status written = waiting ? Status() : saveError(u"the store"_s);
+    if (written && waiting.value())
+        written = StoreMerge(*this).run(merged);
     QHash<const QObject *, qint64> newIds;
-    if (Status written = writeChanges(newIds); !written) {
+    if (written)
+        written = writeChanges(newIds);
+    if (!written) {
         (void)m_db.exec(u"ROLLBACK"_s);
+        announce(merged);
         return written;
     }
     if (Status committed = m_db.exec(u"COMMIT"_s); !committed) {
         Status error = saveError(u"the store"_s);
         (void)m_db.exec(u"ROLLBACK"_s);
+        announce(merged);
         return error;
     }
+    announce(merged);
 
     // Only now does memory follow the disk.
     const QList<Skill *> insertedSkills = std::exchange(m_insertedSkills, {});
@@ -672,14 +568,15 @@ Status ModelContext::save()
     }
     QList<Skill *> changedSkills;
     for (Skill *skill : dirtySkills) {
-        if (!newIds.contains(skill) && (skill->m_dirty & ~quint32(Skill::SignatureField)))
+        if (!newIds.contains(skill) && (skill->m_dirty & ~quint32(Skill::SignatureField))
+            && !merged.skillsInserted.contains(skill))
             changedSkills.append(skill);
         skill->m_dirty = 0;
     }
     QList<SkillCollection *> changed;
     for (SkillCollection *collection : std::as_const(changedCollections)) {
         collection->m_dirty = false;
-        if (!newIds.contains(collection))
+        if (!newIds.contains(collection) && !merged.collectionsInserted.contains(collection))
             changed.append(collection);
     }
 
@@ -699,6 +596,9 @@ Status ModelContext::save()
         skill->deleteLater();
     for (SkillCollection *collection : removedCollections)
         collection->deleteLater();
+    // Everything else is written; these changes were not, and never will be.
+    if (!merged.lostChanges.isEmpty())
+        return goneError(merged.lostChanges.join(u", "_s));
     return {};
 }
 
@@ -745,4 +645,52 @@ QList<SkillCollection *> ModelContext::collectionsBySortOrder() const
     std::stable_sort(sorted.begin(), sorted.end(),
         [](const auto *a, const auto *b) { return a->sortOrder() < b->sortOrder(); });
     return sorted;
+}
+
+Result<bool> ModelContext::otherCommitsWaiting()
+{
+    // data_version moves only for commits made by other connections.
+    const auto version = m_db.queryInt(u"PRAGMA data_version"_s);
+    if (!version)
+        return version.error();
+    return version.value() != m_dataVersion;
+}
+
+Status ModelContext::refresh()
+{
+    const auto waiting = otherCommitsWaiting();
+    if (!waiting)
+        return storeError(u"Cannot read the store %1: %2."_s.arg(m_path, waiting.error().message));
+    if (!waiting.value())
+        return {};
+    // One read transaction: the rows, the links and the version agree.
+    if (!m_db.exec(u"BEGIN"_s))
+        return storeError(u"Cannot read the store %1: %2."_s.arg(m_path, m_db.errorMessage()));
+    Batches batches;
+    Status merged = StoreMerge(*this).run(batches);
+    (void)m_db.exec(u"COMMIT"_s); // read only: nothing to lose
+    announce(batches);
+    if (merged && !batches.lostChanges.isEmpty())
+        return goneError(batches.lostChanges.join(u", "_s));
+    return merged;
+}
+
+void ModelContext::announce(const Batches &batches)
+{
+    if (!batches.skillsInserted.isEmpty())
+        Q_EMIT skillsInserted(batches.skillsInserted);
+    if (!batches.collectionsInserted.isEmpty())
+        Q_EMIT collectionsInserted(batches.collectionsInserted);
+    if (!batches.skillsChanged.isEmpty())
+        Q_EMIT skillsChanged(batches.skillsChanged);
+    if (!batches.collectionsChanged.isEmpty())
+        Q_EMIT collectionsChanged(batches.collectionsChanged);
+    if (!batches.skillsRemoved.isEmpty())
+        Q_EMIT skillsRemoved(batches.skillsRemoved);
+    if (!batches.collectionsRemoved.isEmpty())
+        Q_EMIT collectionsRemoved(batches.collectionsRemoved);
+    for (Skill *skill : batches.skillsRemoved)
+        skill->deleteLater();
+    for (SkillCollection *collection : batches.collectionsRemoved)
+        collection->deleteLater();
 }

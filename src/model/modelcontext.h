@@ -4,6 +4,8 @@
 #include "skill.h"
 #include "skillcollection.h"
 #include "sqlitedatabase.h"
+#include "storefile.h"
+#include "storemerge.h"
 
 #include <QHash>
 #include <QList>
@@ -23,14 +25,12 @@ class ModelContext final : public QObject
     Q_DISABLE_COPY_MOVE(ModelContext)
 
 public:
-    static constexpr const char *schemaVersion = "1.0.0";
-    static constexpr int schemaUserVersion = 10000; // 1.0.0
-    static constexpr qint32 applicationId = 0x51756972; // "Quir"
+    static constexpr const char *schemaVersion = StoreFile::schemaVersion;
+    static constexpr int schemaUserVersion = StoreFile::schemaUserVersion;
+    static constexpr qint32 applicationId = StoreFile::applicationId;
 
-    // $QUIRE_STORE, else <data dir>/Quire/store.sqlite; ":memory:" is in memory.
     static QString defaultPath();
-    // Opens or creates the store. A file that is not a Quire store of this
-    // schema is refused and left byte for byte as it was.
+    // Opens the store file (see StoreFile) and loads its records.
     static Result<std::unique_ptr<ModelContext>> open(const QString &path);
 
     ~ModelContext() override;
@@ -44,9 +44,16 @@ public:
     void remove(Skill *skill);
     void remove(SkillCollection *collection);
     // One transaction; on failure nothing is written and the in-memory state
-    // stays as it is, still pending.
+    // stays as it is, still pending. A conflict (changes to records another
+    // process removed) is reported after everything else was written.
     Status save();
     bool hasChanges() const;
+    // Merges what other processes committed since this context last looked:
+    // their rows appear, rows they removed go and changed fields follow, in
+    // the usual batches. A field changed here and not yet saved keeps this
+    // side's value; changes to a record removed elsewhere are lost, and
+    // reported as a conflict. Cheap when nothing was committed elsewhere.
+    Status refresh();
 
     Skill *skillByResolvedPath(const QString &resolvedPath) const;
     Skill *skillById(qint64 id) const;
@@ -73,6 +80,7 @@ Q_SIGNALS:
 private:
     friend class Skill;
     friend class SkillCollection;
+    friend class StoreMerge;
 
     ModelContext(SqliteDatabase database, QString path);
     Status load();
@@ -84,10 +92,19 @@ private:
     QString loadContent(qint64 id);
     Status writeChanges(QHash<const QObject *, qint64> &newIds);
     Status saveError(const QString &what) const;
+    Status goneError(const QString &what) const;
+
+    using Batches = StoreMerge::Batches;
+    static void readSkillRow(const SqliteStatement &row, Skill &skill);
+    Status rememberDataVersion();
+    Result<bool> otherCommitsWaiting();
+    static QString skillRowsSql();
+    void announce(const Batches &batches);
 
     SqliteDatabase m_db;
     SqliteStatement m_contentQuery; // after m_db: finalized before the connection closes
     QString m_path;
+    qint64 m_dataVersion = 0;
 
     QList<Skill *> m_skills;
     QList<SkillCollection *> m_collections;

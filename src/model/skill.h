@@ -139,6 +139,7 @@ Q_SIGNALS:
 
 private:
     friend class ModelContext;
+    friend class StoreMerge;
     friend class SkillCollection;
 
     enum Field : quint32 {

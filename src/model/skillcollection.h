@@ -60,6 +60,7 @@ Q_SIGNALS:
 
 private:
     friend class ModelContext;
+    friend class StoreMerge;
     friend class Skill;
 
     void attachSkill(Skill *skill);

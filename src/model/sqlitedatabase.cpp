@@ -39,6 +39,9 @@ Result<SqliteDatabase> SqliteDatabase::open(const QString &path, Mode mode)
         return Error { Error::Store, u"Cannot open %1: %2."_s.arg(path, why) };
     }
     sqlite3_extended_result_codes(db, 1);
+    // Before any statement: even the first read of the schema meets another
+    // process's write lock, and must wait rather than fail at once.
+    sqlite3_busy_timeout(db, busyTimeoutMs);
     return database;
 }
 
@@ -89,6 +92,11 @@ Result<qint64> SqliteDatabase::queryInt(const QString &sql)
 qint64 SqliteDatabase::lastInsertRowId() const
 {
     return sqlite3_last_insert_rowid(m_db);
+}
+
+int SqliteDatabase::changes() const
+{
+    return sqlite3_changes(m_db);
 }
 
 int SqliteDatabase::errorCode() const

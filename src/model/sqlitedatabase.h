@@ -13,6 +13,7 @@ class SqliteDatabase final
 {
 public:
     enum class Mode { ReadWrite, ReadWriteCreate };
+    static constexpr int busyTimeoutMs = 5000;
 
     SqliteDatabase() = default;
     ~SqliteDatabase();
@@ -32,6 +33,8 @@ public:
     Result<qint64> queryInt(const QString &sql);
 
     qint64 lastInsertRowId() const;
+    // Rows changed by the last INSERT, UPDATE or DELETE.
+    int changes() const;
     int errorCode() const;
     int extendedErrorCode() const;
     QString errorMessage() const;

@@ -385,7 +385,15 @@ Result<Skill *> SkillCreator::createSkill(
     }
     if (where.isDirectory)
         ArtifactScanner::refresh(where.file, ArtifactCache::shared());
-    if (Status saved = context.save(); !saved)
-        return saved.error();
+    if (Status saved = context.save(); !saved) {
+        // The file exists now: creating it again would only be refused, so
+        // say what happened rather than to try again.
+        QString why = saved.error().message;
+        if (why.endsWith(u'.'))
+            why.chop(1);
+        return Error { Error::Store,
+            u"Created %1, but could not record it in the store (%2). The next scan will record it."_s
+                .arg(where.file, why) };
+    }
     return skill;
 }

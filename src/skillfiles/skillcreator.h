@@ -45,7 +45,8 @@ public:
     static Status writeNewFile(const QString &path, const QByteArray &bytes);
 
     // The record made, inserted and saved; or the message to show. A failed
-    // save leaves the file and the unsaved record in place.
+    // save leaves the file and the unsaved record in place, and its error
+    // (code Store) says the file was created.
     static Result<Skill *> createSkill(
         const QString &skillName, ToolSource tool, ModelContext &context, const QString &homePath);
     static Result<Skill *> createSkill(

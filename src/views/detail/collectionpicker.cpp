@@ -4,6 +4,7 @@
 #include "modelcontext.h"
 #include "skill.h"
 #include "skillcollection.h"
+#include "storesaver.h"
 #include "symbolicons.h"
 
 #include <QGuiApplication>
@@ -80,10 +81,10 @@ void CollectionPicker::rebuild()
         connect(row, &QPushButton::clicked, this, [this, target] {
             if (!m_context || !m_skill || !target)
                 return;
-            // A failed save is not undone: the change stays on the record and
-            // goes out with the next save.
-            (void)SkillCollection::toggleMembership(
-                *m_context, *m_skill, *target, SkillCollection::isMember(*m_skill, target->name()));
+            // A failed save is not undone: the change stays on the record, the
+            // window offers Retry, and the next save writes it.
+            StoreSaver::of(m_context)->report(SkillCollection::toggleMembership(*m_context,
+                *m_skill, *target, SkillCollection::isMember(*m_skill, target->name())));
             // The clicked button is part of what is rebuilt.
             QMetaObject::invokeMethod(this, &CollectionPicker::rebuild, Qt::QueuedConnection);
         });

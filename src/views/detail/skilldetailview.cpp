@@ -9,6 +9,7 @@
 #include "skillcardview.h"
 #include "skilleditorview.h"
 #include "skillmetadatabar.h"
+#include "storesaver.h"
 #include "symbolicons.h"
 
 #include <QButtonGroup>
@@ -167,9 +168,9 @@ void SkillDetailView::toggleFavorite()
     if (!m_skill)
         return;
     m_skill->setIsFavorite(!m_skill->isFavorite());
-    // Not reported: the record keeps the new value and the next save writes it.
+    // A failure is shown with Retry; the record keeps the new value meanwhile.
     if (m_context)
-        (void)m_context->save();
+        StoreSaver::of(m_context)->save();
 }
 
 bool SkillDetailView::requestMode(DetailViewMode mode, bool animated)

@@ -4,6 +4,7 @@
 #include "modelcontext.h"
 #include "settingsstore.h"
 #include "skillcreator.h"
+#include "storesaver.h"
 #include "symbolicons.h"
 
 #include <QAction>
@@ -173,6 +174,14 @@ void NewSkillSheet::create()
     const Result<Skill *> created
         = SkillCreator::createSkill(m_name->text(), selectedTool(), *m_context);
     if (!created) {
+        if (created.error().code == Error::Store) {
+            // The file is made; only its record is pending. Creating it again
+            // would be refused, so the sheet closes and the window offers
+            // Retry for the record.
+            StoreSaver::of(m_context)->report(created.error());
+            accept();
+            return;
+        }
         showError(created.error().message);
         return;
     }

@@ -9,6 +9,7 @@
 #include "skilllistmodel.h"
 #include "skillquery.h"
 #include "skillrowdelegate.h"
+#include "storesaver.h"
 #include "symbolicons.h"
 
 #include <QGridLayout>
@@ -132,10 +133,9 @@ QMenu *SkillListView::menuFor(Skill *skill)
     // is open takes the actions' work with it.
     menu->addAction(skill->isFavorite() ? u"Unfavorite"_s : u"Favorite"_s, skill, [this, skill] {
         skill->setIsFavorite(!skill->isFavorite());
-        // A failed save keeps the change pending in memory; the next save
-        // that succeeds writes it.
+        // A failure is shown with Retry; the change stays pending meanwhile.
         if (m_context)
-            static_cast<void>(m_context->save());
+            StoreSaver::of(m_context)->save();
     });
     menu->addSeparator();
     menu->addAction(

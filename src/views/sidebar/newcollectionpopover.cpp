@@ -2,6 +2,7 @@
 
 #include "modelcontext.h"
 #include "skillcollection.h"
+#include "storesaver.h"
 #include "symbolicons.h"
 
 #include <QButtonGroup>
@@ -132,7 +133,7 @@ void NewCollectionPopover::create()
     // Taken names give back the existing collection with its members.
     const Result<SkillCollection *> made = SkillCollection::create(*m_context, name, m_icon);
     if (!made)
-        qWarning("Could not create the collection: %s", qUtf8Printable(made.error().message));
+        StoreSaver::of(m_context)->report(made.error());
     m_name->clear();
     close();
     Q_EMIT createRequested();

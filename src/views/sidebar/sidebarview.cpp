@@ -6,6 +6,7 @@
 #include "sidebardelegate.h"
 #include "sidebarmodel.h"
 #include "skillcollection.h"
+#include "storesaver.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -89,9 +90,7 @@ QMenu *SidebarView::menuForRow(const QModelIndex &index)
         if (!collection || !m_context)
             return;
         // The filter stays as it is, even when it named this collection.
-        if (const Status removed = SkillCollection::remove(*m_context, collection); !removed)
-            qWarning(
-                "Could not delete the collection: %s", qUtf8Printable(removed.error().message));
+        StoreSaver::of(m_context)->report(SkillCollection::remove(*m_context, collection));
         m_model->refresh();
     });
     return menu;

@@ -4,6 +4,7 @@
 #include "checkforupdatesviewmodel.h"
 #include "detailpane.h"
 #include "discoverysession.h"
+#include "messagebar.h"
 #include "newskillsheet.h"
 #include "saveactionslot.h"
 #include "saveactionsource.h"
@@ -13,6 +14,7 @@
 #include "skilleditorview.h"
 #include "skillfiltermodel.h"
 #include "skilllistview.h"
+#include "storesaver.h"
 #include "symbolicons.h"
 #include "updater.h"
 #include "updateresultdialog.h"
@@ -25,6 +27,7 @@
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -62,7 +65,20 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
     m_columns->setStretchFactor(1, 1);
     m_columns->setStretchFactor(2, 2);
     m_columns->setSizes({ 220, 320, 560 });
-    setCentralWidget(m_columns);
+    // Saves of this store that fail are shown here, in every window of it.
+    StoreSaver *saver = StoreSaver::of(context);
+    m_messageBar = new MessageBar(saver, this);
+    auto *central = new QWidget(this);
+    auto *centralLayout = new QVBoxLayout(central);
+    centralLayout->setContentsMargins(0, 0, 0, 0);
+    centralLayout->setSpacing(0);
+    centralLayout->addWidget(m_messageBar);
+    centralLayout->addWidget(m_columns, 1);
+    setCentralWidget(central);
+    // Another Quire or a terminal `quire` writes the same store; the window
+    // follows it instead of keeping a stale copy.
+    if (saver && !saver->isFollowing())
+        saver->followOtherProcesses();
 
     auto *toolbar = addToolBar(u"Main"_s);
     toolbar->setObjectName(u"mainToolbar"_s);

@@ -6,6 +6,7 @@ class AppState;
 class CheckForUpdatesViewModel;
 class DetailPane;
 class DiscoverySession;
+class MessageBar;
 class ModelContext;
 class QAction;
 class QLineEdit;
@@ -32,6 +33,7 @@ public:
     QAction *newSkillAction() const { return m_newSkill; }
     QLineEdit *searchField() const { return m_search; }
     DetailPane *detailPane() const { return m_detail; }
+    MessageBar *messageBar() const { return m_messageBar; }
 
     // Looks again at what the focused widget offers to save; a source calls
     // this when its offer changes while it keeps the focus.
@@ -59,6 +61,7 @@ private:
     QSplitter *m_columns;
     QLineEdit *m_search;
     DetailPane *m_detail;
+    MessageBar *m_messageBar = nullptr;
     QAction *m_save = nullptr;
     QAction *m_checkForUpdates = nullptr;
     QAction *m_newSkill = nullptr;

@@ -1,0 +1,177 @@
+#include "storefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr auto schemaSql = R"(
+CREATE TABLE meta (
+    key TEXT PRIMARY KEY NOT NULL,
+    value TEXT NOT NULL
+);
+CREATE TABLE skill (
+    id INTEGER PRIMARY KEY,
+    resolvedPath TEXT NOT NULL,
+    filePath TEXT NOT NULL,
+    isDirectory INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    skillDescription TEXT NOT NULL,
+    frontmatterData BLOB,
+    isFavorite INTEGER NOT NULL,
+    lastOpened INTEGER,
+    fileModifiedDate INTEGER,
+    fileSize INTEGER NOT NULL,
+    isGlobal INTEGER NOT NULL,
+    toolSourcesRaw TEXT NOT NULL,
+    installedPathsData BLOB,
+    scanSignature TEXT NOT NULL DEFAULT '',
+    -- Last: SQLite reads a row's columns in order, so the list's columns come
+    -- from the first page and the bodies' overflow pages are left unread.
+    content TEXT NOT NULL
+);
+CREATE UNIQUE INDEX skill_resolvedPath ON skill (resolvedPath);
+CREATE TABLE collection (
+    id INTEGER PRIMARY KEY,
+    name TEXT NOT NULL,
+    icon TEXT NOT NULL,
+    sortOrder INTEGER NOT NULL
+);
+CREATE UNIQUE INDEX collection_name ON collection (name);
+CREATE TABLE skill_collection (
+    skill_id INTEGER NOT NULL REFERENCES skill (id) ON DELETE CASCADE,
+    collection_id INTEGER NOT NULL REFERENCES collection (id) ON DELETE CASCADE,
+    position INTEGER NOT NULL,
+    PRIMARY KEY (skill_id, collection_id)
+) WITHOUT ROWID;
+CREATE INDEX skill_collection_collection ON skill_collection (collection_id);
+)";
+
+QString schemaVersionText(qint64 userVersion)
+{
+    return u"%1.%2.%3"_s.arg(userVersion / 10000)
+        .arg(userVersion / 100 % 100)
+        .arg(userVersion % 100);
+}
+
+Error storeError(const QString &message)
+{
+    return Error { Error::Store, message };
+}
+
+} // namespace
+
+QString StoreFile::defaultPath()
+{
+    QString overridden = qEnvironmentVariable("QUIRE_STORE");
+    if (!overridden.isEmpty())
+        return overridden;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + u"/Quire/store.sqlite"_s;
+}
+
+Result<SqliteDatabase> StoreFile::open(const QString &path)
+{
+    const bool inMemory = path == u":memory:";
+    bool isNew = true;
+    if (!inMemory) {
+        const QFileInfo info(path);
+        const QString folder = info.absolutePath();
+        if (!QDir().mkpath(folder))
+            return storeError(u"Cannot create the folder %1 for the store."_s.arg(folder));
+        if (info.exists()) {
+            if (info.isDir())
+                return storeError(u"%1 is a folder, not a Quire store."_s.arg(path));
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly))
+                return storeError(u"Cannot read the store %1: %2."_s.arg(path, file.errorString()));
+            const QByteArray header = file.read(16);
+            if (!header.isEmpty()) {
+                if (header != QByteArray("SQLite format 3\0", 16))
+                    return storeError(
+                        u"%1 is not a Quire store: it is not an SQLite database."_s.arg(path));
+                isNew = false;
+            }
+            if (!info.isWritable())
+                return storeError(
+                    u"The store %1 is read-only; Quire needs to write it."_s.arg(path));
+        } else if (!QFileInfo(folder).isWritable()) {
+            return storeError(
+                u"Cannot create the store in %1: the folder is not writable."_s.arg(folder));
+        }
+    }
+
+    auto opened = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadWriteCreate);
+    if (!opened)
+        return opened.error();
+    SqliteDatabase db = std::move(opened.value());
+    if (db.isReadOnly())
+        return storeError(u"The store %1 is read-only; Quire needs to write it."_s.arg(path));
+
+    // Look before writing anything: a file that is not ours stays untouched.
+    if (!isNew) {
+        const auto appId = db.queryInt(u"PRAGMA application_id"_s);
+        const auto userVersion = db.queryInt(u"PRAGMA user_version"_s);
+        const auto tables = db.queryInt(u"SELECT count(*) FROM sqlite_schema"_s);
+        if (!appId || !userVersion || !tables) {
+            const Error &why = !appId ? appId.error()
+                : !userVersion        ? userVersion.error()
+                                      : tables.error();
+            return storeError(u"Cannot read the store %1: %2."_s.arg(path, why.message));
+        }
+        if (appId.value() == applicationId) {
+            if (userVersion.value() != schemaUserVersion) {
+                const QString found = schemaVersionText(userVersion.value());
+                if (userVersion.value() > schemaUserVersion)
+                    return storeError(u"The store %1 was written by a newer version of Quire "
+                                      "(schema %2); this version reads schema %3."_s.arg(
+                                          path, found, QLatin1StringView(schemaVersion)));
+                return storeError(u"The store %1 has schema %2, which this version of Quire "
+                                  "cannot read (it reads %3)."_s.arg(
+                                      path, found, QLatin1StringView(schemaVersion)));
+            }
+        } else if (appId.value() == 0 && tables.value() == 0) {
+            isNew = true; // an empty database holds nothing to lose
+        } else {
+            return storeError(
+                u"%1 is not a Quire store: it is another program's SQLite database."_s.arg(path));
+        }
+    }
+
+    // The busy timeout was set when the connection opened, before any statement.
+    if (Status status = db.exec(u"PRAGMA foreign_keys = ON"_s); !status)
+        return storeError(u"Cannot open the store %1: %2."_s.arg(path, status.error().message));
+    if (!inMemory) {
+        // WAL lets a terminal `quire` read while the window writes.
+        (void)db.exec(u"PRAGMA journal_mode = WAL"_s);
+        (void)db.exec(u"PRAGMA synchronous = NORMAL"_s);
+    }
+
+    if (isNew) {
+        const QString create = u"BEGIN IMMEDIATE;"_s + QString::fromLatin1(schemaSql)
+            + u"INSERT INTO meta (key, value) VALUES ('application', 'Quire'), ('schemaVersion', "
+              u"'%1');"
+              "PRAGMA application_id = %2; PRAGMA user_version = %3; COMMIT;"_s
+                  .arg(QLatin1StringView(schemaVersion))
+                  .arg(applicationId)
+                  .arg(schemaUserVersion);
+        if (Status status = db.exec(create); !status) {
+            (void)db.exec(u"ROLLBACK"_s);
+            return storeError(
+                u"Cannot create the store %1: %2."_s.arg(path, status.error().message));
+        }
+    } else {
+        const auto version = db.queryInt(
+            u"SELECT count(*) FROM meta WHERE key = 'schemaVersion' AND value = '%1'"_s.arg(
+                QLatin1StringView(schemaVersion)));
+        if (!version || version.value() != 1)
+            return storeError(
+                u"The store %1 is damaged: its schema version record is missing."_s.arg(path));
+    }
+
+    return db;
+}
