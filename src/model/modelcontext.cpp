@@ -281,6 +281,16 @@ void ModelContext::remove(SkillCollection *collection)
     if (!collection || collection->m_context != this || !m_collections.contains(collection))
         return;
     // The link rows go by cascade, so members change without being marked dirty.
+    detach(collection);
+    if (m_insertedCollections.removeOne(collection)) {
+        collection->deleteLater();
+        return;
+    }
+    m_removedCollections.append(collection);
+}
+
+void ModelContext::detach(SkillCollection *collection)
+{
     const QList<Skill *> members = std::exchange(collection->m_skills, {});
     for (Skill *skill : members) {
         skill->m_collections.removeAll(collection);
@@ -293,11 +303,6 @@ void ModelContext::remove(SkillCollection *collection)
         m_collectionsByName.remove(collection->m_name);
     m_dirtyCollections.remove(collection);
     m_membershipChanged.remove(collection);
-    if (m_insertedCollections.removeOne(collection)) {
-        collection->deleteLater();
-        return;
-    }
-    m_removedCollections.append(collection);
 }
 
 void ModelContext::markDirty(Skill *skill)

@@ -87,6 +87,8 @@ private:
     void markDirty(Skill *skill);
     void markDirty(SkillCollection *collection);
     void markMembershipChanged(SkillCollection *collection);
+    // Out of the maps and out of every member's list, with their signals.
+    void detach(SkillCollection *collection);
     void resolvedPathChanged(Skill *skill, const QString &oldPath);
     void collectionNameChanged(SkillCollection *collection, const QString &oldName);
     QString loadContent(qint64 id);

@@ -292,18 +292,7 @@ void StoreMerge::dropRemovedElsewhere(Skill *skill)
 
 void StoreMerge::dropRemovedElsewhere(SkillCollection *collection)
 {
-    const QList<Skill *> members = std::exchange(collection->m_skills, {});
-    for (Skill *skill : members) {
-        skill->m_collections.removeAll(collection);
-        Q_EMIT skill->collectionsChanged();
-    }
-    if (!members.isEmpty())
-        Q_EMIT collection->skillsChanged();
-    m_store.m_collections.removeOne(collection);
-    if (m_store.m_collectionsByName.value(collection->m_name) == collection)
-        m_store.m_collectionsByName.remove(collection->m_name);
-    m_store.m_dirtyCollections.remove(collection);
-    m_store.m_membershipChanged.remove(collection);
+    m_store.detach(collection);
     collection->m_dirty = false;
     for (SkillCollection *other : std::as_const(m_store.m_collections)) {
         if (other->m_name == collection->m_name) {
