@@ -36,7 +36,7 @@ fuzz:
 	@bash scripts/deps --fuzz
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIRE_BUILD_TESTS=OFF -DQUIRE_BUILD_FUZZ=ON >/dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzzers
-	@bash scripts/fuzz $(FUZZ_DIR) $(FUZZ_SECONDS)
+	@QUIRE_CORPUS_DIR=$(CURDIR)/../shared/corpus bash scripts/fuzz $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build
