@@ -32,5 +32,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QList<ToolSource> again = copy.toolSources();
     FUZZ_CHECK(QSet<ToolSource>(again.cbegin(), again.cend())
         == QSet<ToolSource>(tools.cbegin(), tools.cend()));
+
+    // Any keys, values and paths a file can hold (valid UTF-8, so no lone
+    // surrogates) come back from the store as they went in.
+    const QStringList pieces = QString::fromUtf8(bytes).split(u'\n');
+    QMap<QString, QString> written;
+    for (qsizetype i = 0; i + 1 < pieces.size(); i += 2)
+        written.insert(pieces.at(i), pieces.at(i + 1));
+    Skill stored;
+    stored.setFrontmatter(written);
+    FUZZ_CHECK(stored.frontmatter() == written);
+    stored.setInstalledPaths(pieces);
+    QStringList uniquePieces = pieces;
+    uniquePieces.removeDuplicates();
+    FUZZ_CHECK(stored.installedPaths() == uniquePieces);
     return 0;
 }
