@@ -3,9 +3,11 @@
 RELEASE_DIR := build/release
 TEST_DIR    := build/test
 BENCH_DIR   := build/bench
+FUZZ_DIR    := build/fuzz
+FUZZ_SECONDS ?= 600
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test bench build clean deps
+.PHONY: run test bench fuzz build clean deps
 
 deps:
 	@bash scripts/deps
@@ -27,6 +29,14 @@ bench: deps
 	@cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUIRE_BUILD_TESTS=OFF -DQUIRE_BUILD_BENCH=ON >/dev/null
 	@cmake --build $(BENCH_DIR) -j $(JOBS)
 	@bash bench/run $(BENCH_DIR)
+
+# libFuzzer targets under clang with ASan and UBSan, run one after the other
+# for FUZZ_SECONDS each; not part of `make test`.
+fuzz:
+	@bash scripts/deps --fuzz
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIRE_BUILD_TESTS=OFF -DQUIRE_BUILD_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzzers
+	@QUIRE_CORPUS_DIR=$(CURDIR)/../shared/corpus bash scripts/fuzz $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build

@@ -393,7 +393,7 @@ void AppcastUpdater::replyFinished()
             finish(failed(reply->errorString()));
         return;
     }
-    finish(evaluate(m_received));
+    finish(evaluateFeed(m_received, m_currentVersion, m_feed));
 }
 
 void AppcastUpdater::finishLater(UpdateCheckResult result)
@@ -412,7 +412,8 @@ void AppcastUpdater::finish(const UpdateCheckResult &result)
     Q_EMIT checkFinished(result);
 }
 
-UpdateCheckResult AppcastUpdater::evaluate(const QByteArray &bytes) const
+UpdateCheckResult AppcastUpdater::evaluateFeed(
+    const QByteArray &bytes, const QString &currentVersion, const QUrl &feedUrl)
 {
     const Result<Feed> feed = readFeed(bytes);
     if (!feed)
@@ -429,16 +430,16 @@ UpdateCheckResult AppcastUpdater::evaluate(const QByteArray &bytes) const
         return failed(u"the feed lists no versions"_s);
 
     const QString latest = newest->bestVersion();
-    if (compareVersions(latest, m_currentVersion) <= 0) {
+    if (compareVersions(latest, currentVersion) <= 0) {
         return { UpdateCheckResult::Kind::UpToDate, latest, {},
-            u"Quire %1 is up to date."_s.arg(m_currentVersion) };
+            u"Quire %1 is up to date."_s.arg(currentVersion) };
     }
 
     // The address ends up in a browser: only web pages, never a local file or a script.
     QUrl page;
     for (const QString &candidate :
         { newest->link, newest->enclosureUrl, feed.value().channelLink }) {
-        const QUrl url = m_feed.resolved(QUrl(candidate, QUrl::StrictMode));
+        const QUrl url = feedUrl.resolved(QUrl(candidate, QUrl::StrictMode));
         if (!candidate.isEmpty() && url.isValid() && !url.host().isEmpty()
             && (url.scheme() == u"https" || url.scheme() == u"http")) {
             page = url;

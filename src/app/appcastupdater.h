@@ -61,12 +61,16 @@ public:
     // keep "Check for Updates…" disabled for good.
     void setDeadline(std::chrono::milliseconds deadline) { m_deadline = deadline; }
 
+    // What a downloaded feed means for currentVersion; relative addresses in
+    // it resolve against feedUrl. Pure, so it can be checked without a network.
+    static UpdateCheckResult evaluateFeed(
+        const QByteArray &feed, const QString &currentVersion, const QUrl &feedUrl);
+
 private:
     void readAvailable();
     void replyFinished();
     void finishLater(UpdateCheckResult result);
     void finish(const UpdateCheckResult &result);
-    UpdateCheckResult evaluate(const QByteArray &feed) const;
 
     QString m_currentVersion;
     QUrl m_feed;

@@ -13,12 +13,33 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Qt's JSON reader drops a U+FEFF that starts a key or a string, though its
+// writer puts it there as raw UTF-8: a frontmatter value or path beginning
+// with one would lose it in the store. Written as an escape it survives, and
+// raw bytes stored before are read as if escaped. These bytes occur only
+// inside strings; a byte-order mark at the very start is left alone.
+constexpr QByteArrayView rawByteOrderMark("\xEF\xBB\xBF");
+constexpr QByteArrayView escapedByteOrderMark("\\ufeff");
+
+QByteArray escapeByteOrderMarks(QByteArray bytes, qsizetype from)
+{
+    for (qsizetype at = bytes.indexOf(rawByteOrderMark, from); at >= 0;
+         at = bytes.indexOf(rawByteOrderMark, at + escapedByteOrderMark.size()))
+        bytes.replace(at, rawByteOrderMark.size(), escapedByteOrderMark);
+    return bytes;
+}
+
 std::optional<QByteArray> encodeJson(const QJsonDocument &document)
 {
     QByteArray bytes = document.toJson(QJsonDocument::Compact);
     if (bytes.isEmpty())
         return std::nullopt;
-    return bytes;
+    return escapeByteOrderMarks(std::move(bytes), 0);
+}
+
+QJsonDocument decodeJson(const QByteArray &bytes)
+{
+    return QJsonDocument::fromJson(escapeByteOrderMarks(bytes, 1));
 }
 
 std::optional<QByteArray> encodeFrontmatter(const QMap<QString, QString> &frontmatter)
@@ -242,7 +263,7 @@ QStringList Skill::installedPaths() const
 QStringList Skill::decodeInstalledPaths() const
 {
     if (m_installedPathsData) {
-        const QJsonDocument document = QJsonDocument::fromJson(*m_installedPathsData);
+        const QJsonDocument document = decodeJson(*m_installedPathsData);
         if (document.isArray()) {
             const QJsonArray array = document.array();
             QStringList paths;
@@ -273,7 +294,7 @@ QMap<QString, QString> Skill::frontmatter() const
 {
     if (!m_frontmatterData)
         return {};
-    const QJsonDocument document = QJsonDocument::fromJson(*m_frontmatterData);
+    const QJsonDocument document = decodeJson(*m_frontmatterData);
     if (!document.isObject())
         return {};
     QMap<QString, QString> map;
