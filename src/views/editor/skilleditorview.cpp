@@ -23,8 +23,8 @@ namespace {
 
 const QColor modifiedOrange(255, 149, 0);
 // About a thousand lines at once, then two thousand per slice.
-constexpr qsizetype firstSliceChars = 64 * 1024;
-constexpr qsizetype sliceChars = 128 * 1024;
+constexpr qsizetype firstSliceChars = qsizetype(64) * 1024;
+constexpr qsizetype sliceChars = qsizetype(128) * 1024;
 constexpr int badgeInset = 12;
 
 } // namespace
