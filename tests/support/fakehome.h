@@ -34,6 +34,10 @@ public:
     // Writes bytes under the home folder, making the folders on the way;
     // returns the absolute path, empty (and a failed test) when it cannot.
     QString write(const QString &relative, const QByteArray &bytes) const;
+    // Writes the settings file as a hand edit or another process would.
+    bool writeSettings(const QByteArray &text) const;
+    // A file's bytes; "<missing>" when it cannot be read.
+    static QByteArray read(const QString &absolutePath);
     // Sets a file's modification time back, so a rescan treats it as settled
     // rather than as written a moment ago.
     static bool age(const QString &absolutePath, int seconds = 3600);
