@@ -3,7 +3,6 @@
 #include "memorystore.h"
 #include "modelcontext.h"
 #include "quirerun.h"
-#include "skillscanner.h"
 #include "storesaver.h"
 
 #include <QSignalSpy>
@@ -12,7 +11,7 @@
 using namespace Qt::StringLiterals;
 
 // Saves that fail are announced and can be retried; the window's scans
-// save through the same place and follow what a terminal wrote.
+// save through the same place; the window follows what a terminal wrote.
 class StoreSaverTest final : public QObject
 {
     Q_OBJECT
@@ -20,7 +19,6 @@ class StoreSaverTest final : public QObject
 private Q_SLOTS:
     void failureIsAnnouncedUntilRetrySucceeds();
     void scanSaveFailureIsAnnounced();
-    void windowScanAfterTerminalNewKeepsSaving();
     void followsCommitsOfOtherProcesses();
 
 private:
@@ -86,37 +84,6 @@ void StoreSaverTest::scanSaveFailureIsAnnounced()
     session.setUp();
     QVERIFY(finished.wait(10000));
     QCOMPARE(failed.size(), 1);
-}
-
-void StoreSaverTest::windowScanAfterTerminalNewKeepsSaving()
-{
-    FakeHome home;
-    auto opened = ModelContext::open(home.storePath());
-    QVERIFY(opened);
-    const std::unique_ptr<ModelContext> window = std::move(opened.value());
-    SkillScanner scanner(window.get(), nullptr);
-    scanner.scanAll();
-    QVERIFY(scanner.lastSave());
-
-    const QuireRun made
-        = runQuire({ u"new"_s, u"from-terminal"_s, u"--tool"_s, u"claude"_s }, home.environment());
-    QCOMPARE(made.code, 0);
-    home.write(u".claude/skills/by-hand/SKILL.md"_s, "---\nname: by-hand\n---\nbody\n");
-    scanner.scanAll();
-    const Status saved = scanner.lastSave();
-    QVERIFY2(saved, qPrintable(saved ? QString() : saved.error().message));
-    QCOMPARE(window->skillCount(), 2);
-
-    StoreSaver *saver = StoreSaver::of(window.get());
-    for (Skill *skill : window->skills())
-        skill->setIsFavorite(true);
-    QVERIFY(saver->save());
-
-    const auto reopened = ModelContext::open(home.storePath());
-    QVERIFY(reopened);
-    QCOMPARE(reopened.value()->skillCount(), 2);
-    for (Skill *skill : reopened.value()->skills())
-        QVERIFY(skill->isFavorite());
 }
 
 void StoreSaverTest::followsCommitsOfOtherProcesses()
