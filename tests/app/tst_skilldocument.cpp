@@ -3,6 +3,7 @@
 #include "modelcontext.h"
 #include "skill.h"
 #include "skilldocument.h"
+#include "skillrecords.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,15 +78,10 @@ void SkillDocumentTest::cleanup()
 
 Skill *SkillDocumentTest::addSkill(const QString &relative, const QByteArray &content)
 {
-    Skill::Seed seed;
-    seed.filePath = m_home->write(relative, content);
-    seed.name = u"skill"_s;
+    Skill::Seed seed = skillSeed(m_home->write(relative, content), u"skill"_s);
     seed.content = u"stored body"_s;
-    seed.tool = ToolSource::Claude;
-    Skill *skill = Skill::make(seed);
-    if (seed.filePath.isEmpty() || !m_store->insert(skill) || !m_store->save())
-        return nullptr;
-    return skill;
+    Skill *skill = ::addSkill(*m_store, seed);
+    return skill && m_store->save() ? skill : nullptr;
 }
 
 void SkillDocumentTest::open(SkillDocument &document, Skill *skill)

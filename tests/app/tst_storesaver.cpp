@@ -3,6 +3,7 @@
 #include "memorystore.h"
 #include "modelcontext.h"
 #include "quirerun.h"
+#include "skillrecords.h"
 #include "storesaver.h"
 
 #include <QSignalSpy>
@@ -20,27 +21,13 @@ private Q_SLOTS:
     void failureIsAnnouncedUntilRetrySucceeds();
     void scanSaveFailureIsAnnounced();
     void followsCommitsOfOtherProcesses();
-
-private:
-    static Skill *addSkill(ModelContext &store, const QString &path)
-    {
-        Skill::Seed seed;
-        seed.filePath = path;
-        seed.name = u"s"_s;
-        Skill *skill = Skill::make(seed);
-        if (!store.insert(skill)) {
-            delete skill;
-            return nullptr;
-        }
-        return skill;
-    }
 };
 
 void StoreSaverTest::failureIsAnnouncedUntilRetrySucceeds()
 {
     const auto store = openMemoryStore();
     QVERIFY(store);
-    Skill *skill = addSkill(*store, u"/s.md"_s);
+    Skill *skill = addSkill(*store, skillSeed(u"/s.md"_s));
     QVERIFY(skill);
     StoreSaver *saver = StoreSaver::of(store.get());
     QCOMPARE(StoreSaver::of(store.get()), saver); // one per store
@@ -73,7 +60,7 @@ void StoreSaverTest::scanSaveFailureIsAnnounced()
     FakeHome home(FakeHome::Store::Memory);
     const auto store = openMemoryStore();
     QVERIFY(store);
-    Skill *skill = addSkill(*store, home.path(u"s.md"_s));
+    Skill *skill = addSkill(*store, skillSeed(home.path(u"s.md"_s)));
     QVERIFY(skill && store->save());
     skill->setCollections({ SkillCollection::make(u"Stray"_s, u"folder.fill"_s, 0, store.get()) });
     home.write(u".cursor/rules/a.md"_s, "---\nname: a\n---\n");
@@ -96,8 +83,7 @@ void StoreSaverTest::followsCommitsOfOtherProcesses()
     saver->followOtherProcesses(20);
     QSignalSpy inserted(window.get(), &ModelContext::skillsInserted);
 
-    const QuireRun made
-        = runQuire({ u"new"_s, u"elsewhere"_s, u"--tool"_s, u"cursor"_s }, home.environment());
+    const QuireRun made = home.quire({ u"new"_s, u"elsewhere"_s, u"--tool"_s, u"cursor"_s });
     QCOMPARE(made.code, 0);
     QVERIFY(inserted.wait(10000)); // no save, no scan here: the timer brings it in
     QCOMPARE(window->skillCount(), 1);

@@ -45,11 +45,11 @@ void OutputFailureTest::fullDisk()
     QVERIFY(!home.write(u".claude/skills/pdf/SKILL.md"_s,
                      "---\nname: pdf\ndescription: Work with PDF files.\nversion: 2\n---\n# PDF\n")
                  .isEmpty());
-    QCOMPARE(runQuire({ u"scan"_s }, home.environment()).code, 0);
+    QCOMPARE(home.quire({ u"scan"_s }).code, 0);
 
     // The same command succeeds when its output has somewhere to go.
     if (repeatable)
-        QCOMPARE(runQuire(arguments, home.environment()).code, 0);
+        QCOMPARE(home.quire(arguments).code, 0);
 
     QProcess process;
     process.setProcessEnvironment(home.environment());

@@ -110,7 +110,7 @@ void SettingsConcurrencyTest::untrustedFileIsNeverRewritten()
 
     for (const QStringList &arguments :
         { QStringList { u"dirs"_s, u"add"_s, folder }, QStringList { u"dirs"_s, u"list"_s } }) {
-        const QuireRun run = runQuire(arguments, home.environment());
+        const QuireRun run = home.quire(arguments);
         QCOMPARE(run.code, 1);
         QVERIFY2(run.err.contains(reason), run.err.constData());
         QVERIFY(run.out.isEmpty());
@@ -127,15 +127,15 @@ void SettingsConcurrencyTest::relativeEntriesAreSkippedWithAWarning()
     const QString folder = makeFolders(home, u"projects"_s, 1).constFirst();
     QVERIFY(home.writeSettings("[General]\ncustomScanPaths=/abs/one, rel/two, ~/three\n"));
 
-    const QuireRun list = runQuire({ u"dirs"_s, u"list"_s }, home.environment());
+    const QuireRun list = home.quire({ u"dirs"_s, u"list"_s });
     QCOMPARE(list.code, 0);
     QCOMPARE(list.out, "/abs/one\n"_ba);
     QCOMPARE(list.err.count("warning"), 2);
     QVERIFY(list.err.contains("\"rel/two\"") && list.err.contains("\"~/three\""));
 
     // The hand-typed entries keep their place until removed by their exact text.
-    QCOMPARE(runQuire({ u"dirs"_s, u"add"_s, folder }, home.environment()).code, 0);
-    QCOMPARE(runQuire({ u"dirs"_s, u"remove"_s, u"rel/two"_s }, home.environment()).code, 0);
+    QCOMPARE(home.quire({ u"dirs"_s, u"add"_s, folder }).code, 0);
+    QCOMPARE(home.quire({ u"dirs"_s, u"remove"_s, u"rel/two"_s }).code, 0);
     QVERIFY(FakeHome::read(home.settingsPath()).contains("customScanPaths=/abs/one, ~/three, "));
 }
 

@@ -150,7 +150,7 @@ void TerminalTextTest::errorMessage()
     QVERIFY(home.isValid());
     const QString file = home.write(u"repo/\x1b]52;c;cm0K\x07.md"_s, "\xff not UTF-8");
     QVERIFY(!file.isEmpty());
-    const QuireRun run = runQuire({ u"parse"_s, file }, home.environment());
+    const QuireRun run = home.quire({ u"parse"_s, file });
     QCOMPARE(run.code, 1);
     QVERIFY(run.err.startsWith("quire parse: Cannot read "));
     const QString raw = firstRawControl(run.err);

@@ -1,5 +1,7 @@
 #include "fakehome.h"
 
+#include "quirerun.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -123,4 +125,9 @@ QProcessEnvironment FakeHome::environment() const
     env.insert(u"XDG_DATA_HOME"_s, m_dir.filePath(u"data"_s));
     env.insert(u"QUIRE_STORE"_s, m_storePath);
     return env;
+}
+
+QuireRun FakeHome::quire(const QStringList &arguments) const
+{
+    return runQuire(arguments, environment());
 }

@@ -4,11 +4,14 @@
 #include <QDateTime>
 #include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <optional>
 #include <utility>
 #include <vector>
+
+struct QuireRun;
 
 // A temporary folder that stands in for the user's: HOME is <root>/home,
 // XDG_CONFIG_HOME <root>/config, XDG_DATA_HOME <root>/data, and QUIRE_STORE is
@@ -44,6 +47,8 @@ public:
 
     // The environment a child `quire` process needs to see this home.
     QProcessEnvironment environment() const;
+    // Runs the quire binary as a child process in this home.
+    QuireRun quire(const QStringList &arguments) const;
 
 private:
     void set(const char *name, const QByteArray &value);

@@ -87,8 +87,7 @@ void SettingsSharingTest::terminalAddReachesAWatchingSession()
 
     QVERIFY(!home.write(u"work/p/.cursor/rules/r.md"_s, "---\nname: n\n---\n").isEmpty());
     QSignalSpy heard(&settings, &SettingsStore::customScanPathsChanged);
-    const QuireRun added
-        = runQuire({ u"dirs"_s, u"add"_s, home.path(u"work"_s) }, home.environment());
+    const QuireRun added = home.quire({ u"dirs"_s, u"add"_s, home.path(u"work"_s) });
     QCOMPARE(added.code, 0);
     QTRY_COMPARE_WITH_TIMEOUT(store->skillCount(), 1, 5000);
     QCOMPARE(heard.count(), 1);
