@@ -31,6 +31,8 @@ private Q_SLOTS:
     void conflictCheck();
     void savesExactly_data();
     void savesExactly();
+    void recordFollowsSave_data();
+    void recordFollowsSave();
     void hardLinkedFileKeepsEveryName_data();
     void hardLinkedFileKeepsEveryName();
     void changedOnDisk_data();
@@ -162,6 +164,43 @@ void SkillDocumentTest::savesExactly()
         QCOMPARE(skill->name(), u"a"_s);
     }
     QVERIFY(!skill->content().startsWith(QChar::ByteOrderMark));
+}
+
+void SkillDocumentTest::recordFollowsSave_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<int>("keys");
+    QTest::newRow("rename") << u"---\nname: renamed\ndescription: new\nlicense: MIT\n---\n# Body"_s
+                            << u"renamed"_s << u"new"_s << u"# Body"_s << 3;
+    QTest::newRow("empty name keeps the old")
+        << u"---\nname:\ndescription: d\n---\nx"_s << u"skill"_s << u"d"_s << u"x"_s << 2;
+    QTest::newRow("no frontmatter")
+        << u"# Agents\nRules"_s << u"skill"_s << QString() << u"# Agents\nRules"_s << 0;
+}
+
+void SkillDocumentTest::recordFollowsSave()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QFETCH(QString, content);
+    QFETCH(int, keys);
+    Skill *skill = addSkill(u"a/SKILL.md"_s, "---\nname: a\n---\n");
+    const QDateTime modified = skill->fileModifiedDate();
+    const qint64 size = skill->fileSize();
+    SkillDocument document;
+    open(document, skill);
+    QVERIFY(document.save(text).value());
+    QCOMPARE(skill->name(), name);
+    QCOMPARE(skill->skillDescription(), description);
+    QCOMPARE(skill->content(), content);
+    QCOMPARE(skill->frontmatter().size(), keys);
+    // The file's date and size are the scan's to record.
+    QCOMPARE(skill->fileModifiedDate(), modified);
+    QCOMPARE(skill->fileSize(), size);
 }
 
 void SkillDocumentTest::hardLinkedFileKeepsEveryName_data()

@@ -29,8 +29,6 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void savesThroughSaveAction();
-    void recordFollowsSave_data();
-    void recordFollowsSave();
     void badgeFollowsText();
     void failedSaveKeepsEdits();
     void reloadAnswerShowsTheirs();
@@ -115,48 +113,6 @@ void SkillEditorViewTest::savesThroughSaveAction()
     save->action();
     QCOMPARE(bytes(file(u"a"_s)), QByteArray("\xEF\xBB\xBFZ---\r\nname: a\r\n---\r\nbody\r\n"));
     QVERIFY(!editor.hasUnsavedChanges());
-}
-
-void SkillEditorViewTest::recordFollowsSave_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("description");
-    QTest::addColumn<QString>("content");
-    QTest::addColumn<int>("keys");
-    QTest::newRow("rename") << u"---\nname: renamed\ndescription: new\nlicense: MIT\n---\n# Body"_s
-                            << u"renamed"_s << u"new"_s << u"# Body"_s << 3;
-    QTest::newRow("empty name keeps the old")
-        << u"---\nname:\ndescription: d\n---\nx"_s << u"a"_s << u"d"_s << u"x"_s << 2;
-    QTest::newRow("no frontmatter")
-        << u"# Agents\nRules"_s << u"a"_s << QString() << u"# Agents\nRules"_s << 0;
-}
-
-void SkillEditorViewTest::recordFollowsSave()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, name);
-    QFETCH(QString, description);
-    QFETCH(QString, content);
-    QFETCH(int, keys);
-    Skill *skill = addSkill(u"a"_s, "---\nname: a\n---\n");
-    const QDateTime modified = skill->fileModifiedDate();
-    const qint64 size = skill->fileSize();
-    AppState state;
-    state.setDetailViewMode(DetailViewMode::Editor);
-    SkillDetailView detail(skill, &state, m_store.get());
-    SkillEditorView *editor = detail.editor();
-    QVERIFY(editor);
-    editor->textEdit()->setPlainText(text);
-    QVERIFY(editor->saveContent());
-    QCOMPARE(skill->name(), name);
-    QCOMPARE(detail.title(), name);
-    QCOMPARE(skill->skillDescription(), description);
-    QCOMPARE(skill->content(), content);
-    QCOMPARE(skill->frontmatter().size(), keys);
-    QCOMPARE(skill->fileModifiedDate(), modified);
-    QCOMPARE(skill->fileSize(), size);
-    QCOMPARE(editor->fullFileContent(), text);
 }
 
 void SkillEditorViewTest::badgeFollowsText()
