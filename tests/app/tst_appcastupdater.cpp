@@ -9,6 +9,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 using Kind = UpdateCheckResult::Kind;
@@ -16,7 +17,9 @@ using Kind = UpdateCheckResult::Kind;
 namespace {
 
 // Answers each path with a canned HTTP response on the loopback interface;
-// a path it does not know is never answered.
+// a path it does not know is never answered. With `drip` the connection stays
+// open after the response and one more byte follows every 200 ms, so the
+// transfer never stalls and only a deadline for the whole check ends it.
 class FeedServer final : public QTcpServer
 {
 public:
@@ -42,6 +45,7 @@ public:
 
     QHash<QByteArray, QByteArray> responses;
     int requests = 0;
+    bool drip = false;
 
 private:
     void acceptAll()
@@ -58,7 +62,13 @@ private:
                 if (!responses.contains(path))
                     return;
                 socket->write(responses.value(path));
-                socket->disconnectFromHost();
+                if (!drip) {
+                    socket->disconnectFromHost();
+                    return;
+                }
+                auto *timer = new QTimer(socket);
+                connect(timer, &QTimer::timeout, socket, [socket] { socket->write("<"); });
+                timer->start(200);
             });
         }
     }
@@ -70,6 +80,14 @@ QByteArray appcast(const QByteArray &items, const QByteArray &channelExtra = {})
 <rss version="2.0" xmlns:app="urn:example:appcast">
 <channel><title>Quire</title>)"
         + channelExtra + items + "</channel></rss>\n";
+}
+
+// A harmless item first: one bad version spoils the whole feed.
+QByteArray withVersion(const QByteArray &version)
+{
+    return appcast("<item><version>1.0</version><link>https://quire.example/1.0</link></item>"
+                   "<item><shortVersionString>"
+        + version + "</shortVersionString><link>https://quire.example/new</link></item>");
 }
 
 QByteArray enclosureItem(const QByteArray &version)
@@ -191,6 +209,34 @@ void AppcastUpdaterTest::feeds_data()
     // Accepted and never answered.
     QTest::newRow("http silent server")
         << QByteArray() << int(Kind::Failed) << QString() << none << u" in time."_s;
+    QTest::newRow("http drip feed hits the deadline")
+        << FeedServer::response("200 OK", {}, "Content-Length: 100000\r\n", false)
+        << int(Kind::Failed) << QString() << none << u" in time."_s;
+
+    // The version is shown in the window: anything but a plain version number is refused.
+    const QUrl newPage(u"https://quire.example/new"_s);
+    const QString badVersion
+        = u"the feed is invalid: it gives a version that is not a plain version number (at "
+          "most 64 letters, digits, \u201c.\u201d, \u201c+\u201d and \u201c-\u201d)."_s;
+    QTest::newRow("version with prefix, pre-release and build")
+        << withVersion("v2.0.0-beta.1+build.5") << int(Kind::UpdateAvailable)
+        << u"v2.0.0-beta.1+build.5"_s << newPage << u"is available."_s;
+    QTest::newRow("version of 64 characters")
+        << withVersion(QByteArray("2.").append(62, '0')) << int(Kind::UpdateAvailable)
+        << QString::fromLatin1(QByteArray("2.").append(62, '0')) << newPage << u"is available."_s;
+    QTest::newRow("version of 65 characters")
+        << withVersion(QByteArray("2.").append(63, '0')) << int(Kind::Failed) << QString() << none
+        << badVersion;
+    QTest::newRow("version with a link to a local file")
+        << withVersion("2.0 &lt;a href=\"file:///etc/passwd\"&gt;download&lt;/a&gt;")
+        << int(Kind::Failed) << QString() << none << badVersion;
+    QTest::newRow("version with a C1 control sequence")
+        << withVersion("2.0&#x9b;2J") << int(Kind::Failed) << QString() << none << badVersion;
+    QTest::newRow("version with a line break")
+        << withVersion("2.0&#10;Install now") << int(Kind::Failed) << QString() << none
+        << badVersion;
+    QTest::newRow("version in fullwidth digits")
+        << withVersion("\xef\xbc\x92.0") << int(Kind::Failed) << QString() << none << badVersion;
 }
 
 void AppcastUpdaterTest::feeds()
@@ -208,6 +254,7 @@ void AppcastUpdaterTest::feeds()
         QVERIFY(server.isListening());
         if (!feed.isEmpty())
             server.responses.insert("/appcast.xml", feed);
+        server.drip = QByteArray(QTest::currentDataTag()).contains("drip");
         server.responses.insert(
             "/feed.xml", FeedServer::response("200 OK", appcast(enclosureItem("0.2.0"))));
         address = server.url(u"/appcast.xml"_s);
@@ -219,6 +266,7 @@ void AppcastUpdaterTest::feeds()
 
     AppcastUpdater updater(u"0.1.0"_s, address);
     updater.setTransferTimeout(std::chrono::milliseconds(1000));
+    updater.setDeadline(std::chrono::milliseconds(3000));
     const UpdateCheckResult result = check(updater);
     QVERIFY2(result.message.endsWith(message), qPrintable(result.message));
     QCOMPARE(int(result.kind), kind);

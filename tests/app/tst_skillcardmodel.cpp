@@ -4,6 +4,9 @@
 #include <QTest>
 #include <QTimeZone>
 
+#include <algorithm>
+#include <random>
+
 using namespace Qt::StringLiterals;
 
 using Map = QMap<QString, QString>;
@@ -40,6 +43,12 @@ void SkillCardModelTest::metadataKeys_data()
         { u"a"_s, u"3"_s } } << QStringList { u"A"_s, u"a"_s, u"b"_s };
     QTest::newRow("beyond the basic plane") << Map { { u"😀"_s, u"1"_s }, { u"\uff5e"_s, u"2"_s } }
                                             << QStringList { u"\uff5e"_s, u"😀"_s };
+    QTest::newRow("chain of prefixes") << Map { { u"abc"_s, u"1"_s }, { u"ab"_s, u"2"_s },
+        { u"tag"_s, u"3"_s }, { u"tags"_s, u"4"_s } }
+                                       << QStringList { u"ab"_s, u"abc"_s, u"tag"_s, u"tags"_s };
+    QTest::newRow("prefix before a supplementary character") << Map {
+        { u"k😀x"_s, u"1"_s }, { u"k"_s, u"2"_s }, { u"k\uffee"_s, u"3"_s }, { u"k😀"_s, u"4"_s }
+    } << QStringList { u"k"_s, u"k\uffee"_s, u"k😀"_s, u"k😀x"_s };
 }
 
 void SkillCardModelTest::metadataKeys()
@@ -48,6 +57,14 @@ void SkillCardModelTest::metadataKeys()
     QFETCH(QStringList, keys);
     QCOMPARE(SkillCardModel::metadataKeys(frontmatter), keys);
     QCOMPARE(SkillCardModel::hasExtraMetadata(frontmatter), !keys.isEmpty());
+    // The map hands keys over in its own order; every order must sort the same.
+    QStringList shuffled = keys;
+    std::mt19937 random(7);
+    for (int round = 0; round < 20; ++round) {
+        std::shuffle(shuffled.begin(), shuffled.end(), random);
+        std::sort(shuffled.begin(), shuffled.end(), &SkillCardModel::codePointLess);
+        QCOMPARE(shuffled, keys);
+    }
 }
 
 void SkillCardModelTest::contentPreview_data()
@@ -96,23 +113,35 @@ void SkillCardModelTest::groupsInCategoryOrder()
 
 void SkillCardModelTest::homeShortened_data()
 {
-    QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("inside home") << u"/Users/ann/.claude/skills/x/SKILL.md"_s << u"/Users/ann"_s
-                                 << u"~/.claude/skills/x/SKILL.md"_s;
-    QTest::newRow("trailing slash on home") << u"/Users/ann/a"_s << u"/Users/ann/"_s << u"~/a"_s;
-    QTest::newRow("outside home") << u"/opt/x"_s << u"/Users/ann"_s << u"/opt/x"_s;
-    QTest::newRow("root home leaves paths alone") << u"/etc/x"_s << u"/"_s << u"/etc/x"_s;
+    const QString ann = u"/home/ann"_s;
+    QTest::newRow("file in home") << ann << u"/home/ann/dev/x"_s << u"~/dev/x"_s;
+    QTest::newRow("home itself") << ann << u"/home/ann"_s << u"~"_s;
+    QTest::newRow("home with a trailing slash") << ann << u"/home/ann/"_s << u"~/"_s;
+    QTest::newRow("sibling whose name starts like home")
+        << ann << u"/home/anna/dev/x"_s << u"/home/anna/dev/x"_s;
+    QTest::newRow("home inside another path")
+        << ann << u"/data/home/ann/x"_s << u"/data/home/ann/x"_s;
+    QTest::newRow("home appearing twice")
+        << ann << u"/home/ann/backup/home/ann/x"_s << u"~/backup/home/ann/x"_s;
+    QTest::newRow("home given with a trailing slash")
+        << u"/home/ann/"_s << u"/home/ann/x"_s << u"~/x"_s;
+    QTest::newRow("relative path") << ann << u"home/ann/x"_s << u"home/ann/x"_s;
+    QTest::newRow("root as home") << u"/"_s << u"/etc/x"_s << u"/etc/x"_s;
+    QTest::newRow("empty home") << QString() << u"/etc/x"_s << u"/etc/x"_s;
 }
 
 void SkillCardModelTest::homeShortened()
 {
-    QFETCH(QString, path);
     QFETCH(QString, home);
+    QFETCH(QString, path);
     QFETCH(QString, shown);
     QCOMPARE(MetadataTexts::homeShortened(path, home), shown);
-    QCOMPARE(MetadataTexts::installedPathsText({ path, path }, home), shown + u'\n' + shown);
+    // The tooltip of every route goes through the same rule, line by line.
+    QCOMPARE(MetadataTexts::installedPathsText({ path, u"/home/ann/y"_s }, home),
+        shown + u'\n' + MetadataTexts::homeShortened(u"/home/ann/y"_s, home));
 }
 
 void SkillCardModelTest::sizeText_data()

@@ -3,6 +3,7 @@
 #include "modelcontext.h"
 #include "skill.h"
 #include "skilldocument.h"
+#include "skillrecords.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,8 +29,10 @@ private Q_SLOTS:
     void cleanup();
     void conflictCheck_data();
     void conflictCheck();
-    void keepsByteOrderMark_data();
-    void keepsByteOrderMark();
+    void savesExactly_data();
+    void savesExactly();
+    void recordFollowsSave_data();
+    void recordFollowsSave();
     void hardLinkedFileKeepsEveryName_data();
     void hardLinkedFileKeepsEveryName();
     void changedOnDisk_data();
@@ -44,11 +47,7 @@ private Q_SLOTS:
 private:
     Skill *addSkill(const QString &relative, const QByteArray &bytes);
     void open(SkillDocument &document, Skill *skill);
-    static QByteArray bytes(const QString &path)
-    {
-        QFile in(path);
-        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("<missing>");
-    }
+    static QByteArray bytes(const QString &path) { return FakeHome::read(path); }
     static void replaceByRename(const QString &path, const QByteArray &bytes)
     {
         QSaveFile out(path);
@@ -81,15 +80,10 @@ void SkillDocumentTest::cleanup()
 
 Skill *SkillDocumentTest::addSkill(const QString &relative, const QByteArray &content)
 {
-    Skill::Seed seed;
-    seed.filePath = m_home->write(relative, content);
-    seed.name = u"skill"_s;
+    Skill::Seed seed = skillSeed(m_home->write(relative, content), u"skill"_s);
     seed.content = u"stored body"_s;
-    seed.tool = ToolSource::Claude;
-    Skill *skill = Skill::make(seed);
-    if (seed.filePath.isEmpty() || !m_store->insert(skill) || !m_store->save())
-        return nullptr;
-    return skill;
+    Skill *skill = ::addSkill(*m_store, seed);
+    return skill && m_store->save() ? skill : nullptr;
 }
 
 void SkillDocumentTest::open(SkillDocument &document, Skill *skill)
@@ -142,34 +136,71 @@ void SkillDocumentTest::conflictCheck()
     QCOMPARE(document.isModified(), modified);
 }
 
-void SkillDocumentTest::keepsByteOrderMark_data()
+void SkillDocumentTest::savesExactly_data()
 {
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<QByteArray>("after"); // "Z" added at the end
-    QTest::newRow("bom kept") << QByteArray("\xEF\xBB\xBF---\nname: a\n---\n")
-                              << QByteArray("\xEF\xBB\xBF---\nname: a\n---\nZ");
-    QTest::newRow("bom and crlf") << QByteArray("\xEF\xBB\xBF"
-                                                "a\r\nb\r\n")
-                                  << QByteArray("\xEF\xBB\xBF"
-                                                "a\r\nb\r\nZ");
-    QTest::newRow("none added") << QByteArray("a\n") << QByteArray("a\nZ");
+    QTest::addColumn<QByteArray>("before"); // saved with "Z" added at the end
+    QTest::newRow("lf") << QByteArray("---\nname: a\n---\n");
+    QTest::newRow("bom and crlf kept") << QByteArray("\xEF\xBB\xBF---\r\nname: a\r\n---\r\n");
+    QTest::newRow("stray cr kept") << QByteArray("a\rb\r\nc\n");
+    QTest::newRow("utf-8 and nbsp") << QByteArray("caf\xC3\xA9\xC2\xA0\xF0\x9F\x98\x80");
 }
 
-void SkillDocumentTest::keepsByteOrderMark()
+void SkillDocumentTest::savesExactly()
 {
     QFETCH(QByteArray, before);
-    QFETCH(QByteArray, after);
     Skill *skill = addSkill(u"a/SKILL.md"_s, before);
     SkillDocument document;
     open(document, skill);
     QVERIFY(!document.baseline().startsWith(QChar::ByteOrderMark));
+    QVERIFY(!document.baseline().contains(u'\r')); // the editor never shows them
     QVERIFY(document.save(document.baseline() + u"Z"_s).value());
-    QCOMPARE(bytes(skill->filePath()), after);
+    QCOMPARE(bytes(skill->filePath()), before + "Z");
     QVERIFY(m_asked.isEmpty());
     // The record's fields never hold the mark: the frontmatter still parses.
-    if (before.contains("name"))
+    if (before.contains("name")) {
+        // Known fault, left for its own change: the fields are read from the
+        // text as written, and the parser does not take CRLF frontmatter.
+        QEXPECT_FAIL("bom and crlf kept", "record fields parsed from CRLF file text", Continue);
         QCOMPARE(skill->name(), u"a"_s);
+    }
     QVERIFY(!skill->content().startsWith(QChar::ByteOrderMark));
+}
+
+void SkillDocumentTest::recordFollowsSave_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<int>("keys");
+    QTest::newRow("rename") << u"---\nname: renamed\ndescription: new\nlicense: MIT\n---\n# Body"_s
+                            << u"renamed"_s << u"new"_s << u"# Body"_s << 3;
+    QTest::newRow("empty name keeps the old")
+        << u"---\nname:\ndescription: d\n---\nx"_s << u"skill"_s << u"d"_s << u"x"_s << 2;
+    QTest::newRow("no frontmatter")
+        << u"# Agents\nRules"_s << u"skill"_s << QString() << u"# Agents\nRules"_s << 0;
+}
+
+void SkillDocumentTest::recordFollowsSave()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QFETCH(QString, content);
+    QFETCH(int, keys);
+    Skill *skill = addSkill(u"a/SKILL.md"_s, "---\nname: a\n---\n");
+    const QDateTime modified = skill->fileModifiedDate();
+    const qint64 size = skill->fileSize();
+    SkillDocument document;
+    open(document, skill);
+    QVERIFY(document.save(text).value());
+    QCOMPARE(skill->name(), name);
+    QCOMPARE(skill->skillDescription(), description);
+    QCOMPARE(skill->content(), content);
+    QCOMPARE(skill->frontmatter().size(), keys);
+    // The file's date and size are the scan's to record.
+    QCOMPARE(skill->fileModifiedDate(), modified);
+    QCOMPARE(skill->fileSize(), size);
 }
 
 void SkillDocumentTest::hardLinkedFileKeepsEveryName_data()

@@ -3,7 +3,7 @@
 #include "memorystore.h"
 #include "modelcontext.h"
 #include "quirerun.h"
-#include "skillscanner.h"
+#include "skillrecords.h"
 #include "storesaver.h"
 
 #include <QSignalSpy>
@@ -12,7 +12,7 @@
 using namespace Qt::StringLiterals;
 
 // Saves that fail are announced and can be retried; the window's scans
-// save through the same place and follow what a terminal wrote.
+// save through the same place; the window follows what a terminal wrote.
 class StoreSaverTest final : public QObject
 {
     Q_OBJECT
@@ -20,29 +20,14 @@ class StoreSaverTest final : public QObject
 private Q_SLOTS:
     void failureIsAnnouncedUntilRetrySucceeds();
     void scanSaveFailureIsAnnounced();
-    void windowScanAfterTerminalNewKeepsSaving();
     void followsCommitsOfOtherProcesses();
-
-private:
-    static Skill *addSkill(ModelContext &store, const QString &path)
-    {
-        Skill::Seed seed;
-        seed.filePath = path;
-        seed.name = u"s"_s;
-        Skill *skill = Skill::make(seed);
-        if (!store.insert(skill)) {
-            delete skill;
-            return nullptr;
-        }
-        return skill;
-    }
 };
 
 void StoreSaverTest::failureIsAnnouncedUntilRetrySucceeds()
 {
     const auto store = openMemoryStore();
     QVERIFY(store);
-    Skill *skill = addSkill(*store, u"/s.md"_s);
+    Skill *skill = addSkill(*store, skillSeed(u"/s.md"_s));
     QVERIFY(skill);
     StoreSaver *saver = StoreSaver::of(store.get());
     QCOMPARE(StoreSaver::of(store.get()), saver); // one per store
@@ -75,7 +60,7 @@ void StoreSaverTest::scanSaveFailureIsAnnounced()
     FakeHome home(FakeHome::Store::Memory);
     const auto store = openMemoryStore();
     QVERIFY(store);
-    Skill *skill = addSkill(*store, home.path(u"s.md"_s));
+    Skill *skill = addSkill(*store, skillSeed(home.path(u"s.md"_s)));
     QVERIFY(skill && store->save());
     skill->setCollections({ SkillCollection::make(u"Stray"_s, u"folder.fill"_s, 0, store.get()) });
     home.write(u".cursor/rules/a.md"_s, "---\nname: a\n---\n");
@@ -88,37 +73,6 @@ void StoreSaverTest::scanSaveFailureIsAnnounced()
     QCOMPARE(failed.size(), 1);
 }
 
-void StoreSaverTest::windowScanAfterTerminalNewKeepsSaving()
-{
-    FakeHome home;
-    auto opened = ModelContext::open(home.storePath());
-    QVERIFY(opened);
-    const std::unique_ptr<ModelContext> window = std::move(opened.value());
-    SkillScanner scanner(window.get(), nullptr);
-    scanner.scanAll();
-    QVERIFY(scanner.lastSave());
-
-    const QuireRun made
-        = runQuire({ u"new"_s, u"from-terminal"_s, u"--tool"_s, u"claude"_s }, home.environment());
-    QCOMPARE(made.code, 0);
-    home.write(u".claude/skills/by-hand/SKILL.md"_s, "---\nname: by-hand\n---\nbody\n");
-    scanner.scanAll();
-    const Status saved = scanner.lastSave();
-    QVERIFY2(saved, qPrintable(saved ? QString() : saved.error().message));
-    QCOMPARE(window->skillCount(), 2);
-
-    StoreSaver *saver = StoreSaver::of(window.get());
-    for (Skill *skill : window->skills())
-        skill->setIsFavorite(true);
-    QVERIFY(saver->save());
-
-    const auto reopened = ModelContext::open(home.storePath());
-    QVERIFY(reopened);
-    QCOMPARE(reopened.value()->skillCount(), 2);
-    for (Skill *skill : reopened.value()->skills())
-        QVERIFY(skill->isFavorite());
-}
-
 void StoreSaverTest::followsCommitsOfOtherProcesses()
 {
     FakeHome home;
@@ -129,8 +83,7 @@ void StoreSaverTest::followsCommitsOfOtherProcesses()
     saver->followOtherProcesses(20);
     QSignalSpy inserted(window.get(), &ModelContext::skillsInserted);
 
-    const QuireRun made
-        = runQuire({ u"new"_s, u"elsewhere"_s, u"--tool"_s, u"cursor"_s }, home.environment());
+    const QuireRun made = home.quire({ u"new"_s, u"elsewhere"_s, u"--tool"_s, u"cursor"_s });
     QCOMPARE(made.code, 0);
     QVERIFY(inserted.wait(10000)); // no save, no scan here: the timer brings it in
     QCOMPARE(window->skillCount(), 1);

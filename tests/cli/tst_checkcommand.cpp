@@ -24,10 +24,6 @@ private Q_SLOTS:
     void corpusAsHome();
 
 private:
-    QuireRun quire(const QStringList &arguments) const
-    {
-        return runQuire(arguments, m_home->environment());
-    }
     QString home(const QString &relative) const { return m_home->path(relative); }
 
     std::unique_ptr<FakeHome> m_home;
@@ -60,7 +56,7 @@ void CheckCommandTest::exitCodes()
     QFETCH(int, lines);
     if (!skill.isEmpty())
         m_home->write(u".claude/skills/pdf/SKILL.md"_s, skill);
-    const QuireRun run = quire(arguments);
+    const QuireRun run = m_home->quire(arguments);
     QCOMPARE(run.code, code);
     QCOMPARE(int(run.out.count('\n')), lines);
     if (code == 2)
@@ -75,7 +71,7 @@ void CheckCommandTest::linesAndJsonAgree()
         u".agents/skills/pdf/SKILL.md"_s, "---\nname: pdf\ndescription: B.\n---\n# PDF\n");
     m_home->write(u".cursor/rules/go.mdc"_s, "---\nalwaysApply: maybe\n---\nUse gofmt.\n");
 
-    const QuireRun text = quire({ u"check"_s });
+    const QuireRun text = m_home->quire({ u"check"_s });
     QCOMPARE(text.code, 1);
     const QList<QByteArray> lines = text.out.trimmed().split('\n');
     QCOMPARE(lines.size(), 5);
@@ -85,7 +81,7 @@ void CheckCommandTest::linesAndJsonAgree()
         + home(u".claude/skills/pdf/SKILL.md"_s).toUtf8() + '.'));
     QVERIFY(text.err.contains("3 skills checked: 3 errors, 2 warnings, 0 notes"));
 
-    const QuireRun json = quire({ u"check"_s, u"--json"_s, home(u".cursor"_s) });
+    const QuireRun json = m_home->quire({ u"check"_s, u"--json"_s, home(u".cursor"_s) });
     QCOMPARE(json.code, 1);
     const QJsonObject document = QJsonDocument::fromJson(json.out).object();
     QCOMPARE(document.value(u"skillsChecked"_s).toInt(), 1);
@@ -104,8 +100,9 @@ void CheckCommandTest::listFilter()
 {
     m_home->write(u".claude/skills/good/SKILL.md"_s, "---\nname: good\ndescription: Fine.\n---\nx");
     m_home->write(u".claude/skills/bad/SKILL.md"_s, "---\nname: bad\n---\nx");
-    QCOMPARE(quire({ u"scan"_s }).code, 0);
-    const QuireRun run = quire({ u"list"_s, u"--json"_s, u"--filter"_s, u"needs-attention"_s });
+    QCOMPARE(m_home->quire({ u"scan"_s }).code, 0);
+    const QuireRun run
+        = m_home->quire({ u"list"_s, u"--json"_s, u"--filter"_s, u"needs-attention"_s });
     QCOMPARE(run.code, 0);
     const QJsonArray skills = QJsonDocument::fromJson(run.out).array();
     QCOMPARE(skills.size(), 1);

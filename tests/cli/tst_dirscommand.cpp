@@ -42,7 +42,7 @@ private slots:
 private:
     QuireRun runChild(const QStringList &arguments) const
     {
-        return runQuire(QStringList { u"dirs"_s } + arguments, m_home->environment());
+        return m_home->quire(QStringList { u"dirs"_s } + arguments);
     }
     QString makeFolder(const QString &name) const;
 

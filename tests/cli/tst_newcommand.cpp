@@ -76,7 +76,7 @@ void NewCommandTest::createsAndRefuses()
 void NewCommandTest::childProcessUsesTheDefaultTool()
 {
     SettingsStore(SettingsStore::defaultPath()).setDefaultTool(ToolSource::Amp);
-    const QuireRun made = runQuire({ u"new"_s, u"Notes"_s }, m_home->environment());
+    const QuireRun made = m_home->quire({ u"new"_s, u"Notes"_s });
     QCOMPARE(made.code, int(ExitOk));
     QCOMPARE(QString::fromUtf8(made.out), m_home->path(u".config/amp/AGENTS.md"_s) + u'\n');
 }

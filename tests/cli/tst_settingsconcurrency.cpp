@@ -17,7 +17,6 @@ class SettingsConcurrencyTest final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void concurrentAddsLoseNothing();
     void removedEntriesStayRemoved();
     void untrustedFileIsNeverRewritten_data();
     void untrustedFileIsNeverRewritten();
@@ -68,37 +67,9 @@ QStringList sorted(QStringList list)
     return list;
 }
 
-bool writeSettings(const FakeHome &home, const QByteArray &text)
-{
-    QDir().mkpath(QFileInfo(home.settingsPath()).absolutePath());
-    QFile file(home.settingsPath());
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-}
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
-void SettingsConcurrencyTest::concurrentAddsLoseNothing()
-{
-    const FakeHome home;
-    const QStringList first = makeFolders(home, u"a"_s, 10);
-    const QStringList second = makeFolders(home, u"b"_s, 10);
-    const auto runs
-        = runLoops({ commands(u"add"_s, first), commands(u"add"_s, second) }, home.environment());
-    for (const auto &loop : runs) {
-        for (const QuireRun &run : loop) {
-            QCOMPARE(run.code, 0);
-            QVERIFY2(run.out.startsWith("Added "), run.out.constData());
-        }
-    }
-    QCOMPARE(sorted(SettingsStore(home.settingsPath()).customScanPaths()), sorted(first + second));
-}
-
+// Removes and adds race: a lost update shows as an entry back or one missing.
 void SettingsConcurrencyTest::removedEntriesStayRemoved()
 {
     const FakeHome home;
@@ -109,7 +80,7 @@ void SettingsConcurrencyTest::removedEntriesStayRemoved()
         { commands(u"remove"_s, removed), commands(u"add"_s, added) }, home.environment());
     for (const auto &loop : runs) {
         for (const QuireRun &run : loop)
-            QCOMPARE(run.code, 0);
+            QVERIFY2(run.code == 0, run.err.constData());
     }
     QCOMPARE(sorted(SettingsStore(home.settingsPath()).customScanPaths()), sorted(added));
 }
@@ -135,12 +106,11 @@ void SettingsConcurrencyTest::untrustedFileIsNeverRewritten()
     if (text.isEmpty())
         QVERIFY(QDir().mkpath(home.settingsPath()));
     else
-        QVERIFY(writeSettings(home, text));
+        QVERIFY(home.writeSettings(text));
 
-    for (const QStringList &arguments : { QStringList { u"dirs"_s, u"add"_s, folder },
-             QStringList { u"dirs"_s, u"remove"_s, u"/a"_s },
-             QStringList { u"dirs"_s, u"list"_s } }) {
-        const QuireRun run = runQuire(arguments, home.environment());
+    for (const QStringList &arguments :
+        { QStringList { u"dirs"_s, u"add"_s, folder }, QStringList { u"dirs"_s, u"list"_s } }) {
+        const QuireRun run = home.quire(arguments);
         QCOMPARE(run.code, 1);
         QVERIFY2(run.err.contains(reason), run.err.constData());
         QVERIFY(run.out.isEmpty());
@@ -148,25 +118,25 @@ void SettingsConcurrencyTest::untrustedFileIsNeverRewritten()
     if (text.isEmpty())
         QVERIFY(QFileInfo(home.settingsPath()).isDir());
     else
-        QCOMPARE(bytesOf(home.settingsPath()), text);
+        QCOMPARE(FakeHome::read(home.settingsPath()), text);
 }
 
 void SettingsConcurrencyTest::relativeEntriesAreSkippedWithAWarning()
 {
     const FakeHome home;
     const QString folder = makeFolders(home, u"projects"_s, 1).constFirst();
-    QVERIFY(writeSettings(home, "[General]\ncustomScanPaths=/abs/one, rel/two, ~/three\n"));
+    QVERIFY(home.writeSettings("[General]\ncustomScanPaths=/abs/one, rel/two, ~/three\n"));
 
-    const QuireRun list = runQuire({ u"dirs"_s, u"list"_s }, home.environment());
+    const QuireRun list = home.quire({ u"dirs"_s, u"list"_s });
     QCOMPARE(list.code, 0);
     QCOMPARE(list.out, "/abs/one\n"_ba);
     QCOMPARE(list.err.count("warning"), 2);
     QVERIFY(list.err.contains("\"rel/two\"") && list.err.contains("\"~/three\""));
 
     // The hand-typed entries keep their place until removed by their exact text.
-    QCOMPARE(runQuire({ u"dirs"_s, u"add"_s, folder }, home.environment()).code, 0);
-    QCOMPARE(runQuire({ u"dirs"_s, u"remove"_s, u"rel/two"_s }, home.environment()).code, 0);
-    QVERIFY(bytesOf(home.settingsPath()).contains("customScanPaths=/abs/one, ~/three, "));
+    QCOMPARE(home.quire({ u"dirs"_s, u"add"_s, folder }).code, 0);
+    QCOMPARE(home.quire({ u"dirs"_s, u"remove"_s, u"rel/two"_s }).code, 0);
+    QVERIFY(FakeHome::read(home.settingsPath()).contains("customScanPaths=/abs/one, ~/three, "));
 }
 
 void SettingsConcurrencyTest::sameSizeRewriteIsRead()

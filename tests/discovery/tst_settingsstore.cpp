@@ -17,7 +17,6 @@ private slots:
     void storedText_data();
     void storedText();
     void everyWritePostsAfterWriting();
-    void readSeesAnotherWriter();
     void defaultPathFollowsXdgConfigHome();
 };
 
@@ -100,16 +99,6 @@ void SettingsStoreTest::everyWritePostsAfterWriting()
     store.setCustomScanPaths({});
     QCOMPARE(spy.count(), 3);
     QVERIFY(!onDiskAtPost.contains("/one/folder"));
-}
-
-void SettingsStoreTest::readSeesAnotherWriter()
-{
-    const FakeHome home;
-    const QString path = home.path(u"Quire.conf"_s);
-    SettingsStore store(path);
-    store.setCustomScanPaths({ u"/first"_s });
-    home.write(u"Quire.conf"_s, "[General]\ncustomScanPaths=/first, /from/elsewhere\n");
-    QCOMPARE(store.customScanPaths(), (QStringList { u"/first"_s, u"/from/elsewhere"_s }));
 }
 
 void SettingsStoreTest::defaultPathFollowsXdgConfigHome()

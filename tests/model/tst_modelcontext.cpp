@@ -1,4 +1,5 @@
 #include "fakehome.h"
+#include "memorystore.h"
 #include "modelcontext.h"
 #include "skillrecords.h"
 
@@ -33,13 +34,7 @@ private Q_SLOTS:
 
 private:
     QString storePath() const { return m_home->storePath(); }
-    std::unique_ptr<ModelContext> openStore()
-    {
-        auto opened = ModelContext::open(storePath());
-        if (!opened)
-            qWarning() << opened.error().message;
-        return opened ? std::move(opened.value()) : nullptr;
-    }
+    std::unique_ptr<ModelContext> openStore() { return openStoreAt(storePath()); }
     static Skill *makeSkill(const QString &path, const QString &name = u"s"_s)
     {
         Skill::Seed seed = skillSeed(path, name, ToolSource::Cursor);

@@ -1,6 +1,8 @@
 #include "fakehome.h"
+#include "memorystore.h"
 #include "modelcontext.h"
 #include "quirerun.h"
+#include "skillrecords.h"
 #include "sqlitedatabase.h"
 
 #include <QFile>
@@ -30,34 +32,20 @@ private Q_SLOTS:
     void newSkillUnrecordedWhenStoreStaysLocked();
 
 private:
-    std::unique_ptr<ModelContext> open() const
-    {
-        auto opened = ModelContext::open(m_home->storePath());
-        if (!opened)
-            qWarning() << opened.error().message;
-        return opened ? std::move(opened.value()) : nullptr;
-    }
+    std::unique_ptr<ModelContext> open() const { return openStoreAt(m_home->storePath()); }
     QString newSkill(const QString &name, const QString &tool) const
     {
-        const QuireRun run = runQuire({ u"new"_s, name, u"--tool"_s, tool }, m_home->environment());
+        const QuireRun run = m_home->quire({ u"new"_s, name, u"--tool"_s, tool });
         if (run.code != 0)
             qWarning() << run.err;
         return QString::fromUtf8(run.out).trimmed();
     }
     Skill *addSkill(ModelContext &store, const QString &relative, const QString &name) const
     {
-        Skill::Seed seed;
-        seed.filePath = m_home->write(relative, "# " + name.toUtf8() + '\n');
-        seed.name = name;
+        Skill::Seed seed = skillSeed(m_home->write(relative, "# " + name.toUtf8() + '\n'), name);
         seed.content = u"# "_s + name;
-        seed.tool = ToolSource::Claude;
         seed.isGlobal = true;
-        Skill *skill = Skill::make(seed);
-        if (!store.insert(skill)) {
-            delete skill;
-            return nullptr;
-        }
-        return skill;
+        return ::addSkill(store, seed);
     }
 
     std::unique_ptr<FakeHome> m_home;
@@ -135,7 +123,7 @@ void StoreCoherenceTest::refreshMergesOtherCommits()
     QVERIFY(notes->content().contains(u"notes"_s)); // the body is read from the store
 
     QVERIFY(QFile::remove(path));
-    const QuireRun prune = runQuire({ u"scan"_s, u"--prune"_s }, m_home->environment());
+    const QuireRun prune = m_home->quire({ u"scan"_s, u"--prune"_s });
     QCOMPARE(prune.code, 0);
     QVERIFY(m_window->refresh());
     QCOMPARE(removed.size(), 1);
@@ -201,7 +189,7 @@ void StoreCoherenceTest::rowRemovedElsewhereIsNotWrittenBack()
     const QString path = skill->resolvedPath();
 
     QVERIFY(QFile::remove(path));
-    QCOMPARE(runQuire({ u"scan"_s, u"--prune"_s }, m_home->environment()).code, 0);
+    QCOMPARE(m_home->quire({ u"scan"_s, u"--prune"_s }).code, 0);
 
     // The window changes both before it has heard of the removal.
     skill->setIsFavorite(true);
@@ -275,8 +263,7 @@ void StoreCoherenceTest::newSkillUnrecordedWhenStoreStaysLocked()
     QVERIFY(locker);
     QVERIFY(locker.value().exec(u"BEGIN IMMEDIATE"_s)); // readers go on, writers wait
 
-    const QuireRun run
-        = runQuire({ u"new"_s, u"late"_s, u"--tool"_s, u"claude"_s }, m_home->environment());
+    const QuireRun run = m_home->quire({ u"new"_s, u"late"_s, u"--tool"_s, u"claude"_s });
     QVERIFY(locker.value().exec(u"ROLLBACK"_s));
     const QString path = m_home->path(u".claude/skills/late/SKILL.md"_s);
     QCOMPARE(run.code, 1);
@@ -288,7 +275,7 @@ void StoreCoherenceTest::newSkillUnrecordedWhenStoreStaysLocked()
     QVERIFY2(!err.contains(u"try again"_s), qPrintable(err));
 
     // As promised: the next scan records it.
-    QCOMPARE(runQuire({ u"scan"_s }, m_home->environment()).code, 0);
+    QCOMPARE(m_home->quire({ u"scan"_s }).code, 0);
     QVERIFY(m_window->refresh());
     QVERIFY(m_window->skillByResolvedPath(path));
 }

@@ -1,5 +1,7 @@
 #include "fakehome.h"
 
+#include "quirerun.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -93,6 +95,19 @@ QString FakeHome::write(const QString &relative, const QByteArray &bytes) const
     return file;
 }
 
+bool FakeHome::writeSettings(const QByteArray &text) const
+{
+    QFile file(settingsPath());
+    return QDir().mkpath(QFileInfo(file).absolutePath()) && file.open(QIODevice::WriteOnly)
+        && file.write(text) == text.size();
+}
+
+QByteArray FakeHome::read(const QString &absolutePath)
+{
+    QFile in(absolutePath);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("<missing>");
+}
+
 bool FakeHome::age(const QString &absolutePath, int seconds)
 {
     QFile file(absolutePath);
@@ -110,4 +125,9 @@ QProcessEnvironment FakeHome::environment() const
     env.insert(u"XDG_DATA_HOME"_s, m_dir.filePath(u"data"_s));
     env.insert(u"QUIRE_STORE"_s, m_storePath);
     return env;
+}
+
+QuireRun FakeHome::quire(const QStringList &arguments) const
+{
+    return runQuire(arguments, environment());
 }

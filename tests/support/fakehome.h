@@ -4,11 +4,14 @@
 #include <QDateTime>
 #include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <optional>
 #include <utility>
 #include <vector>
+
+struct QuireRun;
 
 // A temporary folder that stands in for the user's: HOME is <root>/home,
 // XDG_CONFIG_HOME <root>/config, XDG_DATA_HOME <root>/data, and QUIRE_STORE is
@@ -34,12 +37,18 @@ public:
     // Writes bytes under the home folder, making the folders on the way;
     // returns the absolute path, empty (and a failed test) when it cannot.
     QString write(const QString &relative, const QByteArray &bytes) const;
+    // Writes the settings file as a hand edit or another process would.
+    bool writeSettings(const QByteArray &text) const;
+    // A file's bytes; "<missing>" when it cannot be read.
+    static QByteArray read(const QString &absolutePath);
     // Sets a file's modification time back, so a rescan treats it as settled
     // rather than as written a moment ago.
     static bool age(const QString &absolutePath, int seconds = 3600);
 
     // The environment a child `quire` process needs to see this home.
     QProcessEnvironment environment() const;
+    // Runs the quire binary as a child process in this home.
+    QuireRun quire(const QStringList &arguments) const;
 
 private:
     void set(const char *name, const QByteArray &value);

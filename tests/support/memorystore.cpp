@@ -6,7 +6,12 @@ using namespace Qt::StringLiterals;
 
 std::unique_ptr<ModelContext> openMemoryStore()
 {
-    auto opened = ModelContext::open(u":memory:"_s);
+    return openStoreAt(u":memory:"_s);
+}
+
+std::unique_ptr<ModelContext> openStoreAt(const QString &path)
+{
+    auto opened = ModelContext::open(path);
     if (!opened) {
         QTest::qFail(qPrintable(opened.error().message), __FILE__, __LINE__);
         return nullptr;

@@ -1,16 +1,20 @@
 #include "appstate.h"
+#include "contentview.h"
 #include "detailpane.h"
 #include "editorfindbar.h"
 #include "fakehome.h"
 #include "memorystore.h"
+#include "settingsstore.h"
 #include "skill.h"
 #include "skilldetailview.h"
 #include "skilleditorview.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSaveFile>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -24,14 +28,10 @@ class SkillEditorViewTest final : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void savesExactly_data();
-    void savesExactly();
-    void recordFollowsSave_data();
-    void recordFollowsSave();
+    void savesThroughSaveAction();
     void badgeFollowsText();
     void failedSaveKeepsEdits();
-    void changedOnDisk_data();
-    void changedOnDisk();
+    void reloadAnswerShowsTheirs();
     void unreadableFileAsks_data();
     void unreadableFileAsks();
     void leavingAsks_data();
@@ -39,15 +39,14 @@ private Q_SLOTS:
     void findMovesSelection();
     void otherWindowSwitchingToCardAsks();
     void longFileArrivesInSlices();
+    void removedSkillIsNeverSelectedAgain_data();
+    void removedSkillIsNeverSelectedAgain();
+    void reloadKeepsCaretWithItsText();
 
 private:
     Skill *addSkill(const QString &name, const QByteArray &bytes);
     QString file(const QString &name) const { return m_home->path(name + u"/SKILL.md"_s); }
-    static QByteArray bytes(const QString &path)
-    {
-        QFile in(path);
-        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("<missing>");
-    }
+    static QByteArray bytes(const QString &path) { return FakeHome::read(path); }
     static void write(const QString &path, const QByteArray &bytes)
     {
         QFile out(path);
@@ -99,83 +98,21 @@ Skill *SkillEditorViewTest::addSkill(const QString &name, const QByteArray &cont
     return skill;
 }
 
-void SkillEditorViewTest::savesExactly_data()
+// Line endings and the byte order mark are the document's; here only that
+// the widget never shows a carriage return and the window's Save command writes.
+void SkillEditorViewTest::savesThroughSaveAction()
 {
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<QByteArray>("after"); // "Z" typed at the start
-    QTest::newRow("lf") << QByteArray("---\nname: a\n---\nbody\n")
-                        << QByteArray("Z---\nname: a\n---\nbody\n");
-    QTest::newRow("crlf kept") << QByteArray("---\r\nname: a\r\n---\r\nbody\r\n")
-                               << QByteArray("Z---\r\nname: a\r\n---\r\nbody\r\n");
-    QTest::newRow("stray cr kept") << QByteArray("a\rb\r\nc\n") << QByteArray("Za\rb\r\nc\n");
-    QTest::newRow("utf-8, nbsp, bom kept") << QByteArray("\xEF\xBB\xBF"
-                                                         "caf\xC3\xA9\xC2\xA0\xF0\x9F\x98\x80")
-                                           << QByteArray("\xEF\xBB\xBF"
-                                                         "Zcaf\xC3\xA9\xC2\xA0\xF0\x9F\x98\x80");
-}
-
-void SkillEditorViewTest::savesExactly()
-{
-    QFETCH(QByteArray, before);
-    QFETCH(QByteArray, after);
+    const QByteArray before("\xEF\xBB\xBF---\r\nname: a\r\n---\r\nbody\r\n");
     Skill *skill = addSkill(u"a"_s, before);
     SkillEditorView editor(skill);
-    editor.setAsker([this](Question q, const QString &) {
-        m_asked << q;
-        return Answer::Cancel;
-    });
     QVERIFY(!editor.textEdit()->toPlainText().contains(u'\r'));
     QCOMPARE(editor.editorContent(), QString::fromUtf8(before).remove(QChar::ByteOrderMark));
     type(editor, u"Z"_s);
-    // What the window's Save command runs.
     const std::optional<SaveAction> save = editor.saveAction();
     QVERIFY(save);
     save->action();
-    QCOMPARE(bytes(file(u"a"_s)), after);
-    QVERIFY(m_asked.isEmpty());
+    QCOMPARE(bytes(file(u"a"_s)), QByteArray("\xEF\xBB\xBFZ---\r\nname: a\r\n---\r\nbody\r\n"));
     QVERIFY(!editor.hasUnsavedChanges());
-}
-
-void SkillEditorViewTest::recordFollowsSave_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("description");
-    QTest::addColumn<QString>("content");
-    QTest::addColumn<int>("keys");
-    QTest::newRow("rename") << u"---\nname: renamed\ndescription: new\nlicense: MIT\n---\n# Body"_s
-                            << u"renamed"_s << u"new"_s << u"# Body"_s << 3;
-    QTest::newRow("empty name keeps the old")
-        << u"---\nname:\ndescription: d\n---\nx"_s << u"a"_s << u"d"_s << u"x"_s << 2;
-    QTest::newRow("no frontmatter")
-        << u"# Agents\nRules"_s << u"a"_s << QString() << u"# Agents\nRules"_s << 0;
-}
-
-void SkillEditorViewTest::recordFollowsSave()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, name);
-    QFETCH(QString, description);
-    QFETCH(QString, content);
-    QFETCH(int, keys);
-    Skill *skill = addSkill(u"a"_s, "---\nname: a\n---\n");
-    const QDateTime modified = skill->fileModifiedDate();
-    const qint64 size = skill->fileSize();
-    AppState state;
-    state.setDetailViewMode(DetailViewMode::Editor);
-    SkillDetailView detail(skill, &state, m_store.get());
-    SkillEditorView *editor = detail.editor();
-    QVERIFY(editor);
-    editor->textEdit()->setPlainText(text);
-    QVERIFY(editor->saveContent());
-    QCOMPARE(skill->name(), name);
-    QCOMPARE(detail.title(), name);
-    QCOMPARE(skill->skillDescription(), description);
-    QCOMPARE(skill->content(), content);
-    QCOMPARE(skill->frontmatter().size(), keys);
-    QCOMPARE(skill->fileModifiedDate(), modified);
-    QCOMPARE(skill->fileSize(), size);
-    QCOMPARE(editor->fullFileContent(), text);
 }
 
 void SkillEditorViewTest::badgeFollowsText()
@@ -226,36 +163,21 @@ void SkillEditorViewTest::failedSaveKeepsEdits()
     QVERIFY(!editor.modifiedBadgeVisible());
 }
 
-void SkillEditorViewTest::changedOnDisk_data()
+// The answers themselves are the document's; the widget shows what was reloaded.
+void SkillEditorViewTest::reloadAnswerShowsTheirs()
 {
-    QTest::addColumn<Answer>("answer");
-    QTest::addColumn<QByteArray>("onDisk");
-    QTest::addColumn<QString>("inEditor");
-    QTest::addColumn<bool>("modified");
-    QTest::newRow("overwrite") << Answer::Proceed << QByteArray("mine base") << u"mine base"_s
-                               << false;
-    QTest::newRow("reload") << Answer::Alternative << QByteArray("theirs") << u"theirs"_s << false;
-    QTest::newRow("cancel") << Answer::Cancel << QByteArray("theirs") << u"mine base"_s << true;
-}
-
-void SkillEditorViewTest::changedOnDisk()
-{
-    QFETCH(Answer, answer);
-    QFETCH(QByteArray, onDisk);
-    QFETCH(QString, inEditor);
-    QFETCH(bool, modified);
     SkillEditorView editor(addSkill(u"a"_s, "base"));
     editor.setAsker([&](Question q, const QString &) {
         m_asked << q;
-        return answer;
+        return Answer::Alternative;
     });
     type(editor, u"mine "_s);
     write(file(u"a"_s), "theirs");
     editor.saveContent();
     QCOMPARE(m_asked, QList<Question> { Question::ChangedOnDisk });
-    QCOMPARE(bytes(file(u"a"_s)), onDisk);
-    QCOMPARE(editor.editorContent(), inEditor);
-    QCOMPARE(editor.hasUnsavedChanges(), modified);
+    QCOMPARE(bytes(file(u"a"_s)), QByteArray("theirs"));
+    QCOMPARE(editor.editorContent(), u"theirs"_s);
+    QVERIFY(!editor.hasUnsavedChanges());
 }
 
 void SkillEditorViewTest::unreadableFileAsks_data()
@@ -386,6 +308,94 @@ void SkillEditorViewTest::longFileArrivesInSlices()
     QVERIFY(editor.isLoading());
     QVERIFY(editor.saveContent());
     QCOMPARE(bytes(file(u"a"_s)), "x" + text);
+}
+
+void SkillEditorViewTest::removedSkillIsNeverSelectedAgain_data()
+{
+    QTest::addColumn<bool>("edited");
+    QTest::newRow("unsaved edits stay") << true;
+    QTest::newRow("nothing unsaved: nothing shown") << false;
+}
+
+void SkillEditorViewTest::removedSkillIsNeverSelectedAgain()
+{
+    QFETCH(bool, edited);
+    Skill *removed = addSkill(u"a"_s, "a text");
+    Skill *other = addSkill(u"b"_s, "b text");
+    const QString path = removed->filePath();
+    AppState state;
+    state.setDetailViewMode(DetailViewMode::Editor);
+    state.setSelectedSkill(removed);
+    SettingsStore settings(m_home->settingsPath());
+    ContentView window(&state, m_store.get(), &settings, nullptr);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    SkillEditorView *editor = window.detailPane()->detailView()->editor();
+    QVERIFY(editor);
+    QList<Question> asked;
+    editor->setAsker([&](Question question, const QString &) {
+        asked << question;
+        return Answer::Cancel;
+    });
+    editor->textEdit()->setFocus();
+    QTRY_VERIFY(window.saveAction()->isEnabled());
+    if (edited)
+        QTest::keyClicks(editor->textEdit(), u"my "_s);
+
+    // A prune: the file went, the record goes with the next save.
+    QVERIFY(QFile::remove(path));
+    m_store->remove(removed);
+    QVERIFY(m_store->save());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(state.selectedSkill(), nullptr);
+    QVERIFY(asked.isEmpty());
+
+    if (!edited) {
+        QVERIFY(window.detailPane()->showsPlaceholder());
+        QTRY_VERIFY(!window.saveAction()->isEnabled());
+        return;
+    }
+    QVERIFY(!window.detailPane()->showsPlaceholder());
+    QCOMPARE(editor->editorContent(), u"my a text"_s);
+    QVERIFY(editor->hasUnsavedChanges());
+    QVERIFY(!editor->noticeText().isEmpty());
+
+    // Staying with the text never brings the removed record back.
+    state.setSelectedSkill(other);
+    QCOMPARE(asked, QList<Question> { Question::LeaveUnsaved });
+    QCOMPARE(state.selectedSkill(), nullptr);
+
+    // Save still does something: the text goes where it came from.
+    editor->textEdit()->setFocus();
+    QTRY_VERIFY(window.saveAction()->isEnabled());
+    window.saveAction()->trigger();
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), QByteArray("my a text"));
+    QVERIFY(!editor->hasUnsavedChanges());
+
+    // Nothing unsaved now: the next skill is shown without a question.
+    state.setSelectedSkill(other);
+    QCOMPARE(state.selectedSkill(), other);
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(editor->editorContent(), u"b text"_s);
+}
+
+void SkillEditorViewTest::reloadKeepsCaretWithItsText()
+{
+    Skill *skill = addSkill(u"a"_s, "one\ntwo\n");
+    SkillEditorView editor(skill);
+    QTextCursor cursor = editor.textEdit()->textCursor();
+    cursor.setPosition(5); // after "t" of "two"
+    editor.textEdit()->setTextCursor(cursor);
+
+    QSaveFile out(skill->filePath()); // another program, replacing by rename
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write("zero\none\ntwo\n");
+    QVERIFY(out.commit());
+    QTRY_COMPARE(editor.editorContent(), u"zero\none\ntwo\n"_s);
+    QVERIFY(!editor.hasUnsavedChanges());
+    QCOMPARE(editor.textEdit()->textCursor().position(), 10);
 }
 
 QTEST_MAIN(SkillEditorViewTest)
