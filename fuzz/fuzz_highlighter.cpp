@@ -1,4 +1,5 @@
 #include "fuzzinput.h"
+#include "highlightedstyles.h"
 #include "markdownhighlighter.h"
 #include "markdownreference.h"
 
@@ -10,56 +11,13 @@
 #include <QTextLayout>
 
 using namespace Qt::StringLiterals;
+using namespace highlightedstyles;
 
 // The editor's block pass, held against the whole-text pass the tests use:
 // once after loading the input, and again after one edit derived from it,
 // which restyles only the blocks whose incoming state changed.
 
 namespace {
-
-// How the editor keeps carriage returns, which QTextDocument turns into breaks.
-constexpr QChar crStandIn = QChar(0x240D);
-
-QString fromDocument(const QTextDocument &document)
-{
-    QString text = document.toRawText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    return text.replace(crStandIn, u'\r');
-}
-
-ReferenceStyle styleOf(const QTextCharFormat &format, const MarkdownHighlighter::Theme &theme)
-{
-    ReferenceStyle style;
-    if (format.hasProperty(QTextFormat::FontPointSize))
-        style.pointSize = qRound(format.fontPointSize());
-    if (format.hasProperty(QTextFormat::FontWeight))
-        style.bold = format.fontWeight() >= QFont::Bold;
-    if (format.hasProperty(QTextFormat::ForegroundBrush))
-        style.secondary = format.foreground().color() == theme.secondary;
-    if (format.hasProperty(QTextFormat::BackgroundBrush))
-        style.codeBackground = format.background().color() == theme.codeBackground;
-    return style;
-}
-
-// The styles the highlighter left, one per code unit, a plain one per block break.
-std::vector<ReferenceStyle> highlighted(
-    const QTextDocument &document, const MarkdownHighlighter &highlighter)
-{
-    std::vector<ReferenceStyle> styles;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        if (block != document.begin())
-            styles.emplace_back();
-        const std::size_t first = styles.size();
-        styles.resize(first + std::size_t(block.length() - 1));
-        for (const QTextLayout::FormatRange &range : block.layout()->formats()) {
-            FUZZ_CHECK(range.start >= 0 && range.length >= 0);
-            FUZZ_CHECK(first + std::size_t(range.start + range.length) <= styles.size());
-            for (int i = range.start; i < range.start + range.length; ++i)
-                styles[first + std::size_t(i)] = styleOf(range.format, highlighter.theme());
-        }
-    }
-    return styles;
-}
 
 // With crLf, the document shows a CR LF file with plain line breaks: the
 // pass reads every line but the last with a CR at its end, whose style is

@@ -1,3 +1,4 @@
+#include "highlightedstyles.h"
 #include "markdownhighlighter.h"
 #include "markdownreference.h"
 
@@ -10,23 +11,9 @@
 #include <QTextLayout>
 
 using namespace Qt::StringLiterals;
+using namespace highlightedstyles;
 
 namespace {
-
-// How the editor keeps carriage returns, which QTextDocument turns into breaks.
-constexpr QChar crStandIn = QChar(0x240D);
-
-QString toDocument(QString text)
-{
-    return text.replace(u'\r', crStandIn);
-}
-
-QString fromDocument(const QTextDocument &document)
-{
-    QString text = document.toRawText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    return text.replace(crStandIn, u'\r');
-}
 
 // One letter per code unit: '.' body, 's' secondary colour, 'k' code
 // background, 'b' bold (and headings 4 to 6), 'B' bold on code background,
@@ -52,44 +39,11 @@ QString maskOf(const std::vector<ReferenceStyle> &styles)
     return mask;
 }
 
-ReferenceStyle styleOf(const QTextCharFormat &format, const MarkdownHighlighter::Theme &theme)
-{
-    ReferenceStyle style;
-    if (format.hasProperty(QTextFormat::FontPointSize))
-        style.pointSize = qRound(format.fontPointSize());
-    if (format.hasProperty(QTextFormat::FontWeight))
-        style.bold = format.fontWeight() >= QFont::Bold;
-    if (format.hasProperty(QTextFormat::ForegroundBrush))
-        style.secondary = format.foreground().color() == theme.secondary;
-    if (format.hasProperty(QTextFormat::BackgroundBrush))
-        style.codeBackground = format.background().color() == theme.codeBackground;
-    const bool unknownColour
-        = (format.hasProperty(QTextFormat::ForegroundBrush) && !style.secondary)
-        || (format.hasProperty(QTextFormat::BackgroundBrush) && !style.codeBackground);
-    if (unknownColour || style == ReferenceStyle {})
-        style.pointSize = -1; // shows as '?'
-    return style;
-}
-
 // What the highlighter left in the layouts, with a plain line feed between blocks.
 QString highlightedMask(const QTextDocument &document, const MarkdownHighlighter &highlighter)
 {
-    std::vector<ReferenceStyle> styles;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        if (block != document.begin())
-            styles.emplace_back();
-        const std::size_t first = styles.size();
-        styles.resize(first + std::size_t(block.length() - 1));
-        const QList<QTextLayout::FormatRange> ranges = block.layout()->formats();
-        for (const QTextLayout::FormatRange &range : ranges) {
-            for (int i = range.start; i < range.start + range.length; ++i) {
-                if (i < 0 || first + std::size_t(i) >= styles.size())
-                    return u"range out of its block"_s;
-                styles[first + std::size_t(i)] = styleOf(range.format, highlighter.theme());
-            }
-        }
-    }
-    return maskOf(styles);
+    const auto styles = highlighted(document, highlighter);
+    return styles ? maskOf(*styles) : u"range out of its block"_s;
 }
 
 QString escaped(const QString &text)
