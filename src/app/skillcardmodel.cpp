@@ -1,5 +1,6 @@
 #include "skillcardmodel.h"
 
+#include "codepointorder.h"
 #include "metadatatexts.h"
 
 #include <algorithm>
@@ -28,26 +29,8 @@ QStringList SkillCardModel::metadataKeys(const QMap<QString, QString> &frontmatt
     }
     // QMap already iterates in QString order, which is UTF-16 order; sort by
     // code point so keys outside the basic plane land where they belong.
-    std::sort(keys.begin(), keys.end(), &SkillCardModel::codePointLess);
+    std::sort(keys.begin(), keys.end(), &CodePointOrder::less);
     return keys;
-}
-
-bool SkillCardModel::codePointLess(QStringView a, QStringView b)
-{
-    // UTF-16 order equals code-point order except where a surrogate meets a
-    // unit from U+E000 up; moving surrogates above those units at the first
-    // difference settles it, as code points would.
-    const auto rank = [](char16_t unit) -> int {
-        if (unit >= 0xD800 && unit <= 0xDFFF)
-            return unit + 0x2000;
-        return unit >= 0xE000 ? unit - 0x800 : unit;
-    };
-    const auto [left, right] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
-    if (right == b.end())
-        return false;
-    if (left == a.end())
-        return true;
-    return rank(left->unicode()) < rank(right->unicode());
 }
 
 QList<SkillCardModel::ArtifactGroup> SkillCardModel::groupedArtifacts(

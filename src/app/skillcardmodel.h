@@ -21,8 +21,6 @@ public:
     // Frontmatter keys other than name and description (any letter case)
     // whose value is not empty, in code-point order.
     static QStringList metadataKeys(const QMap<QString, QString> &frontmatter);
-    // Code-point order; a prefix sorts before the longer key.
-    static bool codePointLess(QStringView a, QStringView b);
     static bool hasExtraMetadata(const QMap<QString, QString> &frontmatter)
     {
         return !metadataKeys(frontmatter).isEmpty();

@@ -1,5 +1,6 @@
 #include "modelcontext.h"
 
+#include "codepointorder.h"
 #include "skill.h"
 #include "skillcollection.h"
 #include "storefile.h"
@@ -57,23 +58,6 @@ void bindSkillColumns(SqliteStatement &statement, const Skill &skill)
 
 // SQLite compares text by its UTF-8 bytes, which is code-point order; UTF-16
 // code-unit order differs for characters beyond the BMP.
-int compareCodePoints(const QString &a, const QString &b)
-{
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t x = a.at(i).unicode();
-        const char16_t y = b.at(i).unicode();
-        if (x == y)
-            continue;
-        const bool xs = QChar::isSurrogate(x);
-        const bool ys = QChar::isSurrogate(y);
-        if (xs != ys)
-            return xs ? 1 : -1; // a surrogate stands for a code point above every BMP one
-        return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
 Error storeError(const QString &message)
 {
     return Error { Error::Store, message };
@@ -629,7 +613,7 @@ QList<Skill *> ModelContext::skills() const
 
 bool ModelContext::nameLess(const Skill *a, const Skill *b)
 {
-    const int order = compareCodePoints(a->name(), b->name());
+    const int order = CodePointOrder::compare(a->name(), b->name());
     if (order != 0)
         return order < 0;
     if (a->id() != b->id())
