@@ -254,18 +254,11 @@ QStringList SettingsStore::customScanPaths() const
     return usablePaths(snapshot.values.value(scanPathsKey));
 }
 
-Result<bool> SettingsStore::edit(const std::function<bool(QSettings &file)> &change)
-{
-    auto done = editFile(m_path, change);
-    m_status = done ? QSettings::NoError : QSettings::AccessError;
-    return done;
-}
-
 Result<bool> SettingsStore::updateCustomScanPaths(
     const std::function<bool(QStringList &stored)> &change)
 {
     QStringList written;
-    auto done = edit([&](QSettings &file) {
+    auto done = editFile(m_path, [&](QSettings &file) {
         QStringList stored = storedEntries(file.value(scanPathsKey));
         if (!change(stored))
             return false;
@@ -314,7 +307,7 @@ QVariant SettingsStore::value(const QString &key) const
 
 void SettingsStore::setValue(const QString &key, const QVariant &value)
 {
-    auto done = edit([&](QSettings &file) {
+    auto done = editFile(m_path, [&](QSettings &file) {
         file.setValue(key, value);
         return true;
     });

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QSettings>
 #include <QStringList>
 #include <QVariantMap>
 
@@ -58,9 +57,6 @@ public:
     // Stores the whole list, replacing what is there; false after reporting
     // through warning() why it could not.
     bool setCustomScanPaths(const QStringList &paths);
-    // NoError unless the last write failed: for a caller of the setters
-    // below, which report only through warning().
-    QSettings::Status status() const { return m_status; }
 
     // "Default harness for new skills": the tool the new-skill sheet and
     // `quire new` start with. Absent or unknown reads as Claude Code.
@@ -89,7 +85,6 @@ private:
     };
 
     const Snapshot &load() const;
-    Result<bool> edit(const std::function<bool(QSettings &file)> &change);
     QStringList usablePaths(const QVariant &stored) const;
     void fileChanged();
 
@@ -97,5 +92,4 @@ private:
     mutable std::optional<Snapshot> m_snapshot;
     QFileSystemWatcher *m_watcher = nullptr;
     QStringList m_lastKnown;
-    QSettings::Status m_status = QSettings::NoError;
 };
