@@ -37,7 +37,6 @@ QuireApp::QuireApp(std::unique_ptr<ModelContext> store, std::unique_ptr<Settings
       m_settings(std::move(settings)),
       m_store(std::move(store))
 {
-    m_settings->watchForOtherWriters();
     m_updater = std::make_unique<AppcastUpdater>(
         QApplication::applicationVersion(), AppcastUpdater::configuredFeed(*m_settings));
 }
