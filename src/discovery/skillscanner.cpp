@@ -95,8 +95,9 @@ void SkillScanner::scanAll()
 {
     // Rows other processes recorded first are known before the folders are
     // read, so a file they recorded is updated, not recorded twice. A store
-    // that cannot be read now is merged again by the save.
-    (void)m_context->refresh();
+    // that cannot be read now is merged again by the save; changes lost to a
+    // removal elsewhere are this scan's to report, as nobody else will see them.
+    const Status refreshed = m_context->refresh();
     // One transaction for the whole scan: the stored result is the same as
     // saving after every file, at a fraction of the disk work.
     ++m_batchDepth;
@@ -112,6 +113,8 @@ void SkillScanner::scanAll()
         scanProjectsIn(directory);
     --m_batchDepth;
     save();
+    if (m_lastSave && !refreshed && refreshed.error().code == Error::Conflict)
+        m_lastSave = refreshed;
 }
 
 void SkillScanner::scanProjectsIn(const QString &directory)

@@ -3,6 +3,7 @@
 #include "modelcontext.h"
 #include "quirerun.h"
 #include "skillrecords.h"
+#include "skillscanner.h"
 #include "sqlitedatabase.h"
 
 #include <QFile>
@@ -26,6 +27,7 @@ private Q_SLOTS:
     void saveAdoptsRowInsertedElsewhere();
     void refreshMergesOtherCommits();
     void localUnsavedFieldsWinOnlyWhereChanged();
+    void rowRemovedElsewhereIsNotWrittenBack_data();
     void rowRemovedElsewhereIsNotWrittenBack();
     void recreatedCollectionStartsEmpty();
     void readerWaitsForWriter();
@@ -180,8 +182,17 @@ void StoreCoherenceTest::localUnsavedFieldsWinOnlyWhereChanged()
     QCOMPARE(stored->collections().size(), 1);
 }
 
+void StoreCoherenceTest::rowRemovedElsewhereIsNotWrittenBack_data()
+{
+    QTest::addColumn<bool>("byScan");
+    QTest::newRow("save") << false;
+    // A scan merges before it reads folders; the loss must still reach its result.
+    QTest::newRow("scan") << true;
+}
+
 void StoreCoherenceTest::rowRemovedElsewhereIsNotWrittenBack()
 {
+    QFETCH(bool, byScan);
     Skill *skill = addSkill(*m_window, u"notes/gone.md"_s, u"gone"_s);
     Skill *kept = addSkill(*m_window, u"notes/kept.md"_s, u"kept"_s);
     QVERIFY(skill && kept);
@@ -195,7 +206,10 @@ void StoreCoherenceTest::rowRemovedElsewhereIsNotWrittenBack()
     skill->setIsFavorite(true);
     kept->setIsFavorite(true);
     QSignalSpy removed(m_window.get(), &ModelContext::skillsRemoved);
-    const Status saved = m_window->save();
+    SkillScanner scanner(m_window.get(), nullptr);
+    if (byScan)
+        scanner.scanAll();
+    const Status saved = byScan ? scanner.lastSave() : m_window->save();
     QVERIFY(!saved); // the change to the removed one went nowhere: not a success
     QCOMPARE(saved.error().code, Error::Conflict);
     QVERIFY(saved.error().message.contains(path));
