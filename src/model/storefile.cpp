@@ -51,6 +51,30 @@ CREATE TABLE skill_collection (
 CREATE INDEX skill_collection_collection ON skill_collection (collection_id);
 )";
 
+// Every text a skill file had. Versions name their file by path, not by
+// record, so a removed file keeps its history; a text shared by several
+// versions is stored once. textFrame rebuilds a file's text from its body.
+constexpr auto historySql = R"(
+ALTER TABLE skill ADD COLUMN textFrame BLOB;
+CREATE TABLE version_text (
+    id INTEGER PRIMARY KEY,
+    hash TEXT NOT NULL,
+    size INTEGER NOT NULL,
+    stored INTEGER NOT NULL,
+    data BLOB NOT NULL
+);
+CREATE UNIQUE INDEX version_text_hash ON version_text (hash);
+CREATE TABLE version (
+    id INTEGER PRIMARY KEY,
+    path TEXT NOT NULL,
+    time INTEGER NOT NULL,
+    source INTEGER NOT NULL,
+    text_id INTEGER NOT NULL REFERENCES version_text (id)
+);
+CREATE INDEX version_path ON version (path, id);
+CREATE INDEX version_text_id ON version (text_id);
+)";
+
 QString schemaVersionText(qint64 userVersion)
 {
     return u"%1.%2.%3"_s.arg(userVersion / 10000)
@@ -153,6 +177,7 @@ Result<SqliteDatabase> StoreFile::open(const QString &path)
 
     if (isNew) {
         const QString create = u"BEGIN IMMEDIATE;"_s + QString::fromLatin1(schemaSql)
+            + QString::fromLatin1(historySql)
             + u"INSERT INTO meta (key, value) VALUES ('application', 'Quire'), ('schemaVersion', "
               u"'%1');"
               "PRAGMA application_id = %2; PRAGMA user_version = %3; COMMIT;"_s
