@@ -2,6 +2,7 @@
 
 #include <dtl/dtl.hpp>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -71,8 +72,15 @@ QList<VersionDiff::Line> VersionDiff::lines(const QString &before, const QString
     diff.compose();
     diff.composeUnifiedHunks();
     for (const auto &hunk : diff.getUniHunks()) {
+        // An empty range names the line before it, as patch expects.
+        auto start = [](long long line, long long count) {
+            return count == 0 ? std::max(0LL, line - 1) : line;
+        };
         out.append({ Line::Hunk,
-            u"@@ -%1,%2 +%3,%4 @@"_s.arg(hunk.a).arg(hunk.b).arg(hunk.c).arg(hunk.d) });
+            u"@@ -%1,%2 +%3,%4 @@"_s.arg(start(hunk.a, hunk.b))
+                .arg(hunk.b)
+                .arg(start(hunk.c, hunk.d))
+                .arg(hunk.d) });
         for (const auto &elem : hunk.common[0])
             addLine(out, Line::Context, elem.first);
         for (const auto &elem : hunk.change) {

@@ -1,7 +1,7 @@
 #include "versionrestore.h"
 
-#include "modelcontext.h"
 #include "frontmatterparser.h"
+#include "modelcontext.h"
 #include "skillfile.h"
 
 #include <QDir>
@@ -53,7 +53,8 @@ QString VersionRestore::knownText(ModelContext &store, const QString &path)
     return text ? text.value() : QString();
 }
 
-Status VersionRestore::restore(ModelContext &store, const QString &path, qint64 versionId, Mode mode)
+Status VersionRestore::restore(
+    ModelContext &store, const QString &path, qint64 versionId, Mode mode)
 {
     const auto version = store.history().version(versionId);
     if (!version)

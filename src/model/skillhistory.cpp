@@ -24,7 +24,8 @@ SkillVersion readVersion(const SqliteStatement &row)
     version.path = row.text(1);
     version.time = QDateTime::fromMSecsSinceEpoch(row.int64(2), Qt::UTC);
     const qint64 source = row.int64(3);
-    version.source = source >= 0 && source <= 3 ? VersionSource(source) : VersionSource::ChangedOnDisk;
+    version.source
+        = source >= 0 && source <= 3 ? VersionSource(source) : VersionSource::ChangedOnDisk;
     version.size = row.int64(4);
     version.hash = row.text(5);
     return version;
@@ -101,8 +102,8 @@ Status SkillHistory::record(
     const QString &path, const QString &text, VersionSource source, const QDateTime &time)
 {
     const QByteArray utf8 = text.toUtf8();
-    const QString hash = QString::fromLatin1(
-        QCryptographicHash::hash(utf8, QCryptographicHash::Sha256).toHex());
+    const QString hash
+        = QString::fromLatin1(QCryptographicHash::hash(utf8, QCryptographicHash::Sha256).toHex());
     auto latest = m_db.prepare(u"SELECT t.hash FROM version v JOIN version_text t ON t.id = "
                                "v.text_id WHERE v.path = ? ORDER BY v.id DESC LIMIT 1"_s);
     if (!latest)
@@ -134,8 +135,8 @@ Status SkillHistory::record(
         textId = m_db.lastInsertRowId();
     }
 
-    auto insert = m_db.prepare(
-        u"INSERT INTO version (path, time, source, text_id) VALUES (?, ?, ?, ?)"_s);
+    auto insert
+        = m_db.prepare(u"INSERT INTO version (path, time, source, text_id) VALUES (?, ?, ?, ?)"_s);
     if (!insert)
         return failure(u"record a version of %1"_s.arg(path));
     insert.value().bind(1, path);
@@ -254,9 +255,9 @@ Status SkillHistory::applyRetention(const QDateTime &now, qint64 capBytes, const
 
 Result<QList<SkillVersion>> SkillHistory::versions(const QString &path) const
 {
-    auto rows = m_db.prepare(u"SELECT %1 FROM version v JOIN version_text t ON t.id = v.text_id "
-                             "WHERE v.path = ? ORDER BY v.id DESC"_s.arg(
-                                 QLatin1StringView(versionColumns)));
+    auto rows = m_db.prepare(
+        u"SELECT %1 FROM version v JOIN version_text t ON t.id = v.text_id "
+        "WHERE v.path = ? ORDER BY v.id DESC"_s.arg(QLatin1StringView(versionColumns)));
     if (!rows)
         return failure(u"read the history of %1"_s.arg(path));
     rows.value().bind(1, path);
@@ -296,11 +297,10 @@ Result<QString> SkillHistory::text(qint64 versionId) const
 
 Result<QList<SkillVersion>> SkillHistory::removedFiles() const
 {
-    auto rows = m_db.prepare(
-        u"SELECT %1 FROM version v JOIN version_text t ON t.id = v.text_id "
-        "WHERE v.id IN (SELECT max(id) FROM version GROUP BY path) "
-        "AND NOT EXISTS (SELECT 1 FROM skill s WHERE s.resolvedPath = v.path) "
-        "ORDER BY v.id DESC"_s.arg(QLatin1StringView(versionColumns)));
+    auto rows = m_db.prepare(u"SELECT %1 FROM version v JOIN version_text t ON t.id = v.text_id "
+                             "WHERE v.id IN (SELECT max(id) FROM version GROUP BY path) "
+                             "AND NOT EXISTS (SELECT 1 FROM skill s WHERE s.resolvedPath = v.path) "
+                             "ORDER BY v.id DESC"_s.arg(QLatin1StringView(versionColumns)));
     if (!rows)
         return failure(u"read the history"_s);
     QList<SkillVersion> found;

@@ -51,8 +51,8 @@ public:
 
     // Adds text as the newest version of path, unless it already is.
     // Writes; the caller holds the transaction.
-    Status record(const QString &path, const QString &text, VersionSource source,
-        const QDateTime &time);
+    Status record(
+        const QString &path, const QString &text, VersionSource source, const QDateTime &time);
     // Thins the versions of paths (all paths when empty) and then keeps the
     // whole history under capBytes, oldest first; a file's newest version
     // always stays. Writes; the caller holds the transaction.

@@ -1,3 +1,4 @@
+#include "fakehome.h"
 #include "memorystore.h"
 #include "skillhistory.h"
 #include "skillrecords.h"
@@ -22,6 +23,7 @@ private Q_SLOTS:
     void retention();
     void capDropsOldestFirst();
     void removedFileKeepsItsText();
+    void upgradedStoreStartsHistories();
 };
 
 namespace {
@@ -63,8 +65,8 @@ void SkillHistoryTest::fileTextRebuilt_data()
     QTest::addColumn<QString>("body");
     QTest::newRow("frontmatter and blank lines around the body")
         << u"---\nname: pdf\n---\n\n\n# PDF\nUse it.\n\n"_s << u"# PDF\nUse it."_s;
-    QTest::newRow("body is the whole text") << u"# Rules\r\nBe kind.\r\n"_s
-                                            << u"# Rules\r\nBe kind.\r\n"_s;
+    QTest::newRow("body is the whole text")
+        << u"# Rules\r\nBe kind.\r\n"_s << u"# Rules\r\nBe kind.\r\n"_s;
     QTest::newRow("empty body") << u"---\nname: x\n---\n"_s << QString();
     QTest::newRow("body not found in the text") << u"---\nname: ü\n---\nA\n"_s << u"B"_s;
     QTest::newRow("characters beyond the BMP in the frame")
@@ -168,8 +170,7 @@ void SkillHistoryTest::retention_data()
         << QList<double> { 29.5, 29.4, 10, 1 } << QList<int> { 0, 1, 2, 3 };
     QTest::newRow("older: the newest of each day stays")
         << QList<double> { 40.3, 40.2, 40.1, 39.6, 35 } << QList<int> { 2, 3, 4 };
-    QTest::newRow("older than a year goes")
-        << QList<double> { 400, 366, 300 } << QList<int> { 2 };
+    QTest::newRow("older than a year goes") << QList<double> { 400, 366, 300 } << QList<int> { 2 };
 }
 
 void SkillHistoryTest::retention()
@@ -263,6 +264,28 @@ void SkillHistoryTest::removedFileKeepsItsText()
     QCOMPARE(removed.size(), 1);
     QCOMPARE(removed.first().path, path);
     QVERIFY(store->skillByResolvedPath(other->resolvedPath()));
+}
+
+void SkillHistoryTest::upgradedStoreStartsHistories()
+{
+    FakeHome home;
+    QVERIFY(writeOlderStore(home.storePath(), u"1.0.0"_s));
+    auto store = openStoreAt(home.storePath());
+    QVERIFY(store);
+    const QList<Skill *> skills = store->skillsByName();
+    QCOMPARE(skills.size(), 2);
+    QVERIFY(skills[0]->isFavorite());
+    QCOMPARE(store->collectionsBySortOrder().size(), 2);
+    QCOMPARE(store->collectionsBySortOrder().first()->skills(), skills);
+
+    // A record written before histories existed knows only its body, which
+    // then stands for the replaced text.
+    const QString before = skills[0]->content();
+    setText(skills[0], u"# Brag sheet\n\nNew text."_s, VersionSource::EditedInQuire);
+    QVERIFY(store->save());
+    QCOMPARE(sources(*store, skills[0]->resolvedPath()),
+        (QStringList { u"Edited in Quire"_s, u"Changed on disk"_s }));
+    QCOMPARE(textOf(*store, 1, skills[0]->resolvedPath()), before);
 }
 
 QTEST_GUILESS_MAIN(SkillHistoryTest)
