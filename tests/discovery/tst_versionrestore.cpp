@@ -60,7 +60,10 @@ struct Scanned
             out.append(SkillHistory::sourceText(version.source));
         return out;
     }
-    qint64 versionId(int index) const { return store->history().versions(file).value().at(index).id; }
+    qint64 versionId(int index) const
+    {
+        return store->history().versions(file).value().at(index).id;
+    }
 };
 
 enum Before { Untouched, ChangedUnrecorded, Removed, RemovedAndReplaced };
@@ -92,8 +95,8 @@ void VersionRestoreTest::restore_data()
     QTest::addColumn<QStringList>("sources"); // newest first, after the restore
     const QString disk = u"Changed on disk"_s;
     const QString back = u"Restored"_s;
-    QTest::newRow("file as Quire last read it") << int(Untouched) << false << true
-                                                << QStringList { back, disk, disk };
+    QTest::newRow("file as Quire last read it")
+        << int(Untouched) << false << true << QStringList { back, disk, disk };
     QTest::newRow("unrecorded change: refused, file left")
         << int(ChangedUnrecorded) << false << false << QStringList { disk, disk };
     QTest::newRow("unrecorded change, forced: kept in the history first")
@@ -129,8 +132,7 @@ void VersionRestoreTest::restore()
     const QByteArray onDisk = FakeHome::read(s.file);
 
     const Status status = VersionRestore::restore(*s.store, s.file, wanted,
-        force ? VersionRestore::Mode::KeepChangedAndRestore
-              : VersionRestore::Mode::RefuseChanged);
+        force ? VersionRestore::Mode::KeepChangedAndRestore : VersionRestore::Mode::RefuseChanged);
     QCOMPARE(bool(status), restored);
     QCOMPARE(s.sources(), sources);
     if (!restored) {
@@ -156,9 +158,8 @@ void VersionRestoreTest::unifiedDiff_data()
     QTest::addColumn<QString>("after");
     QTest::addColumn<QString>("diff");
     QTest::newRow("same text: nothing") << u"a\nb\n"_s << u"a\nb\n"_s << QString();
-    QTest::newRow("one line changed")
-        << u"a\nb\nc\n"_s << u"a\nB\nc\n"_s
-        << u"--- old\n+++ new\n@@ -1,3 +1,3 @@\n a\n-b\n+B\n c\n"_s;
+    QTest::newRow("one line changed") << u"a\nb\nc\n"_s << u"a\nB\nc\n"_s
+                                      << u"--- old\n+++ new\n@@ -1,3 +1,3 @@\n a\n-b\n+B\n c\n"_s;
     QTest::newRow("line break added at the end")
         << u"a"_s << u"a\n"_s
         << u"--- old\n+++ new\n@@ -1,1 +1,1 @@\n-a\n\\ No newline at end of file\n+a\n"_s;
@@ -176,8 +177,8 @@ void VersionRestoreTest::unifiedDiff()
 
 void VersionRestoreTest::changedWords()
 {
-    const auto [removed, added] = VersionDiff::changedWords(
-        u"Use it for PDF files."_s, u"Use it for all PDF forms."_s);
+    const auto [removed, added]
+        = VersionDiff::changedWords(u"Use it for PDF files."_s, u"Use it for all PDF forms."_s);
     QCOMPARE(removed, (QList<VersionDiff::Span> { { 15, 5 } })); // "files"
     QCOMPARE(added, (QList<VersionDiff::Span> { { 11, 4 }, { 19, 5 } })); // "all ", "forms"
 }
