@@ -84,7 +84,8 @@ void HistoryCommandTest::historyDiffRestore()
     QCOMPARE(newest.value(u"hash"_s).toString(), SkillHistory::hashOf(QString::fromUtf8(second)));
     static const QRegularExpression iso(u"^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z$"_s);
     QVERIFY(iso.match(newest.value(u"time"_s).toString()).hasMatch());
-    const QString oldId = QString::number(versions.at(1).toObject().value(u"version"_s).toInteger());
+    const QString oldId
+        = QString::number(versions.at(1).toObject().value(u"version"_s).toInteger());
     const QString newId = QString::number(newest.value(u"version"_s).toInteger());
 
     // No version: the last change. One: against the current text. Two: between them.

@@ -47,8 +47,8 @@ QTextCharFormat lineFormat(VersionDiff::Line::Kind kind)
 QTextCharFormat wordFormat(VersionDiff::Line::Kind kind)
 {
     QTextCharFormat format = lineFormat(kind);
-    format.setBackground(kind == VersionDiff::Line::Removed ? QColor(255, 0, 0, 110)
-                                                            : QColor(0, 200, 0, 110));
+    format.setBackground(
+        kind == VersionDiff::Line::Removed ? QColor(255, 0, 0, 110) : QColor(0, 200, 0, 110));
     format.setFontWeight(QFont::Bold);
     return format;
 }
@@ -89,10 +89,11 @@ SkillHistoryView::SkillHistoryView(Skill *skill, ModelContext *context, QWidget 
     connect(m_restore, &QPushButton::clicked, this, &SkillHistoryView::restoreSelected);
     if (m_context) {
         // Versions arrive with saves of this window and merges of others'.
-        connect(m_context, &ModelContext::skillsChanged, this, [this](const QList<Skill *> &skills) {
-            if (m_skill && skills.contains(m_skill.data()))
-                reload();
-        });
+        connect(
+            m_context, &ModelContext::skillsChanged, this, [this](const QList<Skill *> &skills) {
+                if (m_skill && skills.contains(m_skill.data()))
+                    reload();
+            });
     }
     setSkill(skill);
 }
@@ -113,8 +114,7 @@ void SkillHistoryView::setRemovedFile(const QString &path)
 
 void SkillHistoryView::reload()
 {
-    const qint64 selected
-        = m_list->currentRow() >= 0 && m_list->currentRow() < m_versions.size()
+    const qint64 selected = m_list->currentRow() >= 0 && m_list->currentRow() < m_versions.size()
         ? m_versions.at(m_list->currentRow()).id
         : 0;
     m_versions.clear();
@@ -132,9 +132,10 @@ void SkillHistoryView::reload()
         auto *item = new QListWidgetItem(u"%1 · %2"_s.arg(SkillHistory::sourceText(version.source),
                                              MetadataTexts::ageText(version.time, now)),
             m_list);
-        item->setToolTip(u"Version %1, %2, %3"_s.arg(version.id)
-                             .arg(QLocale().toString(version.time.toLocalTime(), QLocale::LongFormat),
-                                 MetadataTexts::sizeText(version.size)));
+        item->setToolTip(
+            u"Version %1, %2, %3"_s.arg(version.id)
+                .arg(QLocale().toString(version.time.toLocalTime(), QLocale::LongFormat),
+                    MetadataTexts::sizeText(version.size)));
         if (version.id == selected)
             row = i;
     }
@@ -195,16 +196,16 @@ void SkillHistoryView::showSelected()
         while (addedEnd < lines.size() && lines.at(addedEnd).kind == VersionDiff::Line::Added)
             ++addedEnd;
         for (int k = 0; k < removedEnd - i && removedEnd + k < addedEnd; ++k) {
-            const auto [gone, come] = VersionDiff::changedWords(
-                lines.at(i + k).text, lines.at(removedEnd + k).text);
+            const auto [gone, come]
+                = VersionDiff::changedWords(lines.at(i + k).text, lines.at(removedEnd + k).text);
             auto paint = [this](int blockNumber, const QList<VersionDiff::Span> &spans,
                              VersionDiff::Line::Kind kind) {
                 const QTextBlock block = m_diff->document()->findBlockByNumber(blockNumber);
                 for (const VersionDiff::Span &span : spans) {
                     QTextCursor word(block);
                     word.setPosition(block.position() + 1 + int(span.start));
-                    word.setPosition(
-                        block.position() + 1 + int(span.start + span.length), QTextCursor::KeepAnchor);
+                    word.setPosition(block.position() + 1 + int(span.start + span.length),
+                        QTextCursor::KeepAnchor);
                     word.setCharFormat(wordFormat(kind));
                 }
             };
