@@ -6,16 +6,24 @@
 #include <optional>
 
 // How the detail column presents the selected skill.
-enum class DetailViewMode { Editor, Card };
+enum class DetailViewMode { Editor, Card, History };
 
 namespace DetailViewModes {
 
-inline constexpr std::array<DetailViewMode, 2> all
-    = { DetailViewMode::Editor, DetailViewMode::Card };
+inline constexpr std::array<DetailViewMode, 3> all
+    = { DetailViewMode::Editor, DetailViewMode::Card, DetailViewMode::History };
 
 inline QString rawValue(DetailViewMode mode)
 {
-    return mode == DetailViewMode::Editor ? QStringLiteral("editor") : QStringLiteral("card");
+    switch (mode) {
+    case DetailViewMode::Editor:
+        return QStringLiteral("editor");
+    case DetailViewMode::History:
+        return QStringLiteral("history");
+    case DetailViewMode::Card:
+        break;
+    }
+    return QStringLiteral("card");
 }
 
 inline std::optional<DetailViewMode> fromRaw(const QString &raw)

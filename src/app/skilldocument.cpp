@@ -259,6 +259,8 @@ Result<bool> SkillDocument::save(const QString &editorText)
         m_skill->setName(parsed.name);
     m_skill->setSkillDescription(parsed.description);
     m_skill->setContent(parsed.content);
+    m_skill->setFileText(fileText);
+    m_skill->setVersionSource(VersionSource::EditedInQuire);
     m_skill->setFrontmatter(parsed.frontmatter);
     m_name = m_skill->name();
     // The record goes to the store now, so a crash cannot leave it behind the file.

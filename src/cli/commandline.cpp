@@ -5,6 +5,7 @@
 #include "commandcontext.h"
 #include "dirscommand.h"
 #include "exitcode.h"
+#include "historycommand.h"
 #include "listcommand.h"
 #include "newcommand.h"
 #include "parsecommand.h"
@@ -37,6 +38,12 @@ Commands:
                           print how FILE is read, as JSON (no store access)
   new NAME [--tool RAW]   create a skill from the tool's template, as the window's
                           "New Skill" does, and print its path
+  history PATH [--json]   the versions the store keeps of a skill file
+  diff PATH [VERSION [VERSION]]
+                          a unified diff of the last change, of a version
+                          against the current text, or of two versions
+  restore PATH VERSION [--force]
+                          write a version back to the file (PATH may be gone)
   dirs list               list the custom scan directories
   dirs add DIR            add a custom scan directory
   dirs remove DIR         remove a custom scan directory
@@ -101,6 +108,12 @@ int CommandLine::runCommand(const QStringList &arguments, QTextStream &out, QTex
         return NewCommand::run(rest, context);
     if (command == u"check")
         return CheckCommand::run(rest, context);
+    if (command == u"history")
+        return HistoryCommand::runHistory(rest, context);
+    if (command == u"diff")
+        return HistoryCommand::runDiff(rest, context);
+    if (command == u"restore")
+        return HistoryCommand::runRestore(rest, context);
 
     err << "quire: unknown command '" << command << "'\n\n" << usage();
     return ExitUsage;

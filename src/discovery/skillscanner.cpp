@@ -213,11 +213,14 @@ bool SkillScanner::lookAt(const QString &path, const QString &resolvedFolder, QS
     return true;
 }
 
-std::optional<ParsedSkill> SkillScanner::parseSkillFile(const QString &file, ToolSource tool)
+std::optional<ParsedSkill> SkillScanner::parseSkillFile(
+    const QString &file, ToolSource tool, QString *fileText)
 {
     const auto text = TextFileReader::readUtf8(file);
     if (!text)
         return std::nullopt;
+    if (fileText)
+        *fileText = text.value();
     return FrontmatterParser::parse(text.value(), ToolSources::parseStyle(tool));
 }
 
@@ -263,7 +266,8 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
         ++m_counts.unchanged;
         existing->addInstallation(routePath, tool);
     } else {
-        const auto parsed = parseSkillFile(file, tool);
+        QString fileText;
+        const auto parsed = parseSkillFile(file, tool, &fileText);
         if (!parsed) {
             ++m_counts.skipped;
             return; // unreadable: no record touched, the cache left alone
@@ -278,6 +282,7 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
 
         if (existing) {
             existing->setContent(parsed->content);
+            existing->setFileText(fileText);
             existing->setName(name);
             existing->setSkillDescription(parsed->description);
             existing->setFrontmatter(parsed->frontmatter);
@@ -293,6 +298,7 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
             seed.name = name;
             seed.description = parsed->description;
             seed.content = parsed->content;
+            seed.fileText = fileText;
             seed.frontmatter = parsed->frontmatter;
             seed.fileModifiedDate = modified;
             seed.fileSize = size;

@@ -46,7 +46,9 @@ public:
     void scanProjectsIn(const QString &directory);
     void scanToolFolder(const QString &folder, ToolSource tool, bool isGlobal);
     void processSkillFile(const QString &file, ToolSource tool, bool isSkillFolder, bool isGlobal);
-    static std::optional<ParsedSkill> parseSkillFile(const QString &file, ToolSource tool);
+    // fileText, when given, receives the text the file held.
+    static std::optional<ParsedSkill> parseSkillFile(
+        const QString &file, ToolSource tool, QString *fileText = nullptr);
 
     // What the last operations did, and whether their saves reached the disk:
     // the window ignores a failed save, the command line reports it.

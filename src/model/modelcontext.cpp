@@ -324,8 +324,9 @@ void ModelContext::collectionNameChanged(SkillCollection *collection, const QStr
 bool ModelContext::hasChanges() const
 {
     return !m_insertedSkills.isEmpty() || !m_removedSkills.isEmpty() || !m_dirtySkills.isEmpty()
-        || !m_insertedCollections.isEmpty() || !m_removedCollections.isEmpty()
-        || !m_dirtyCollections.isEmpty() || !m_membershipChanged.isEmpty();
+        || !m_pendingVersions.isEmpty() || !m_insertedCollections.isEmpty()
+        || !m_removedCollections.isEmpty() || !m_dirtyCollections.isEmpty()
+        || !m_membershipChanged.isEmpty();
 }
 
 Status ModelContext::saveError(const QString &what) const
@@ -365,6 +366,7 @@ Status ModelContext::goneError(const QString &what) const
 
 Status ModelContext::writeChanges(QHash<const QObject *, qint64> &newIds)
 {
+    QStringList touched; // files whose history grew
     auto prepare = [this](const QString &sql) { return m_db.prepare(sql); };
 
     if (!m_removedSkills.isEmpty()) {
@@ -372,6 +374,9 @@ Status ModelContext::writeChanges(QHash<const QObject *, qint64> &newIds)
         if (!statement)
             return saveError(u"the removed skills"_s);
         for (Skill *skill : std::as_const(m_removedSkills)) {
+            // The last text of a removed file stays in its history.
+            if (Status kept = recordStoredText(skill, touched); !kept)
+                return kept;
             statement.value().bind(1, skill->m_id);
             if (!statement.value().exec())
                 return saveError(u"the removal of %1"_s.arg(skill->m_filePath));
@@ -437,15 +442,22 @@ Status ModelContext::writeChanges(QHash<const QObject *, qint64> &newIds)
     QList<Skill *> linksToWrite;
     if (!m_insertedSkills.isEmpty()) {
         auto statement
-            = prepare(u"INSERT INTO skill (%1, content) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                      "?, ?, ?, ?, ?, ?)"_s.arg(QLatin1StringView(skillColumns)));
+            = prepare(u"INSERT INTO skill (%1, content, textFrame) VALUES (?, ?, ?, ?, ?, ?, ?, "
+                      "?, ?, ?, ?, ?, ?, ?, ?, ?)"_s.arg(QLatin1StringView(skillColumns)));
         if (!statement)
             return saveError(u"the new skills"_s);
         for (Skill *skill : std::as_const(m_insertedSkills)) {
             bindSkillColumns(statement.value(), *skill);
             statement.value().bind(15, skill->m_content);
+            statement.value().bind(16, skill->m_textFrame);
             if (!statement.value().exec())
                 return skillProblem(skill);
+            // A file Quire wrote starts its history; one a scan found first
+            // does not: its text is here, and joins the history when replaced.
+            if (skill->m_versionSource) {
+                if (Status recorded = recordNewText(skill, touched); !recorded)
+                    return recorded;
+            }
             newIds.insert(skill, m_db.lastInsertRowId());
             if (!skill->m_collections.isEmpty())
                 linksToWrite.append(skill);
@@ -454,23 +466,34 @@ Status ModelContext::writeChanges(QHash<const QObject *, qint64> &newIds)
     if (!m_dirtySkills.isEmpty()) {
         auto update = prepare(u"UPDATE skill SET (%1) = (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
                               "WHERE id = ?"_s.arg(QLatin1StringView(skillColumns)));
-        auto updateContent = prepare(u"UPDATE skill SET content = ? WHERE id = ?"_s);
+        auto updateContent = prepare(u"UPDATE skill SET content = ?, textFrame = ? WHERE id = ?"_s);
         if (!update || !updateContent)
             return saveError(u"the changed skills"_s);
         for (Skill *skill : std::as_const(m_dirtySkills)) {
             if (skill->m_id == 0)
                 continue; // inserted above with its current values
+            const bool textChanged = skill->m_dirty & (Skill::ContentField | Skill::TextFrameField);
+            bool textReplaced = false;
+            if (textChanged) {
+                if (Status kept = recordStoredText(skill, touched, &textReplaced); !kept)
+                    return kept;
+            }
             bindSkillColumns(update.value(), *skill);
             update.value().bind(15, skill->m_id);
             if (!update.value().exec())
                 return skillProblem(skill);
             if (m_db.changes() == 0)
                 return goneError(skill->m_filePath);
-            if (skill->m_dirty & Skill::ContentField) {
-                updateContent.value().bind(1, skill->m_content);
-                updateContent.value().bind(2, skill->m_id);
+            if (textChanged) {
+                updateContent.value().bind(1, skill->content());
+                updateContent.value().bind(2, skill->m_textFrame);
+                updateContent.value().bind(3, skill->m_id);
                 if (!updateContent.value().exec())
                     return skillProblem(skill);
+                if (textReplaced) {
+                    if (Status recorded = recordNewText(skill, touched); !recorded)
+                        return recorded;
+                }
             }
             if (skill->m_dirty & Skill::CollectionsField)
                 linksToWrite.append(skill);
@@ -504,7 +527,76 @@ Status ModelContext::writeChanges(QHash<const QObject *, qint64> &newIds)
             }
         }
     }
+
+    for (const PendingVersion &pending : std::as_const(m_pendingVersions)) {
+        if (Status recorded
+            = m_history.record(pending.path, pending.text, pending.source, pending.time);
+            !recorded)
+            return recorded;
+        touched.append(pending.path);
+    }
+    if (!touched.isEmpty())
+        return m_history.applyRetention(m_clock(), m_historyCap, touched);
     return {};
+}
+
+Status ModelContext::recordStoredText(const Skill *skill, QStringList &touched, bool *replaced)
+{
+    auto stored
+        = m_db.prepare(u"SELECT content, textFrame, fileModifiedDate FROM skill WHERE id = ?"_s);
+    if (!stored)
+        return saveError(u"the history of %1"_s.arg(skill->m_filePath));
+    stored.value().bind(1, skill->m_id);
+    if (stored.value().step() != SQLITE_ROW)
+        return {}; // removed elsewhere; the save reports it
+    const QString text = SkillHistory::compose(stored.value().text(0), stored.value().blob(1));
+    if (replaced) {
+        // Only a text that is replaced joins the history.
+        *replaced = text != SkillHistory::compose(skill->content(), skill->m_textFrame);
+        if (!*replaced)
+            return {};
+    }
+    QDateTime when = columnDate(stored.value(), 2);
+    if (!when.isValid())
+        when = m_clock();
+    if (Status recorded
+        = m_history.record(skill->m_resolvedPath, text, VersionSource::ChangedOnDisk, when);
+        !recorded)
+        return recorded;
+    touched.append(skill->m_resolvedPath);
+    return {};
+}
+
+Status ModelContext::recordNewText(Skill *skill, QStringList &touched)
+{
+    const VersionSource source = skill->m_versionSource.value_or(VersionSource::ChangedOnDisk);
+    // A change found on disk happened when the file says; Quire's own writes now.
+    QDateTime when = m_clock();
+    if (source == VersionSource::ChangedOnDisk && skill->m_fileModifiedDate.isValid())
+        when = skill->m_fileModifiedDate;
+    const QString text = SkillHistory::compose(skill->content(), skill->m_textFrame);
+    if (Status recorded = m_history.record(skill->m_resolvedPath, text, source, when); !recorded)
+        return recorded;
+    touched.append(skill->m_resolvedPath);
+    return {};
+}
+
+Result<QString> ModelContext::storedText(const Skill *skill)
+{
+    if (!skill || skill->m_id == 0)
+        return Error { Error::NotFound, u"The skill is not in the store yet."_s };
+    auto stored = m_db.prepare(u"SELECT content, textFrame FROM skill WHERE id = ?"_s);
+    if (!stored)
+        return storeError(u"Cannot read the store %1: %2."_s.arg(m_path, m_db.errorMessage()));
+    stored.value().bind(1, skill->m_id);
+    if (stored.value().step() != SQLITE_ROW)
+        return Error { Error::NotFound, u"%1 is no longer in the store."_s.arg(skill->m_filePath) };
+    return SkillHistory::compose(stored.value().text(0), stored.value().blob(1));
+}
+
+void ModelContext::recordVersion(const QString &path, const QString &text, VersionSource source)
+{
+    m_pendingVersions.append({ path, text, source, m_clock() });
 }
 
 Status ModelContext::save()
@@ -546,9 +638,15 @@ Status ModelContext::save()
     QSet<SkillCollection *> changedCollections = std::exchange(m_dirtyCollections, {});
     changedCollections.unite(std::exchange(m_membershipChanged, {}));
 
+    m_pendingVersions.clear();
+    for (const QPointer<Skill> &skill : std::exchange(m_sourcedSkills, {})) {
+        if (skill)
+            skill->m_versionSource.reset();
+    }
     for (Skill *skill : insertedSkills) {
         skill->m_id = newIds.value(skill);
         skill->m_dirty = 0;
+        skill->m_versionSource.reset();
         m_skillsById.insert(skill->m_id, skill);
     }
     for (SkillCollection *collection : insertedCollections) {
@@ -557,7 +655,8 @@ Status ModelContext::save()
     }
     QList<Skill *> changedSkills;
     for (Skill *skill : dirtySkills) {
-        if (!newIds.contains(skill) && (skill->m_dirty & ~quint32(Skill::SignatureField))
+        if (!newIds.contains(skill)
+            && (skill->m_dirty & ~quint32(Skill::SignatureField | Skill::TextFrameField))
             && !merged.skillsInserted.contains(skill))
             changedSkills.append(skill);
         skill->m_dirty = 0;

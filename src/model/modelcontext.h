@@ -3,6 +3,7 @@
 #include "result.h"
 #include "skill.h"
 #include "skillcollection.h"
+#include "skillhistory.h"
 #include "sqlitedatabase.h"
 #include "storefile.h"
 #include "storemerge.h"
@@ -10,9 +11,12 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <memory>
 
 // The store of Skill and SkillCollection records: one SQLite file, loaded once
@@ -64,6 +68,22 @@ public:
     qsizetype skillCount() const { return m_skills.size(); }
     qsizetype collectionCount() const { return m_collections.size(); }
 
+    // The versions of every skill file's text. Reads go straight to the
+    // store; versions are written by save(), with the records they belong to.
+    const SkillHistory &history() const { return m_history; }
+    // Adds text as a version of the file at path with the next save, for a
+    // write that has no record to carry it (a removed file written back).
+    void recordVersion(const QString &path, const QString &text, VersionSource source);
+    // The whole text of the skill's file as the store last recorded it.
+    Result<QString> storedText(const Skill *skill);
+    // Caps the history's stored size; applied at every save that records.
+    void setHistoryCap(qint64 bytes) { m_historyCap = bytes; }
+    qint64 historyCap() const { return m_historyCap; }
+    // The time versions are recorded at and retention counts from; the
+    // system clock unless a test sets another.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    QDateTime now() const { return m_clock(); }
+
     // Code-point order of names, ties by identity, so every list agrees.
     static bool nameLess(const Skill *a, const Skill *b);
 
@@ -93,6 +113,10 @@ private:
     void collectionNameChanged(SkillCollection *collection, const QString &oldName);
     QString loadContent(qint64 id);
     Status writeChanges(QHash<const QObject *, qint64> &newIds);
+    // The file's text as the store holds it now, before it is replaced.
+    // With replaced, only when the record's text differs from it, saying so.
+    Status recordStoredText(const Skill *skill, QStringList &touched, bool *replaced = nullptr);
+    Status recordNewText(Skill *skill, QStringList &touched);
     Status saveError(const QString &what) const;
     Status goneError(const QString &what) const;
 
@@ -105,6 +129,19 @@ private:
 
     SqliteDatabase m_db;
     SqliteStatement m_contentQuery; // after m_db: finalized before the connection closes
+    SkillHistory m_history { m_db };
+    qint64 m_historyCap = SkillHistory::defaultCapBytes;
+    std::function<QDateTime()> m_clock = &QDateTime::currentDateTimeUtc;
+    struct PendingVersion
+    {
+        QString path;
+        QString text;
+        VersionSource source;
+        QDateTime time;
+    };
+    QList<PendingVersion> m_pendingVersions;
+    // A source names the next change only: it is forgotten at the save.
+    QList<QPointer<Skill>> m_sourcedSkills;
     QString m_path;
     qint64 m_dataVersion = 0;
 

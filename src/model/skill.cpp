@@ -74,6 +74,8 @@ Skill *Skill::make(const Seed &seed, QObject *parent)
     skill->m_name = seed.name;
     skill->m_skillDescription = seed.description;
     skill->m_content = seed.content;
+    if (!seed.fileText.isNull())
+        skill->m_textFrame = SkillHistory::frameOf(seed.fileText, seed.content);
     skill->m_frontmatterData = encodeFrontmatter(seed.frontmatter);
     skill->m_isFavorite = false;
     skill->m_fileModifiedDate = seed.fileModifiedDate;
@@ -143,6 +145,7 @@ void Skill::setContent(const QString &content)
         return;
     m_content = content;
     m_contentLoaded = true;
+    m_textFrame.reset(); // the frame of another body; setFileText gives the new one
     markDirty(ContentField);
     Q_EMIT contentChanged();
 }
@@ -334,4 +337,17 @@ void Skill::addInstallation(const QString &path, ToolSource tool)
         return;
     tools.append(tool);
     setToolSources(tools);
+}
+
+void Skill::setFileText(const QString &text)
+{
+    m_textFrame = SkillHistory::frameOf(text, content());
+    markDirty(TextFrameField);
+}
+
+void Skill::setVersionSource(VersionSource source)
+{
+    m_versionSource = source;
+    if (m_context)
+        m_context->m_sourcedSkills.append(this);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "skillhistory.h"
 #include "toolsource.h"
 
 #include <QByteArray>
@@ -49,6 +50,7 @@ public:
         QString name;
         QString description;
         QString content;
+        QString fileText; // the whole file, when known: its history starts from it
         QMap<QString, QString> frontmatter;
         QDateTime fileModifiedDate;
         qint64 fileSize = 0;
@@ -113,6 +115,13 @@ public:
     // The same file is also installed at path for tool.
     void addInstallation(const QString &path, ToolSource tool);
 
+    // The file's whole text, of which content is the body; a caller that
+    // sets content without it leaves the body standing for the text.
+    void setFileText(const QString &text);
+    // What the next saved change of the text is recorded as in the history;
+    // a change with none set is one made on disk.
+    void setVersionSource(VersionSource source);
+
     // The scanner's fingerprint of the file at its last read; not observable.
     QString scanSignature() const { return m_scanSignature; }
     void setScanSignature(const QString &signature);
@@ -159,6 +168,7 @@ private:
         ToolsField = 1U << 13,
         InstalledPathsField = 1U << 14,
         SignatureField = 1U << 15,
+        TextFrameField = 1U << 16,
     };
 
     template <typename T> void assign(T &field, const T &value, Field bit, void (Skill::*changed)())
@@ -196,4 +206,6 @@ private:
     // Decoded once: every scan route and every prune reads the list.
     mutable std::optional<QStringList> m_installedPaths;
     QString m_scanSignature;
+    std::optional<QByteArray> m_textFrame;
+    std::optional<VersionSource> m_versionSource;
 };

@@ -20,10 +20,41 @@ struct SchemaUpgrade
     Status (*apply)(SqliteDatabase &db);
 };
 
+// Every text a skill file had. Versions name their file by path, not by
+// record, so a removed file keeps its history; a text shared by several
+// versions is stored once. textFrame rebuilds a file's text from its body.
+constexpr auto historySql = R"(
+ALTER TABLE skill ADD COLUMN textFrame BLOB;
+CREATE TABLE version_text (
+    id INTEGER PRIMARY KEY,
+    hash TEXT NOT NULL,
+    size INTEGER NOT NULL,
+    stored INTEGER NOT NULL,
+    data BLOB NOT NULL
+);
+CREATE UNIQUE INDEX version_text_hash ON version_text (hash);
+CREATE TABLE version (
+    id INTEGER PRIMARY KEY,
+    path TEXT NOT NULL,
+    time INTEGER NOT NULL,
+    source INTEGER NOT NULL,
+    text_id INTEGER NOT NULL REFERENCES version_text (id)
+);
+CREATE INDEX version_path ON version (path, id);
+CREATE INDEX version_text_id ON version (text_id);
+)";
+
+Status addVersionHistory(SqliteDatabase &db)
+{
+    return db.exec(QString::fromLatin1(historySql));
+}
+
 // Append only: stores in the field ran every step that shipped, so a step
 // never changes once released. A new store is created at the first schema
 // and runs them all, so new and upgraded stores cannot differ.
-constexpr std::array<SchemaUpgrade, 0> schemaUpgrades {};
+constexpr std::array<SchemaUpgrade, 1> schemaUpgrades {
+    SchemaUpgrade { 10100, "1.1.0", &addVersionHistory },
+};
 
 constexpr int newestUserVersion()
 {

@@ -353,6 +353,7 @@ Result<Skill *> SkillCreator::createSkill(
     seed.name = skillName;
     seed.description = parsed.description;
     seed.content = parsed.content;
+    seed.fileText = text;
     seed.frontmatter = parsed.frontmatter;
     seed.fileModifiedDate = QDateTime::currentDateTimeUtc();
     seed.fileSize = bytes.size(); // bytes on disk, as a scan records them
@@ -369,6 +370,7 @@ Result<Skill *> SkillCreator::createSkill(
         skill->setName(seed.name);
         skill->setSkillDescription(seed.description);
         skill->setContent(seed.content);
+        skill->setFileText(text);
         skill->setFrontmatter(seed.frontmatter);
         skill->setFileModifiedDate(seed.fileModifiedDate);
         skill->setFileSize(seed.fileSize);
@@ -383,6 +385,7 @@ Result<Skill *> SkillCreator::createSkill(
             return inserted.error();
         }
     }
+    skill->setVersionSource(VersionSource::Created);
     if (where.isDirectory)
         ArtifactScanner::refresh(where.file, ArtifactCache::shared());
     if (Status saved = context.save(); !saved) {

@@ -8,6 +8,7 @@
 #include "skill.h"
 #include "skillcardview.h"
 #include "skilleditorview.h"
+#include "skillhistoryview.h"
 #include "skillmetadatabar.h"
 #include "storesaver.h"
 #include "symbolicons.h"
@@ -48,6 +49,7 @@ SkillDetailView::SkillDetailView(
       m_title(new ElidedLabel(this)),
       m_cardButton(headerButton(u"Switch between card and editor view"_s, this)),
       m_editorButton(headerButton(u"Switch between card and editor view"_s, this)),
+      m_historyButton(headerButton(u"History"_s, this)),
       m_star(headerButton(u"Add to favorites"_s, this)),
       m_reveal(headerButton(FileRevealer::actionText(), this)),
       m_pages(new QStackedWidget(this)),
@@ -66,7 +68,7 @@ SkillDetailView::SkillDetailView(
 
     // A two-segment picker: card or editor.
     auto *picker = new QFrame(this);
-    picker->setFixedWidth(80);
+    picker->setFixedWidth(120);
     picker->setAccessibleName(u"View"_s);
     auto *pickerLayout = new QHBoxLayout(picker);
     pickerLayout->setContentsMargins(0, 0, 0, 0);
@@ -77,7 +79,9 @@ SkillDetailView::SkillDetailView(
     m_cardButton->setAccessibleName(u"Card"_s);
     m_editorButton->setIcon(SymbolIcons::icon(u"pencil"_s, secondary));
     m_editorButton->setAccessibleName(u"Editor"_s);
-    for (QToolButton *segment : { m_cardButton, m_editorButton }) {
+    m_historyButton->setIcon(SymbolIcons::icon(u"clock.fill"_s, secondary));
+    m_historyButton->setAccessibleName(u"History"_s);
+    for (QToolButton *segment : { m_cardButton, m_editorButton, m_historyButton }) {
         segment->setCheckable(true);
         segment->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         segments->addButton(segment);
@@ -89,6 +93,10 @@ SkillDetailView::SkillDetailView(
     });
     connect(m_editorButton, &QToolButton::clicked, this,
         [this] { requestMode(DetailViewMode::Editor, false); });
+    connect(m_historyButton, &QToolButton::clicked, this, [this] {
+        if (!requestMode(DetailViewMode::History, false))
+            m_editorButton->setChecked(true);
+    });
     header->addWidget(picker);
 
     connect(m_star, &QToolButton::clicked, this, &SkillDetailView::toggleFavorite);
@@ -137,6 +145,8 @@ void SkillDetailView::setSkill(Skill *skill)
     m_bar->setSkill(skill);
     if (m_editor && m_editor->skill() != skill)
         m_editor->setSkill(skill);
+    if (m_history)
+        m_history->setSkill(skill);
     refreshHeader();
 }
 
@@ -177,9 +187,9 @@ bool SkillDetailView::requestMode(DetailViewMode mode, bool animated)
 {
     if (mode == m_state->detailViewMode())
         return true;
-    if (mode == DetailViewMode::Card && !confirmLeave())
+    if (mode != DetailViewMode::Editor && !confirmLeave())
         return false;
-    m_leaveAnswered = mode == DetailViewMode::Card;
+    m_leaveAnswered = mode != DetailViewMode::Editor;
     m_animateNextSwitch = animated;
     m_state->setDetailViewMode(mode);
     return true;
@@ -206,9 +216,19 @@ void SkillDetailView::showMode(bool animated)
         return;
     }
     m_leaveAnswered = false;
-    m_cardButton->setChecked(!editing);
+    const bool history = m_state->detailViewMode() == DetailViewMode::History;
+    m_cardButton->setChecked(!editing && !history);
     m_editorButton->setChecked(editing);
+    m_historyButton->setChecked(history);
     QWidget *shown = m_card;
+    if (history) {
+        if (!m_history) {
+            m_history = new SkillHistoryView(m_skill, m_context, m_pages);
+            m_pages->addWidget(m_history);
+        }
+        m_history->reload(); // the file may have changed while another page showed
+        shown = m_history;
+    }
     if (editing) {
         if (!m_editor) {
             m_editor = new SkillEditorView(m_skill, m_pages);

@@ -16,6 +16,7 @@ class QToolButton;
 class SkillCardView;
 class SkillHealth;
 class SkillEditorView;
+class SkillHistoryView;
 class SkillMetadataBar;
 
 // The selected skill in the detail column: its card or its file in the
@@ -45,6 +46,8 @@ public:
     SkillMetadataBar *metadataBar() const { return m_bar; }
     QToolButton *cardButton() const { return m_cardButton; }
     QToolButton *editorButton() const { return m_editorButton; }
+    QToolButton *historyButton() const { return m_historyButton; }
+    SkillHistoryView *history() const { return m_history; }
     QToolButton *favoriteButton() const { return m_star; }
     QToolButton *revealButton() const { return m_reveal; }
 
@@ -66,11 +69,13 @@ private:
     ElidedLabel *m_title;
     QToolButton *m_cardButton;
     QToolButton *m_editorButton;
+    QToolButton *m_historyButton;
     QToolButton *m_star;
     QToolButton *m_reveal;
     QStackedWidget *m_pages;
     SkillCardView *m_card;
     SkillEditorView *m_editor = nullptr;
+    SkillHistoryView *m_history = nullptr;
     SkillMetadataBar *m_bar;
     bool m_animateNextSwitch = false;
     bool m_leaveAnswered = false; // this view already asked about unsaved edits

@@ -1,6 +1,7 @@
 #include "settingsview.h"
 
 #include "buildinfo.h"
+#include "modelcontext.h"
 #include "settingsstore.h"
 #include "symbolicons.h"
 #include "updater.h"
@@ -107,7 +108,32 @@ QWidget *SettingsView::buildGeneral()
         if (m_settings)
             m_settings->setDefaultTool(defaultTool());
     });
+    m_historySpace = new QLabel(page);
+    m_historySpace->setWordWrap(true);
+    m_historySpace->setTextFormat(Qt::PlainText);
+    form->addRow(u"Version history"_s, m_historySpace);
+    showHistorySpace();
     return page;
+}
+
+void SettingsView::setStore(ModelContext *store)
+{
+    m_store = store;
+    showHistorySpace();
+}
+
+void SettingsView::showHistorySpace()
+{
+    if (!m_historySpace)
+        return;
+    const qint64 cap = m_store ? m_store->historyCap() : SkillHistory::defaultCapBytes;
+    const auto used = m_store ? m_store->history().spaceUsed() : Result<qint64>(0);
+    const QString size = QLocale().formattedDataSize(cap, 0, QLocale::DataSizeTraditionalFormat);
+    m_historySpace->setText(
+        u"Every version for %1 days, then one a day for a year, up to %2. Uses %3."_s.arg(
+            QString::number(SkillHistory::keepEveryDays), size,
+            used ? QLocale().formattedDataSize(used.value(), 1, QLocale::DataSizeTraditionalFormat)
+                 : used.error().message));
 }
 
 QWidget *SettingsView::buildDirectories()

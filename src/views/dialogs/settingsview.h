@@ -2,6 +2,7 @@
 
 #include "toolsource.h"
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -11,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QTabWidget;
 class QTreeWidget;
+class ModelContext;
 class SettingsStore;
 class Updater;
 
@@ -42,6 +44,10 @@ public:
     void setFolderChooser(FolderChooser chooser) { m_chooseFolder = std::move(chooser); }
     void addDirectory();
     void removeDirectory(const QString &path);
+    // The version history's cap and the space it uses, on the General tab.
+    void setStore(ModelContext *store);
+    void showHistorySpace();
+    QLabel *historySpace() const { return m_historySpace; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -63,6 +69,8 @@ private:
     QComboBox *m_defaultTool = nullptr;
     QTreeWidget *m_list = nullptr;
     QLabel *m_message = nullptr;
+    QLabel *m_historySpace = nullptr;
+    QPointer<ModelContext> m_store;
     QLabel *m_version = nullptr;
     QStringList m_customPaths;
     FolderChooser m_chooseFolder;

@@ -80,6 +80,7 @@ Qt::ItemFlags SidebarModel::flags(const QModelIndex &index) const
     case RowKind::Header:
         return Qt::NoItemFlags; // disabled, so the keyboard steps over headers
     case RowKind::NewCollection:
+    case RowKind::RecentlyRemoved:
         return Qt::ItemIsEnabled | Qt::ItemNeverHasChildren; // an action, never the selection
     case RowKind::Filter:
         break;
@@ -157,6 +158,13 @@ QList<SidebarModel::Row> SidebarModel::buildRows() const
         rows.append(Row { RowKind::Filter, u"Needs attention"_s, u"exclamationmark.triangle.fill"_s,
             m_health->attentionCount(), SidebarFilter::needsAttention(), nullptr, {} });
     }
+    // Skills whose files are gone, kept by their history; opens a list to restore from.
+    if (m_context) {
+        const auto removed = m_context->history().removedFiles();
+        if (removed && !removed.value().isEmpty())
+            rows.append(Row { RowKind::RecentlyRemoved, u"Recently removed"_s, u"archivebox"_s,
+                int(removed.value().size()), std::nullopt, nullptr, {} });
+    }
 
     header(u"Harnesses"_s);
     for (ToolSource tool : ToolSources::all) {
@@ -191,6 +199,7 @@ bool SidebarModel::sameRow(const Row &a, const Row &b)
     case RowKind::Header:
         return a.title == b.title;
     case RowKind::NewCollection:
+    case RowKind::RecentlyRemoved:
         return true;
     case RowKind::Filter:
         break;

@@ -24,7 +24,7 @@ class SidebarModel final : public QAbstractListModel
     Q_DISABLE_COPY_MOVE(SidebarModel)
 
 public:
-    enum class RowKind { Header, Filter, NewCollection };
+    enum class RowKind { Header, Filter, NewCollection, RecentlyRemoved };
     Q_ENUM(RowKind)
 
     enum Role {

@@ -3,6 +3,7 @@
 #include "appstate.h"
 #include "modelcontext.h"
 #include "newcollectionpopover.h"
+#include "recentlyremoveddialog.h"
 #include "sidebardelegate.h"
 #include "sidebarmodel.h"
 #include "skillcollection.h"
@@ -96,6 +97,14 @@ QMenu *SidebarView::menuForRow(const QModelIndex &index)
     return menu;
 }
 
+void SidebarView::openRecentlyRemoved()
+{
+    auto *dialog = new RecentlyRemovedDialog(m_context, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::finished, m_model, &SidebarModel::refresh);
+    dialog->open();
+}
+
 void SidebarView::openNewCollection()
 {
     const QModelIndex row = m_model->newCollectionIndex();
@@ -158,6 +167,8 @@ void SidebarView::rowClicked(const QModelIndex &index)
     const auto kind = index.data(SidebarModel::KindRole).value<SidebarModel::RowKind>();
     if (kind == SidebarModel::RowKind::NewCollection && index.isValid() && !m_popover->isVisible())
         openNewCollection();
+    if (kind == SidebarModel::RowKind::RecentlyRemoved && index.isValid())
+        openRecentlyRemoved();
 }
 
 QWidget *SidebarView::makeFooter()

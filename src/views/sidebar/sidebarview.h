@@ -31,6 +31,8 @@ public:
     // caller owns it.
     QMenu *menuForRow(const QModelIndex &index);
     void openNewCollection();
+    // The skills whose files are gone, to look at and restore.
+    void openRecentlyRemoved();
     // Shows the "Needs attention" row.
     void setHealth(SkillHealth *health);
 

@@ -182,9 +182,11 @@ SettingsView *QuireApp::showSettings(int tab)
 {
     if (!m_settingsView) {
         m_settingsView = std::make_unique<SettingsView>(m_settings.get(), m_updater.get());
+        m_settingsView->setStore(m_store.get());
         // Closing the last main window still quits.
         m_settingsView->setAttribute(Qt::WA_QuitOnClose, false);
     }
+    m_settingsView->showHistorySpace(); // grows with every change
     if (tab >= 0)
         m_settingsView->showTab(SettingsView::Tab(tab));
     m_settingsView->show();
