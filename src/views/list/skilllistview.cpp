@@ -13,8 +13,11 @@
 #include "symbolicons.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QLocale>
 #include <QMenu>
 #include <QScopedValueRollback>
 #include <QVBoxLayout>
@@ -28,6 +31,7 @@ SkillListView::SkillListView(AppState *state, ModelContext *context, QWidget *pa
       m_model(new SkillListModel(context, this)),
       m_filter(new SkillFilterModel(m_model, this)),
       m_title(new QLabel(this)),
+      m_count(new QLabel(this)),
       m_list(new QListView(this)),
       m_delegate(new SkillRowDelegate(m_list)),
       m_emptyState(makeEmptyState())
@@ -39,6 +43,9 @@ SkillListView::SkillListView(AppState *state, ModelContext *context, QWidget *pa
     m_title->setFont(titleFont);
     m_title->setTextFormat(Qt::PlainText); // a collection's name is shown as typed
     m_title->setContentsMargins(8, 6, 8, 6);
+    m_count->setObjectName(u"skillListCount"_s);
+    m_count->setForegroundRole(QPalette::PlaceholderText);
+    m_count->setContentsMargins(8, 6, 8, 6);
 
     m_list->setObjectName(u"skillList"_s);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -46,6 +53,7 @@ SkillListView::SkillListView(AppState *state, ModelContext *context, QWidget *pa
     m_list->setUniformItemSizes(true);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->setItemDelegate(m_delegate);
+    m_list->installEventFilter(this);
 
     // The selection model drops the selection of rows that go away. These
     // must be heard before it, so before setModel() makes it: a row the
@@ -73,7 +81,11 @@ SkillListView::SkillListView(AppState *state, ModelContext *context, QWidget *pa
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins({});
     layout->setSpacing(0);
-    layout->addWidget(m_title);
+    auto *header = new QHBoxLayout;
+    header->setContentsMargins({});
+    header->addWidget(m_title, 1);
+    header->addWidget(m_count);
+    layout->addLayout(header);
     layout->addLayout(stack, 1);
 
     if (context) {
@@ -172,11 +184,57 @@ void SkillListView::updateQuery()
     const SidebarFilter filter = m_state->sidebarFilter();
     m_title->setText(SkillQuery::title(filter));
     m_filter->setQuery(SkillQuery(filter, m_state->searchText(), m_health));
+    updateCount();
 }
 
 void SkillListView::updateEmptyState()
 {
     m_emptyState->setVisible(m_filter->rowCount() == 0);
+    updateCount();
+}
+
+void SkillListView::updateCount()
+{
+    // Out of what the sidebar filter alone keeps, so the two numbers
+    // describe the same list before and after the search.
+    if (!m_state || m_state->searchText().isEmpty()) {
+        m_count->clear();
+        m_count->hide();
+        return;
+    }
+    const SkillQuery unsearched(m_state->sidebarFilter(), QString(), m_health);
+    int total = 0;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (const Skill *skill = m_model->skillAt(row); skill && unsearched.matchesFilter(*skill))
+            ++total;
+    }
+    const QLocale locale;
+    m_count->setText(
+        u"%1 of %2"_s.arg(locale.toString(m_filter->rowCount()), locale.toString(total)));
+    m_count->show();
+}
+
+bool SkillListView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_list && event->type() == QEvent::KeyPress
+        && m_list->selectionModel()->hasSelection()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        if (modifiers == Qt::NoModifier) {
+            switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                Q_EMIT openRequested();
+                return true;
+            case Qt::Key_Space:
+                Q_EMIT toggleRequested();
+                return true;
+            default:
+                break;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SkillListView::modelChanging()

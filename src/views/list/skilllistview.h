@@ -30,6 +30,8 @@ public:
     SkillFilterModel *filterModel() const { return m_filter; }
     QListView *list() const { return m_list; }
     QLabel *title() const { return m_title; }
+    // "6 of 97" while a search narrows the list, otherwise empty.
+    QLabel *count() const { return m_count; }
     QWidget *emptyState() const { return m_emptyState; }
 
     // The context menu of a skill's row. The caller owns it.
@@ -38,10 +40,20 @@ public:
     // Marks rows with errors or warnings and answers the "Needs attention" filter.
     void setHealth(SkillHealth *health);
 
+Q_SIGNALS:
+    // Return on a row: the skill is to be opened in the editor.
+    void openRequested();
+    // Space on a row: card and editor swap.
+    void toggleRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     QWidget *makeEmptyState();
     void updateQuery();
     void updateEmptyState();
+    void updateCount();
     void modelChanging();
     void modelChanged();
     void syncSelection();
@@ -53,6 +65,7 @@ private:
     SkillListModel *m_model;
     SkillFilterModel *m_filter;
     QLabel *m_title;
+    QLabel *m_count;
     QListView *m_list;
     SkillRowDelegate *m_delegate;
     QPointer<SkillHealth> m_health;

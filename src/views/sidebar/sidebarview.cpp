@@ -27,7 +27,16 @@ SidebarView::SidebarView(AppState *state, ModelContext *context, QWidget *parent
       m_list(new QListView(this)),
       m_popover(new NewCollectionPopover(context, this))
 {
+    setObjectName(u"sidebar"_s);
     setWindowTitle(u"Quire"_s);
+    // The column's title sits above the list, never over its rows.
+    auto *title = new QLabel(u"Quire"_s, this);
+    title->setObjectName(u"sidebarTitle"_s);
+    QFont titleFont = title->font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.15);
+    title->setFont(titleFont);
+    title->setContentsMargins(12, 6, 12, 6);
 
     m_list->setModel(m_model);
     m_list->setItemDelegate(new SidebarDelegate(m_list));
@@ -48,6 +57,7 @@ SidebarView::SidebarView(AppState *state, ModelContext *context, QWidget *parent
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
+    column->addWidget(title);
     column->addWidget(m_list, 1);
     column->addWidget(makeFooter());
 

@@ -5,6 +5,7 @@
 #include "detailpane.h"
 #include "discoverysession.h"
 #include "messagebar.h"
+#include "modelcontext.h"
 #include "newskillsheet.h"
 #include "saveactionslot.h"
 #include "saveactionsource.h"
@@ -22,7 +23,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QToolBar>
@@ -35,6 +38,7 @@ namespace {
 
 const QString geometryKey = u"window/geometry"_s;
 const QString columnsKey = u"window/columns"_s;
+const QString sidebarKey = u"window/sidebarVisible"_s;
 
 } // namespace
 
@@ -54,6 +58,8 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
 
     auto *sidebar = new SidebarView(state, context, m_columns);
     auto *list = new SkillListView(state, context, m_columns);
+    m_sidebar = sidebar;
+    m_list = list;
     sidebar->setHealth(m_discovery->health());
     list->setHealth(m_discovery->health());
     m_detail->setHealth(m_discovery->health());
@@ -97,6 +103,16 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
     m_search->setMaximumWidth(320);
     m_search->setText(state->searchText());
     toolbar->addWidget(m_search);
+    m_search->installEventFilter(this);
+    // Reading order: search, then the list it filters, then the skill.
+    setTabOrder(m_search, list->list());
+    setTabOrder(list->list(), m_detail);
+    connect(list, &SkillListView::openRequested, this,
+        [this] { showDetailMode(DetailViewMode::Editor); });
+    connect(list, &SkillListView::toggleRequested, this, [this] {
+        showDetailMode(m_state->detailViewMode() == DetailViewMode::Card ? DetailViewMode::Editor
+                                                                         : DetailViewMode::Card);
+    });
     connect(m_search, &QLineEdit::textChanged, state, &AppState::setSearchText);
     connect(state, &AppState::searchTextChanged, this, [this] {
         if (m_search->text() != m_state->searchText())
@@ -112,10 +128,15 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
         list->filterModel()->prepareSearch();
     });
     connect(m_detail, &DetailPane::editorStateChanged, this, &ContentView::refreshSaveAction);
+    connect(m_detail, &DetailPane::editorStateChanged, this, &ContentView::updateTitle);
+    connect(state, &AppState::selectedSkillChanged, this, &ContentView::updateTitle);
+    if (context) // a rename arrives with the batch that saved it
+        connect(context, &ModelContext::skillsChanged, this, &ContentView::updateTitle);
     // The focused-value slot: whatever has the focus in this window decides.
     m_focusWatch
         = connect(qApp, &QApplication::focusChanged, this, [this] { refreshSaveAction(); });
     restoreLayout();
+    updateTitle();
 }
 
 ContentView::~ContentView()
@@ -165,6 +186,20 @@ void ContentView::buildMenus(Updater *updater)
     preferences->setShortcuts(preferencesKeys);
     preferences->setMenuRole(QAction::PreferencesRole);
 
+    edit->addSeparator();
+    m_favorite = edit->addAction(u"Favorite"_s, this, [this] {
+        if (SkillDetailView *detail = m_detail->detailView();
+            detail && !m_detail->showsPlaceholder())
+            detail->toggleFavorite();
+    });
+    m_favorite->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    connect(edit, &QMenu::aboutToShow, this, [this] {
+        const Skill *skill = m_state->selectedSkill();
+        m_favorite->setText(skill && skill->isFavorite() ? u"Unfavorite"_s : u"Favorite"_s);
+    });
+
+    buildViewMenu();
+
     QMenu *help = menuBar()->addMenu(u"&Help"_s);
     QAction *about = help->addAction(u"About Quire"_s, this, &ContentView::aboutRequested);
     about->setMenuRole(QAction::AboutRole);
@@ -186,6 +221,93 @@ void ContentView::buildMenus(Updater *updater)
             return;
         UpdateResultDialog::show(this, result);
     });
+}
+
+void ContentView::buildViewMenu()
+{
+    QMenu *view = menuBar()->addMenu(u"&View"_s);
+    m_toggleSidebar = view->addAction(
+        u"Hide Sidebar"_s, this, [this] { setSidebarVisible(!m_sidebar->isVisibleTo(m_columns)); });
+    m_toggleSidebar->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+    view->addSeparator();
+    QAction *card
+        = view->addAction(u"Card"_s, this, [this] { showDetailMode(DetailViewMode::Card); });
+    card->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+    QAction *editor
+        = view->addAction(u"Editor"_s, this, [this] { showDetailMode(DetailViewMode::Editor); });
+    editor->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
+}
+
+void ContentView::setSidebarVisible(bool visible)
+{
+    m_sidebar->setVisible(visible);
+    m_toggleSidebar->setText(visible ? u"Hide Sidebar"_s : u"Show Sidebar"_s);
+    if (m_settings)
+        m_settings->setValue(sidebarKey, visible);
+}
+
+void ContentView::showDetailMode(DetailViewMode mode)
+{
+    SkillDetailView *detail = m_detail->showsPlaceholder() ? nullptr : m_detail->detailView();
+    if (!detail) {
+        m_state->setDetailViewMode(mode);
+        return;
+    }
+    // Leaving the editor asks about unsaved edits; staying keeps the focus there.
+    if (!detail->requestMode(mode, false))
+        return;
+    if (mode == DetailViewMode::Editor && detail->editor())
+        detail->editor()->setFocus(Qt::ShortcutFocusReason);
+}
+
+bool ContentView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_search && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier)
+            return searchKey(key->key()) || QMainWindow::eventFilter(watched, event);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool ContentView::searchKey(int key)
+{
+    QListView *rows = m_list->list();
+    switch (key) {
+    case Qt::Key_Escape:
+        // The first Escape drops the search, the second leaves the field.
+        if (!m_search->text().isEmpty())
+            m_search->clear();
+        else
+            rows->setFocus(Qt::OtherFocusReason);
+        return true;
+    case Qt::Key_Down:
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        if (rows->model()->rowCount() == 0)
+            return key != Qt::Key_Down;
+        // Down keeps a selection the list already shows; Return opens the best hit.
+        const bool first = key != Qt::Key_Down || !rows->selectionModel()->hasSelection();
+        if (first)
+            m_state->setSelectedSkill(m_list->filterModel()->skillAt(0));
+        rows->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void ContentView::updateTitle()
+{
+    const QString name = m_detail->shownName();
+    if (name.isEmpty()) {
+        setWindowTitle(u"Quire"_s);
+        return;
+    }
+    // The bullet marks edits not yet written, where the title bar always shows.
+    setWindowTitle(
+        m_detail->hasUnsavedEdits() ? u"%1 • — Quire"_s.arg(name) : u"%1 — Quire"_s.arg(name));
 }
 
 void ContentView::refreshSaveAction()
@@ -227,6 +349,8 @@ void ContentView::restoreLayout()
     if (!restoreGeometry(m_settings->value(geometryKey).toByteArray()))
         resize(1100, 700);
     m_columns->restoreState(m_settings->value(columnsKey).toByteArray());
+    const QVariant sidebar = m_settings->value(sidebarKey);
+    setSidebarVisible(!sidebar.isValid() || sidebar.toBool());
 }
 
 void ContentView::saveLayout() const
