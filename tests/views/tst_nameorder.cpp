@@ -5,8 +5,8 @@
 #include "nameorder.h"
 #include "quirerun.h"
 #include "skillfiltermodel.h"
-#include "skillrecords.h"
 #include "skilllistview.h"
+#include "skillrecords.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

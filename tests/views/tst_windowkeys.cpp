@@ -75,8 +75,8 @@ Skill *WindowKeysTest::add(const QString &name, const QByteArray &body)
 
 void WindowKeysTest::openWindow()
 {
-    m_window = std::make_unique<ContentView>(
-        m_state.get(), m_store.get(), m_settings.get(), nullptr);
+    m_window
+        = std::make_unique<ContentView>(m_state.get(), m_store.get(), m_settings.get(), nullptr);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 }
