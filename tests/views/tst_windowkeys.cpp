@@ -3,11 +3,15 @@
 #include "detailpane.h"
 #include "fakehome.h"
 #include "memorystore.h"
+#include "newskillsheet.h"
 #include "settingsstore.h"
+#include "sidebarmodel.h"
+#include "sidebarview.h"
 #include "skill.h"
 #include "skilldetailview.h"
 #include "skilleditorview.h"
 #include "skillfiltermodel.h"
+#include "skillhealth.h"
 #include "skilllistview.h"
 #include "skillrecords.h"
 
@@ -16,6 +20,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -36,6 +41,9 @@ private Q_SLOTS:
     void promptKeepsTheEditedSkillSelected();
     void sidebarVisibilityIsRemembered();
     void searchShowsItsCount();
+    void newSkillOpensInTheEditor();
+    void firstRunSaysWhereQuireLooked();
+    void scanNoteAndCountingBadge();
 
 private:
     Skill *add(const QString &name, const QByteArray &body = "body\n");
@@ -257,6 +265,74 @@ void WindowKeysTest::searchShowsItsCount()
     QCOMPARE(count->text(), u"0 of 0"_s);
     m_state->setSearchText(QString());
     QVERIFY(!count->isVisible());
+}
+
+void WindowKeysTest::newSkillOpensInTheEditor()
+{
+    openWindow();
+    QCOMPARE(m_state->detailViewMode(), DetailViewMode::Card);
+    m_window->newSkillAction()->trigger();
+    NewSkillSheet *sheet = NewSkillSheet::openOver(m_window.get());
+    QVERIFY(sheet);
+    sheet->nameField()->setText(u"brag-sheet"_s);
+    QTest::keyClick(sheet->nameField(), Qt::Key_Return);
+    QTRY_VERIFY(!NewSkillSheet::openOver(m_window.get()));
+    QCOMPARE(m_state->detailViewMode(), DetailViewMode::Editor);
+    QVERIFY(m_window->detailPane()->detailView()->editor());
+    QCOMPARE(m_window->windowTitle(), u"brag-sheet — Quire"_s);
+}
+
+void WindowKeysTest::firstRunSaysWhereQuireLooked()
+{
+    QVERIFY(m_settings->setCustomScanPaths({ m_home->path(u"Development"_s) }));
+    openWindow();
+    QTRY_VERIFY(!m_window->listView()->scanNote()->isVisible()); // the first scan ran
+    SkillListView *list = m_window->listView();
+    QCOMPARE(list->findChild<QLabel *>(u"emptyStateHeading"_s)->text(), u"No skills found"_s);
+    const QString looked = list->findChild<QLabel *>(u"emptyStateText"_s)->text();
+    QVERIFY2(looked.contains(u"~/.claude/skills"_s) && looked.contains(u"~/Development"_s),
+        qPrintable(looked));
+    QPushButton *newSkill = nullptr;
+    for (QPushButton *button : list->findChildren<QPushButton *>()) {
+        QVERIFY(button->isVisible());
+        if (button->text() == u"New Skill…"_s)
+            newSkill = button;
+    }
+    QVERIFY(newSkill);
+    // Nothing found, so no tool section to head.
+    const SidebarModel *sidebar = m_window->findChild<SidebarView *>()->model();
+    for (int row = 0; row < sidebar->rowCount(); ++row)
+        QVERIFY(sidebar->index(row).data().toString() != u"Harnesses"_s);
+
+    newSkill->click();
+    QVERIFY(NewSkillSheet::openOver(m_window.get()));
+}
+
+void WindowKeysTest::scanNoteAndCountingBadge()
+{
+    QLocale::setDefault(QLocale(QLocale::English));
+    for (const QString &name : { u"alpha"_s, u"beta"_s })
+        QVERIFY(add(name));
+    openWindow();
+    SkillListView *list = m_window->listView();
+    list->setScanProgress(true, 4210, 10000);
+    QCOMPARE(list->scanNote()->text(), u"Scanning… 4,210 of 10,000"_s);
+    QVERIFY(list->scanNote()->isVisible());
+    list->setScanProgress(false);
+    QVERIFY(!list->scanNote()->isVisible());
+
+    SkillHealth health(m_store.get(), nullptr, false);
+    SidebarModel sidebar(m_store.get());
+    sidebar.setHealth(&health);
+    const auto badge = [&sidebar] {
+        return sidebar.indexForFilter(SidebarFilter::needsAttention())
+            .data(SidebarModel::BadgeRole);
+    };
+    health.recheckAllInSlices();
+    QVERIFY(health.isChecking());
+    QCOMPARE(badge(), QVariant(u"…"_s));
+    QTRY_VERIFY(!health.isChecking());
+    QVERIFY(badge().typeId() != QMetaType::QString);
 }
 
 QTEST_MAIN(WindowKeysTest)

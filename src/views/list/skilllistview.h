@@ -39,12 +39,20 @@ public:
 
     // Marks rows with errors or warnings and answers the "Needs attention" filter.
     void setHealth(SkillHealth *health);
+    // Where discovery looks, for the list to say so when it found nothing.
+    void setSearchedPlaces(const QStringList &places);
+    // While a scan runs the header says so, with how far it has got.
+    void setScanProgress(bool scanning, int filesSeen = 0, int expected = 0);
+    QLabel *scanNote() const { return m_scanNote; }
 
 Q_SIGNALS:
     // Return on a row: the skill is to be opened in the editor.
     void openRequested();
     // Space on a row: card and editor swap.
     void toggleRequested();
+    // The buttons of the empty store's placeholder.
+    void newSkillRequested();
+    void addFolderRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -69,7 +77,14 @@ private:
     QListView *m_list;
     SkillRowDelegate *m_delegate;
     QPointer<SkillHealth> m_health;
+    // Set by makeEmptyState() while m_emptyState is initialised, so declared before it.
+    QLabel *m_emptyHeading;
+    QLabel *m_emptyText;
+    QWidget *m_emptyButtons;
     QWidget *m_emptyState;
+    QLabel *m_scanNote = nullptr;
+    QStringList m_searchedPlaces;
+    bool m_scanning = false;
     bool m_syncing = false;
     bool m_modelChanging = false;
 };

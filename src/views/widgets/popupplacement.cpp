@@ -14,8 +14,10 @@ QPoint PopupPlacement::topLeft(QSize popup, const QRect &anchor, const QRect &ro
     // keeps the popup below, where the eye is going.
     if (at.y() + popup.height() > room.bottom() + 1 && above >= room.top())
         at.setY(above);
-    at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() + 1 - popup.width())));
-    at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - popup.height())));
+    at.setX(
+        std::clamp(at.x(), room.left(), std::max(room.left(), room.right() + 1 - popup.width())));
+    at.setY(
+        std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - popup.height())));
     return at;
 }
 

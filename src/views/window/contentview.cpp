@@ -17,20 +17,25 @@
 #include "skilllistview.h"
 #include "storesaver.h"
 #include "symbolicons.h"
+#include "toolsource.h"
 #include "updater.h"
 #include "updateresultdialog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -120,6 +125,19 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
     });
 
     buildMenus(updater);
+    connect(list, &SkillListView::newSkillRequested, m_newSkill, &QAction::trigger);
+    connect(list, &SkillListView::addFolderRequested, this, &ContentView::addProjectsFolder);
+    if (settings) {
+        connect(settings, &SettingsStore::customScanPathsChanged, this,
+            &ContentView::updateSearchedPlaces);
+    }
+    updateSearchedPlaces();
+    connect(
+        m_discovery, &DiscoverySession::scanStarted, list, [list] { list->setScanProgress(true); });
+    connect(m_discovery, &DiscoverySession::scanProgressed, list,
+        [list](int seen, int expected) { list->setScanProgress(true, seen, expected); });
+    connect(m_discovery, &DiscoverySession::scanFinished, list,
+        [list] { list->setScanProgress(false); });
     // The scanner refreshes artifact lists without touching the records.
     connect(m_discovery, &DiscoverySession::scanFinished, this, [this, list] {
         if (m_detail->detailView())
@@ -262,6 +280,13 @@ void ContentView::showDetailMode(DetailViewMode mode)
 
 bool ContentView::eventFilter(QObject *watched, QEvent *event)
 {
+    if (m_setUpWhenExposed && watched == windowHandle() && event->type() == QEvent::Expose
+        && windowHandle()->isExposed()) {
+        m_setUpWhenExposed = false;
+        windowHandle()->removeEventFilter(this);
+        // Queued behind this expose, which draws the window.
+        QTimer::singleShot(0, m_discovery, &DiscoverySession::setUp);
+    }
     if (watched == m_search && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier)
@@ -298,6 +323,30 @@ bool ContentView::searchKey(int key)
     }
 }
 
+void ContentView::updateSearchedPlaces()
+{
+    QStringList places = ToolSources::allGlobalPaths(QDir::homePath());
+    if (m_settings)
+        places += m_settings->customScanPaths();
+    m_list->setSearchedPlaces(places);
+}
+
+void ContentView::addProjectsFolder()
+{
+    if (!m_settings)
+        return;
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, u"Add a Projects Folder"_s, QDir::homePath(), QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty())
+        return;
+    QStringList paths = m_settings->customScanPaths();
+    if (paths.contains(folder))
+        return;
+    paths.append(folder);
+    // The change is announced, and the window scans the new folder on it.
+    m_settings->setCustomScanPaths(paths);
+}
+
 void ContentView::updateTitle()
 {
     const QString name = m_detail->shownName();
@@ -326,8 +375,18 @@ void ContentView::refreshSaveAction()
 void ContentView::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous())
+    if (event->spontaneous())
+        return;
+    // A scan holds the event loop. Started before the window is on screen, a
+    // first start with many skills would show nothing until it ends; started
+    // after, it shows the window and the scan's note.
+    QWindow *handle = windowHandle();
+    if (!handle || handle->isExposed()) {
         m_discovery->setUp();
+        return;
+    }
+    if (!std::exchange(m_setUpWhenExposed, true))
+        handle->installEventFilter(this);
 }
 
 void ContentView::closeEvent(QCloseEvent *event)

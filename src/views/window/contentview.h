@@ -63,6 +63,8 @@ private:
     void setSidebarVisible(bool visible);
     void showDetailMode(DetailViewMode mode);
     void updateTitle();
+    void updateSearchedPlaces();
+    void addProjectsFolder();
     void restoreLayout();
     void saveLayout() const;
 
@@ -84,4 +86,5 @@ private:
     QAction *m_favorite = nullptr;
     QMetaObject::Connection m_focusWatch;
     bool m_awaitingUpdateCheck = false;
+    bool m_setUpWhenExposed = false;
 };
