@@ -32,7 +32,7 @@ QWidget *makePlaceholder(QWidget *parent)
     titleFont.setWeight(QFont::DemiBold);
     title->setFont(titleFont);
     title->setAlignment(Qt::AlignCenter);
-    auto *text = new QLabel(u"Choose a skill from the sidebar to view and edit it."_s, page);
+    auto *text = new QLabel(u"Choose a skill from the list"_s, page);
     text->setAlignment(Qt::AlignCenter);
     text->setWordWrap(true);
     text->setForegroundRole(QPalette::PlaceholderText);
