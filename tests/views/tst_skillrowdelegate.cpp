@@ -42,8 +42,7 @@ void SkillRowDelegateTest::placeOf_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("global");
     QTest::addColumn<QString>("place");
-    QTest::newRow("a global file: its folder")
-        << u"/h/.codex/AGENTS.md"_s << true << u".codex"_s;
+    QTest::newRow("a global file: its folder") << u"/h/.codex/AGENTS.md"_s << true << u".codex"_s;
     QTest::newRow("a skill folder: the folder that holds it")
         << u"/h/.claude/skills/pdf/SKILL.md"_s << true << u"skills"_s;
     QTest::newRow("a project's file: the project")

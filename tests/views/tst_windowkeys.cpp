@@ -15,6 +15,7 @@
 #include "skilllistview.h"
 #include "skillrecords.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,6 +45,8 @@ private Q_SLOTS:
     void newSkillOpensInTheEditor();
     void firstRunSaysWhereQuireLooked();
     void scanNoteAndCountingBadge();
+    void tabReachesOnlyWhatIsSeenAndButtonsAreNamed_data();
+    void tabReachesOnlyWhatIsSeenAndButtonsAreNamed();
 
 private:
     Skill *add(const QString &name, const QByteArray &body = "body\n");
@@ -88,6 +91,19 @@ void WindowKeysTest::openWindow()
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 }
+
+namespace {
+
+// The part of a widget its ancestors leave on screen.
+QRect shownArea(const QWidget *widget)
+{
+    QRect area(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size());
+    for (const QWidget *up = widget->parentWidget(); up; up = up->parentWidget())
+        area &= QRect(up->mapTo(widget->window(), QPoint(0, 0)), up->size());
+    return area;
+}
+
+} // namespace
 
 Skill *WindowKeysTest::selectedRow() const
 {
@@ -333,6 +349,46 @@ void WindowKeysTest::scanNoteAndCountingBadge()
     QCOMPARE(badge(), QVariant(u"…"_s));
     QTRY_VERIFY(!health.isChecking());
     QVERIFY(badge().typeId() != QMetaType::QString);
+}
+
+void WindowKeysTest::tabReachesOnlyWhatIsSeenAndButtonsAreNamed_data()
+{
+    QTest::addColumn<DetailViewMode>("mode");
+    QTest::newRow("card") << DetailViewMode::Card;
+    QTest::newRow("editor") << DetailViewMode::Editor;
+}
+
+void WindowKeysTest::tabReachesOnlyWhatIsSeenAndButtonsAreNamed()
+{
+    QFETCH(DetailViewMode, mode);
+    m_home->write(u"skills/pdf/scripts/run.py"_s, "print()\n");
+    Skill *pdf = add(u"pdf"_s, "A body\n");
+    QVERIFY(pdf);
+    m_state->setSelectedSkill(pdf);
+    m_state->setDetailViewMode(mode);
+    openWindow();
+    if (SkillEditorView *editor = m_window->detailPane()->detailView()->editor())
+        editor->showFind();
+
+    for (QAbstractButton *button : m_window->findChildren<QAbstractButton *>()) {
+        if (button->isVisibleTo(m_window.get()) && button->text().isEmpty())
+            QVERIFY2(!button->accessibleName().isEmpty(), qPrintable(button->objectName()));
+    }
+    m_window->searchField()->setFocus();
+    QWidget *start = QApplication::focusWidget();
+    QVERIFY(start);
+    for (int step = 0; step < 60; ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *now = QApplication::focusWidget();
+        QVERIFY(now);
+        if (now == start)
+            break;
+        QVERIFY2(now->isVisible() && !shownArea(now).isEmpty(),
+            qPrintable(u"%1 %2"_s.arg(
+                QString::fromLatin1(now->metaObject()->className()), now->objectName())));
+        if (qobject_cast<QPlainTextEdit *>(now))
+            break; // Tab is typed into the text from here on
+    }
 }
 
 QTEST_MAIN(WindowKeysTest)

@@ -1,5 +1,6 @@
 #include "skillrowdelegate.h"
 
+#include "focusring.h"
 #include "skill.h"
 #include "skillhealth.h"
 #include "skilllistmodel.h"
@@ -73,6 +74,7 @@ void SkillRowDelegate::paint(
     opt.icon = QIcon();
     // Background, selection and hover as the platform draws them.
     styleOf(opt)->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, opt.widget);
+    FocusRing::paint(painter, opt);
 
     const bool selected = opt.state.testFlag(QStyle::State_Selected);
     const QPalette::ColorGroup group = !opt.state.testFlag(QStyle::State_Enabled)

@@ -1,5 +1,6 @@
 #include "sidebardelegate.h"
 
+#include "focusring.h"
 #include "sidebarmodel.h"
 
 #include <QApplication>
@@ -76,6 +77,7 @@ void SidebarDelegate::paint(
     opt.text.clear();
     opt.icon = QIcon();
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
+    FocusRing::paint(painter, opt);
 
     const bool selected = opt.state.testFlag(QStyle::State_Selected);
     const QPalette::ColorGroup group
