@@ -233,8 +233,21 @@ void SkillListView::setScanProgress(bool scanning, int filesSeen, int expected)
     m_scanNote->setVisible(scanning);
     if (changed)
         updateEmptyState();
-    // The scan holds the event loop; the note is drawn now or not at all.
-    if (scanning && m_scanNote->isVisible())
+    if (!scanning) {
+        m_scanNote->setMinimumWidth(0);
+        return;
+    }
+    // The scan holds the event loop: the note is laid out and drawn now or
+    // not at all. It only grows, so the title beside it does not jitter.
+    const QMargins margins = m_scanNote->contentsMargins();
+    const int needed = m_scanNote->fontMetrics().horizontalAdvance(m_scanNote->text())
+        + margins.left() + margins.right();
+    if (needed > m_scanNote->minimumWidth()) {
+        m_scanNote->setMinimumWidth(needed);
+        layout()->activate();
+        m_title->repaint();
+    }
+    if (m_scanNote->isVisible())
         m_scanNote->repaint();
 }
 
