@@ -60,8 +60,6 @@ void SkillHealth::recheckAll()
 void SkillHealth::recheckAllInSlices()
 {
     m_slices->start(m_context ? m_context->skills() : QList<Skill *>());
-    // Counts shown meanwhile can say they are still being counted.
-    Q_EMIT changed();
 }
 
 bool SkillHealth::isChecking() const

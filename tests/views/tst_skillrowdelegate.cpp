@@ -1,6 +1,4 @@
-#include "memorystore.h"
 #include "skill.h"
-#include "skilllistmodel.h"
 #include "skillrecords.h"
 #include "skillrowdelegate.h"
 
@@ -14,28 +12,9 @@ class SkillRowDelegateTest final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void namesakes();
     void placeOf_data();
     void placeOf();
 };
-
-void SkillRowDelegateTest::namesakes()
-{
-    std::unique_ptr<ModelContext> store = openMemoryStore();
-    QVERIFY(store);
-    for (const QString &path :
-        { u"/h/.codex/AGENTS.md"_s, u"/h/.config/amp/agents.md"_s, u"/h/notes/beta.md"_s }) {
-        QVERIFY(addSkill(*store, skillSeed(path)));
-    }
-    QVERIFY(store->save());
-    SkillListModel model(store.get());
-    QStringList shared;
-    for (int row = 0; row < model.rowCount(); ++row) {
-        if (SkillRowDelegate::sharesName(model.index(row)))
-            shared.append(model.index(row).data().toString());
-    }
-    QCOMPARE(shared, (QStringList { u"AGENTS"_s, u"agents"_s }));
-}
 
 void SkillRowDelegateTest::placeOf_data()
 {

@@ -44,7 +44,6 @@ private Q_SLOTS:
     void searchShowsItsCount();
     void newSkillOpensInTheEditor();
     void firstRunSaysWhereQuireLooked();
-    void scanNoteAndCountingBadge();
     void tabReachesOnlyWhatIsSeenAndButtonsAreNamed_data();
     void tabReachesOnlyWhatIsSeenAndButtonsAreNamed();
 
@@ -315,40 +314,8 @@ void WindowKeysTest::firstRunSaysWhereQuireLooked()
             newSkill = button;
     }
     QVERIFY(newSkill);
-    // Nothing found, so no tool section to head.
-    const SidebarModel *sidebar = m_window->findChild<SidebarView *>()->model();
-    for (int row = 0; row < sidebar->rowCount(); ++row)
-        QVERIFY(sidebar->index(row).data().toString() != u"Harnesses"_s);
-
     newSkill->click();
     QVERIFY(NewSkillSheet::openOver(m_window.get()));
-}
-
-void WindowKeysTest::scanNoteAndCountingBadge()
-{
-    QLocale::setDefault(QLocale(QLocale::English));
-    for (const QString &name : { u"alpha"_s, u"beta"_s })
-        QVERIFY(add(name));
-    openWindow();
-    SkillListView *list = m_window->listView();
-    list->setScanProgress(true, 4210, 10000);
-    QCOMPARE(list->scanNote()->text(), u"Scanning… 4,210 of 10,000"_s);
-    QVERIFY(list->scanNote()->isVisible());
-    list->setScanProgress(false);
-    QVERIFY(!list->scanNote()->isVisible());
-
-    SkillHealth health(m_store.get(), nullptr, false);
-    SidebarModel sidebar(m_store.get());
-    sidebar.setHealth(&health);
-    const auto badge = [&sidebar] {
-        return sidebar.indexForFilter(SidebarFilter::needsAttention())
-            .data(SidebarModel::BadgeRole);
-    };
-    health.recheckAllInSlices();
-    QVERIFY(health.isChecking());
-    QCOMPARE(badge(), QVariant(u"…"_s));
-    QTRY_VERIFY(!health.isChecking());
-    QVERIFY(badge().typeId() != QMetaType::QString);
 }
 
 void WindowKeysTest::tabReachesOnlyWhatIsSeenAndButtonsAreNamed_data()
