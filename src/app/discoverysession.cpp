@@ -1,6 +1,7 @@
 #include "discoverysession.h"
 
 #include "filewatcher.h"
+#include "modelcontext.h"
 #include "settingsstore.h"
 #include "skillhealth.h"
 #include "skillscanner.h"
@@ -65,7 +66,12 @@ void DiscoverySession::scan(std::shared_ptr<SkillScanner> scanner, bool prune)
     // Held by value: a listener may set the session up again mid-scan.
     Q_EMIT scanStarted();
     StoreSaver *saver = StoreSaver::of(m_context);
+    const int before = scanner->counts().filesSeen;
+    const int expected = m_context ? int(m_context->skillCount()) : 0;
+    const QMetaObject::Connection progress = connect(scanner.get(), &SkillScanner::progressed, this,
+        [this, before, expected](int seen) { Q_EMIT scanProgressed(seen - before, expected); });
     scanner->scanAll();
+    disconnect(progress);
     // Reported, not dropped: a failed scan save would otherwise take every
     // later change of this window with it, unseen.
     bool saved = saver->report(scanner->lastSave());

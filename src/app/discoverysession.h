@@ -35,6 +35,9 @@ public:
 
 Q_SIGNALS:
     void scanStarted();
+    // How many skill files the running scan has met, against the number of
+    // skills the store held when it started (0 on a first scan).
+    void scanProgressed(int filesSeen, int expected);
     void scanFinished();
 
 private:

@@ -234,6 +234,8 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
     bool isSkillFolder, bool isGlobal)
 {
     ++m_counts.filesSeen;
+    if (m_counts.filesSeen % 250 == 0) // often enough to move, rarely enough to cost nothing
+        Q_EMIT progressed(m_counts.filesSeen);
     const QString routePath = file;
     const QString resolvedPath = resolved.isEmpty() ? routePath : resolved;
 

@@ -60,6 +60,10 @@ public:
     // from a settled one; the system clock unless a test sets another.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
+Q_SIGNALS:
+    // Every so many skill files met, so a window can say how far a scan got.
+    void progressed(int filesSeen);
+
 private:
     void save();
     // Whether a skill file exists, remembering its attributes: the file's

@@ -1,6 +1,6 @@
 #include "modelcontext.h"
 
-#include "codepointorder.h"
+#include "nameorder.h"
 #include "skill.h"
 #include "skillcollection.h"
 #include "storefile.h"
@@ -712,7 +712,7 @@ QList<Skill *> ModelContext::skills() const
 
 bool ModelContext::nameLess(const Skill *a, const Skill *b)
 {
-    const int order = CodePointOrder::compare(a->name(), b->name());
+    const int order = NameOrder::compare(a->name(), b->name());
     if (order != 0)
         return order < 0;
     if (a->id() != b->id())

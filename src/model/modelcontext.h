@@ -63,7 +63,7 @@ public:
     Skill *skillById(qint64 id) const;
     SkillCollection *collectionByName(const QString &name) const;
     QList<Skill *> skills() const; // unsorted
-    QList<Skill *> skillsByName() const; // code-point order, as the store compares text
+    QList<Skill *> skillsByName() const; // NameOrder
     QList<SkillCollection *> collectionsBySortOrder() const;
     qsizetype skillCount() const { return m_skills.size(); }
     qsizetype collectionCount() const { return m_collections.size(); }
@@ -84,7 +84,7 @@ public:
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
     QDateTime now() const { return m_clock(); }
 
-    // Code-point order of names, ties by identity, so every list agrees.
+    // NameOrder of names, ties by identity, so every list agrees.
     static bool nameLess(const Skill *a, const Skill *b);
 
 Q_SIGNALS:

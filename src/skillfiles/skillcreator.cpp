@@ -173,7 +173,7 @@ Status writeExclusive(const QString &path, const QByteArray &bytes)
 
 QString SkillCreator::invalidNameMessage()
 {
-    return u"Invalid skill name"_s;
+    return u"Invalid skill name: use letters, numbers, spaces or hyphens"_s;
 }
 
 QString SkillCreator::duplicateMessage()

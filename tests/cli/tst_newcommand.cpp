@@ -64,7 +64,8 @@ void NewCommandTest::createsAndRefuses()
     QCOMPARE(again.err, QByteArray("quire new: A skill with this name already exists\n"));
     const QuireRun invalid = run({ u"--"_s, u"..."_s });
     QCOMPARE(invalid.code, int(ExitUserError));
-    QCOMPARE(invalid.err, QByteArray("quire new: Invalid skill name\n"));
+    QCOMPARE(invalid.err,
+        QByteArray("quire new: Invalid skill name: use letters, numbers, spaces or hyphens\n"));
     QVERIFY(invalid.out.isEmpty());
 
     auto store = ModelContext::open(ModelContext::defaultPath());

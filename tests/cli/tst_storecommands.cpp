@@ -62,8 +62,7 @@ void StoreCommandsTest::scanListShowPrune()
     QStringList names;
     for (const QJsonValue value : skills)
         names.append(value[u"name"_s].toString());
-    QCOMPARE(
-        names, (QStringList { u"App rules"_s, u"pdf-tools"_s, u"style"_s })); // code-point order
+    QCOMPARE(names, (QStringList { u"App rules"_s, u"pdf-tools"_s, u"style"_s })); // name order
 
     const QJsonObject pdf = skills.at(1).toObject();
     QCOMPARE(pdf[u"skillDescription"_s].toString(), u"Work with PDF files."_s);

@@ -81,7 +81,7 @@ void SkillQueryTest::list_data()
     QTest::addColumn<QStringList>("names");
 
     const SidebarFilter all = SidebarFilter::all();
-    const QStringList everyone = { u"Beta"_s, u"alpha"_s, u"delta"_s, u"epsilon"_s, u"gamma"_s };
+    const QStringList everyone = { u"alpha"_s, u"Beta"_s, u"delta"_s, u"epsilon"_s, u"gamma"_s };
     QTest::newRow("all, in the store's name order") << all << QString() << everyone;
     QTest::newRow("favorites") << SidebarFilter::favorites() << QString()
                                << QStringList { u"alpha"_s, u"epsilon"_s };

@@ -197,7 +197,7 @@ void SkillCreatorTest::refusesNamesAndDuplicates()
     for (const QString &name : { u"!!!"_s, u"two\nlines"_s, u"nul\u0000"_s }) {
         const Result<Skill *> refused = create(name, ToolSource::Claude);
         QVERIFY(!refused);
-        QCOMPARE(refused.error().message, u"Invalid skill name"_s);
+        QCOMPARE(refused.error().message, SkillCreator::invalidNameMessage());
     }
     QCOMPARE(entriesUnder(m_home->path()), QStringList()); // nothing touched
 

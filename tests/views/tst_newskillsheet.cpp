@@ -4,6 +4,7 @@
 #include "memorystore.h"
 #include "newskillsheet.h"
 #include "settingsstore.h"
+#include "skillcreator.h"
 #include "skilllistmodel.h"
 #include "skilllistview.h"
 
@@ -98,7 +99,7 @@ void NewSkillSheetTest::failureStaysOpenThenSuccessCloses()
     sheet->toolPicker()->setCurrentIndex(3); // Codex
     QTest::keyClicks(sheet->nameField(), u"!!!"_s);
     QTest::keyClick(sheet->nameField(), Qt::Key_Return);
-    QCOMPARE(sheet->errorMessage(), u"Invalid skill name"_s);
+    QCOMPARE(sheet->errorMessage(), SkillCreator::invalidNameMessage());
     QCOMPARE(NewSkillSheet::openOver(&window), sheet);
     QCOMPARE(sheet->nameField()->text(), u"!!!"_s); // kept to correct
     QCOMPARE(sheet->selectedTool(), ToolSource::Codex);

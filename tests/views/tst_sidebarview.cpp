@@ -188,7 +188,7 @@ void SidebarViewTest::popoverCreates()
     QCOMPARE(rowTitled(u"Work"_s).data(SidebarModel::BadgeRole), QVariant(1));
 }
 
-// Deleting the selected collection leaves the filter naming it.
+// Deleting the selected collection moves the filter to "All skills".
 void SidebarViewTest::deleteFromContextMenu()
 {
     QVERIFY(!std::unique_ptr<QMenu>(m_view->menuForRow(rowTitled(u"Cursor"_s))));
@@ -202,8 +202,8 @@ void SidebarViewTest::deleteFromContextMenu()
     QCOMPARE(m_store->collectionCount(), 0);
     QVERIFY(!rowTitled(u"Work"_s).isValid());
     QCOMPARE(m_store->skillCount(), 2);
-    QCOMPARE(m_state->sidebarFilter(), SidebarFilter::collection(u"Work"_s));
-    QVERIFY(selected().isEmpty());
+    QCOMPARE(m_state->sidebarFilter(), SidebarFilter::all());
+    QCOMPARE(selected(), QModelIndexList { rowTitled(u"All skills"_s) });
 }
 
 QTEST_MAIN(SidebarViewTest)

@@ -73,14 +73,24 @@ void SkillListViewTest::emptyStateAndTitle_data()
     QTest::addColumn<QString>("search");
     QTest::addColumn<bool>("empty");
     QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("texts"); // heading and text of the placeholder
 
     const SidebarFilter all = SidebarFilter::all();
-    QTest::newRow("no skills at all") << false << all << QString() << true << u"All skills"_s;
-    QTest::newRow("skills") << true << all << QString() << false << u"All skills"_s;
+    const QStringList noMatch = { u"No Skills"_s, u"No skills match the current filter."_s };
+    QTest::newRow("no skills at all")
+        << false << all << QString() << true << u"All skills"_s
+        << QStringList { u"No skills found"_s, u"Quire found no skill files."_s };
+    QTest::newRow("skills") << true << all << QString() << false << u"All skills"_s << noMatch;
     QTest::newRow("collection that is gone, shown as typed")
         << true << SidebarFilter::collection(u"<b>Gone</b>"_s) << QString() << true
-        << u"<b>Gone</b>"_s;
-    QTest::newRow("search without hits") << true << all << u"zzz"_s << true << u"All skills"_s;
+        << u"<b>Gone</b>"_s << noMatch;
+    QTest::newRow("search without hits")
+        << true << all << u"zzz"_s << true << u"All skills"_s << noMatch;
+    QTest::newRow("no favourites yet")
+        << true << SidebarFilter::favorites() << QString() << true << u"Favorites"_s
+        << QStringList { u"No Favorites"_s, u"Click ☆ on a skill to add it here"_s };
+    QTest::newRow("favourites searched without hits")
+        << true << SidebarFilter::favorites() << u"zzz"_s << true << u"Favorites"_s << noMatch;
 }
 
 void SkillListViewTest::emptyStateAndTitle()
@@ -90,6 +100,7 @@ void SkillListViewTest::emptyStateAndTitle()
     QFETCH(QString, search);
     QFETCH(bool, empty);
     QFETCH(QString, title);
+    QFETCH(QStringList, texts);
 
     if (withSkills) {
         QVERIFY(add(u"one"_s));
@@ -102,9 +113,11 @@ void SkillListViewTest::emptyStateAndTitle()
     QCOMPARE(m_view->emptyState()->isVisible(), empty);
     QCOMPARE(m_view->title()->text(), title);
     QCOMPARE(m_view->title()->textFormat(), Qt::PlainText);
-    const QStringList texts = { m_view->findChild<QLabel *>(u"emptyStateHeading"_s)->text(),
-        m_view->findChild<QLabel *>(u"emptyStateText"_s)->text() };
-    QCOMPARE(texts, (QStringList { u"No Skills"_s, u"No skills match the current filter."_s }));
+    if (empty) {
+        QCOMPARE((QStringList { m_view->findChild<QLabel *>(u"emptyStateHeading"_s)->text(),
+                     m_view->findChild<QLabel *>(u"emptyStateText"_s)->text() }),
+            texts);
+    }
 
     // A skill the store gains under the current filter hides it at once.
     m_state->setSidebarFilter(SidebarFilter::all());

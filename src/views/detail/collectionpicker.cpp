@@ -2,16 +2,15 @@
 
 #include "cardstyle.h"
 #include "modelcontext.h"
+#include "popupplacement.h"
 #include "skill.h"
 #include "skillcollection.h"
 #include "storesaver.h"
 #include "symbolicons.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -98,13 +97,6 @@ void CollectionPicker::rebuild()
 void CollectionPicker::openAt(const QRect &anchor)
 {
     adjustSize();
-    QPoint at(anchor.left(), anchor.bottom() + 4);
-    if (const QScreen *screen = QGuiApplication::screenAt(anchor.center())) {
-        const QRect area = screen->availableGeometry();
-        if (at.y() + height() > area.bottom())
-            at.setY(anchor.top() - height() - 4);
-        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - width())));
-    }
-    move(at);
+    move(PopupPlacement::topLeft(size(), anchor, PopupPlacement::roomFor(parentWidget(), anchor)));
     show();
 }

@@ -17,7 +17,8 @@ class CollectionPicker final : public QFrame
 public:
     CollectionPicker(ModelContext *context, Skill *skill, QWidget *parent = nullptr);
 
-    // Opens below anchor (global coordinates), kept on the anchor's screen.
+    // Opens below anchor (global coordinates), or above it when the window
+    // has no room below; always inside the window.
     void openAt(const QRect &anchor);
     // Rebuilt from the store each time, so it shows what is true now.
     void rebuild();

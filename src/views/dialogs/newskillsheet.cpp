@@ -185,6 +185,8 @@ void NewSkillSheet::create()
         showError(created.error().message);
         return;
     }
+    // A new skill is a file to write: it opens where it can be written.
+    m_state->setDetailViewMode(DetailViewMode::Editor);
     m_state->setSelectedSkill(created.value());
     accept();
 }

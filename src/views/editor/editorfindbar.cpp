@@ -30,6 +30,8 @@ EditorFindBar::EditorFindBar(QPlainTextEdit *editor, QWidget *parent)
         auto *b = new QToolButton(this);
         b->setText(text);
         b->setToolTip(tip);
+        // A screen reader would read the arrow glyph; it gets the tip's words.
+        b->setAccessibleName(tip.section(u" ("_s, 0, 0));
         b->setAutoRaise(true);
         layout->addWidget(b);
         return b;

@@ -12,10 +12,15 @@
 #include "storesaver.h"
 #include "symbolicons.h"
 
+#include <QDir>
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QLocale>
 #include <QMenu>
+#include <QPushButton>
 #include <QScopedValueRollback>
 #include <QVBoxLayout>
 
@@ -28,6 +33,7 @@ SkillListView::SkillListView(AppState *state, ModelContext *context, QWidget *pa
       m_model(new SkillListModel(context, this)),
       m_filter(new SkillFilterModel(m_model, this)),
       m_title(new QLabel(this)),
+      m_count(new QLabel(this)),
       m_list(new QListView(this)),
       m_delegate(new SkillRowDelegate(m_list)),
       m_emptyState(makeEmptyState())
@@ -39,6 +45,14 @@ SkillListView::SkillListView(AppState *state, ModelContext *context, QWidget *pa
     m_title->setFont(titleFont);
     m_title->setTextFormat(Qt::PlainText); // a collection's name is shown as typed
     m_title->setContentsMargins(8, 6, 8, 6);
+    m_count->setObjectName(u"skillListCount"_s);
+    m_count->setForegroundRole(QPalette::PlaceholderText);
+    m_count->setContentsMargins(8, 6, 8, 6);
+    m_scanNote = new QLabel(this);
+    m_scanNote->setObjectName(u"scanNote"_s);
+    m_scanNote->setForegroundRole(QPalette::PlaceholderText);
+    m_scanNote->setContentsMargins(8, 6, 8, 6);
+    m_scanNote->hide();
 
     m_list->setObjectName(u"skillList"_s);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -46,6 +60,7 @@ SkillListView::SkillListView(AppState *state, ModelContext *context, QWidget *pa
     m_list->setUniformItemSizes(true);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->setItemDelegate(m_delegate);
+    m_list->installEventFilter(this);
 
     // The selection model drops the selection of rows that go away. These
     // must be heard before it, so before setModel() makes it: a row the
@@ -73,7 +88,12 @@ SkillListView::SkillListView(AppState *state, ModelContext *context, QWidget *pa
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins({});
     layout->setSpacing(0);
-    layout->addWidget(m_title);
+    auto *header = new QHBoxLayout;
+    header->setContentsMargins({});
+    header->addWidget(m_title, 1);
+    header->addWidget(m_scanNote);
+    header->addWidget(m_count);
+    layout->addLayout(header);
     layout->addLayout(stack, 1);
 
     if (context) {
@@ -86,6 +106,9 @@ SkillListView::SkillListView(AppState *state, ModelContext *context, QWidget *pa
     if (state) {
         connect(state, &AppState::searchTextChanged, this, &SkillListView::updateQuery);
         connect(state, &AppState::sidebarFilterChanged, this, &SkillListView::updateQuery);
+        // The placeholder's words depend on the filter even when it stays empty.
+        connect(state, &AppState::sidebarFilterChanged, this, &SkillListView::updateEmptyState);
+        connect(state, &AppState::searchTextChanged, this, &SkillListView::updateEmptyState);
         connect(state, &AppState::selectedSkillChanged, this, &SkillListView::syncSelection);
     }
     updateQuery();
@@ -99,28 +122,41 @@ QWidget *SkillListView::makeEmptyState()
 {
     auto *placeholder = new QWidget(this);
     placeholder->setObjectName(u"emptyState"_s);
-    placeholder->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     auto *icon = new QLabel(placeholder);
     icon->setPixmap(SymbolIcons::icon(u"doc.text"_s).pixmap(QSize(40, 40)));
     icon->setAlignment(Qt::AlignCenter);
-    auto *heading = new QLabel(u"No Skills"_s, placeholder);
-    heading->setObjectName(u"emptyStateHeading"_s);
-    QFont headingFont = heading->font();
+    m_emptyHeading = new QLabel(placeholder);
+    m_emptyHeading->setObjectName(u"emptyStateHeading"_s);
+    QFont headingFont = m_emptyHeading->font();
     headingFont.setBold(true);
     headingFont.setPointSizeF(headingFont.pointSizeF() * 1.3);
-    heading->setFont(headingFont);
-    heading->setAlignment(Qt::AlignCenter);
-    auto *text = new QLabel(u"No skills match the current filter."_s, placeholder);
-    text->setObjectName(u"emptyStateText"_s);
-    text->setAlignment(Qt::AlignCenter);
-    text->setWordWrap(true);
-    text->setForegroundRole(QPalette::PlaceholderText);
+    m_emptyHeading->setFont(headingFont);
+    m_emptyHeading->setAlignment(Qt::AlignCenter);
+    m_emptyText = new QLabel(placeholder);
+    m_emptyText->setObjectName(u"emptyStateText"_s);
+    m_emptyText->setTextFormat(Qt::PlainText);
+    m_emptyText->setAlignment(Qt::AlignCenter);
+    m_emptyText->setWordWrap(true);
+    m_emptyText->setForegroundRole(QPalette::PlaceholderText);
+
+    m_emptyButtons = new QWidget(placeholder);
+    auto *buttons = new QHBoxLayout(m_emptyButtons);
+    buttons->setContentsMargins({});
+    auto *newSkill = new QPushButton(u"New Skill…"_s, m_emptyButtons);
+    auto *addFolder = new QPushButton(u"Add a Projects Folder…"_s, m_emptyButtons);
+    connect(newSkill, &QPushButton::clicked, this, &SkillListView::newSkillRequested);
+    connect(addFolder, &QPushButton::clicked, this, &SkillListView::addFolderRequested);
+    buttons->addStretch();
+    buttons->addWidget(newSkill);
+    buttons->addWidget(addFolder);
+    buttons->addStretch();
 
     auto *layout = new QVBoxLayout(placeholder);
     layout->addWidget(icon);
-    layout->addWidget(heading);
-    layout->addWidget(text);
+    layout->addWidget(m_emptyHeading);
+    layout->addWidget(m_emptyText);
+    layout->addWidget(m_emptyButtons);
     return placeholder;
 }
 
@@ -172,11 +208,126 @@ void SkillListView::updateQuery()
     const SidebarFilter filter = m_state->sidebarFilter();
     m_title->setText(SkillQuery::title(filter));
     m_filter->setQuery(SkillQuery(filter, m_state->searchText(), m_health));
+    updateCount();
+}
+
+void SkillListView::setSearchedPlaces(const QStringList &places)
+{
+    m_searchedPlaces = places;
+    updateEmptyState();
+}
+
+void SkillListView::setScanProgress(bool scanning, int filesSeen, int expected)
+{
+    const bool changed = scanning != m_scanning;
+    m_scanning = scanning;
+    const QLocale locale;
+    if (!scanning)
+        m_scanNote->clear();
+    else if (expected > 0)
+        m_scanNote->setText(u"Scanning… %1 of %2"_s.arg(
+            locale.toString(std::min(filesSeen, expected)), locale.toString(expected)));
+    else
+        m_scanNote->setText(
+            filesSeen > 0 ? u"Scanning… %1"_s.arg(locale.toString(filesSeen)) : u"Scanning…"_s);
+    m_scanNote->setVisible(scanning);
+    if (changed)
+        updateEmptyState();
+    if (!scanning) {
+        m_scanNote->setMinimumWidth(0);
+        return;
+    }
+    // The scan holds the event loop: the note is laid out and drawn now or
+    // not at all. It only grows, so the title beside it does not jitter.
+    const QMargins margins = m_scanNote->contentsMargins();
+    const int needed = m_scanNote->fontMetrics().horizontalAdvance(m_scanNote->text())
+        + margins.left() + margins.right();
+    if (needed > m_scanNote->minimumWidth()) {
+        m_scanNote->setMinimumWidth(needed);
+        layout()->activate();
+        m_title->repaint();
+    }
+    if (m_scanNote->isVisible())
+        m_scanNote->repaint();
 }
 
 void SkillListView::updateEmptyState()
 {
-    m_emptyState->setVisible(m_filter->rowCount() == 0);
+    const bool empty = m_filter->rowCount() == 0;
+    m_emptyState->setVisible(empty);
+    updateCount();
+    if (!empty)
+        return;
+    const bool nothingAtAll = m_model->rowCount() == 0;
+    const bool firstRun = nothingAtAll && !m_scanning;
+    if (nothingAtAll && m_scanning) {
+        m_emptyHeading->setText(u"Looking for Skills"_s);
+        m_emptyText->setText(u"Quire is reading the tool folders."_s);
+    } else if (firstRun) {
+        m_emptyHeading->setText(u"No skills found"_s);
+        QStringList shown;
+        for (const QString &place : std::as_const(m_searchedPlaces)) {
+            const QString home = QDir::homePath();
+            shown.append(place.startsWith(home + u'/') ? u"~"_s + place.mid(home.size()) : place);
+        }
+        m_emptyText->setText(shown.isEmpty() ? u"Quire found no skill files."_s
+                                             : u"Quire looked in:\n%1"_s.arg(shown.join(u'\n')));
+    } else if (m_state && m_state->searchText().isEmpty()
+        && m_state->sidebarFilter() == SidebarFilter::favorites()) {
+        m_emptyHeading->setText(u"No Favorites"_s);
+        m_emptyText->setText(u"Click ☆ on a skill to add it here"_s);
+    } else {
+        m_emptyHeading->setText(u"No Skills"_s);
+        m_emptyText->setText(u"No skills match the current filter."_s);
+    }
+    m_emptyButtons->setVisible(firstRun);
+    // Only the first-run buttons take clicks; otherwise the list's own
+    // context menu and clicks go through.
+    m_emptyState->setAttribute(Qt::WA_TransparentForMouseEvents, !firstRun);
+}
+
+void SkillListView::updateCount()
+{
+    // Out of what the sidebar filter alone keeps, so the two numbers
+    // describe the same list before and after the search.
+    if (!m_state || m_state->searchText().isEmpty()) {
+        m_count->clear();
+        m_count->hide();
+        return;
+    }
+    const SkillQuery unsearched(m_state->sidebarFilter(), QString(), m_health);
+    int total = 0;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (const Skill *skill = m_model->skillAt(row); skill && unsearched.matchesFilter(*skill))
+            ++total;
+    }
+    const QLocale locale;
+    m_count->setText(
+        u"%1 of %2"_s.arg(locale.toString(m_filter->rowCount()), locale.toString(total)));
+    m_count->show();
+}
+
+bool SkillListView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_list && event->type() == QEvent::KeyPress
+        && m_list->selectionModel()->hasSelection()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        if (modifiers == Qt::NoModifier) {
+            switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                Q_EMIT openRequested();
+                return true;
+            case Qt::Key_Space:
+                Q_EMIT toggleRequested();
+                return true;
+            default:
+                break;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SkillListView::modelChanging()

@@ -30,6 +30,8 @@ public:
     SkillFilterModel *filterModel() const { return m_filter; }
     QListView *list() const { return m_list; }
     QLabel *title() const { return m_title; }
+    // "6 of 97" while a search narrows the list, otherwise empty.
+    QLabel *count() const { return m_count; }
     QWidget *emptyState() const { return m_emptyState; }
 
     // The context menu of a skill's row. The caller owns it.
@@ -37,11 +39,29 @@ public:
 
     // Marks rows with errors or warnings and answers the "Needs attention" filter.
     void setHealth(SkillHealth *health);
+    // Where discovery looks, for the list to say so when it found nothing.
+    void setSearchedPlaces(const QStringList &places);
+    // While a scan runs the header says so, with how far it has got.
+    void setScanProgress(bool scanning, int filesSeen = 0, int expected = 0);
+    QLabel *scanNote() const { return m_scanNote; }
+
+Q_SIGNALS:
+    // Return on a row: the skill is to be opened in the editor.
+    void openRequested();
+    // Space on a row: card and editor swap.
+    void toggleRequested();
+    // The buttons of the empty store's placeholder.
+    void newSkillRequested();
+    void addFolderRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *makeEmptyState();
     void updateQuery();
     void updateEmptyState();
+    void updateCount();
     void modelChanging();
     void modelChanged();
     void syncSelection();
@@ -53,10 +73,18 @@ private:
     SkillListModel *m_model;
     SkillFilterModel *m_filter;
     QLabel *m_title;
+    QLabel *m_count;
     QListView *m_list;
     SkillRowDelegate *m_delegate;
     QPointer<SkillHealth> m_health;
+    // Set by makeEmptyState() while m_emptyState is initialised, so declared before it.
+    QLabel *m_emptyHeading;
+    QLabel *m_emptyText;
+    QWidget *m_emptyButtons;
     QWidget *m_emptyState;
+    QLabel *m_scanNote = nullptr;
+    QStringList m_searchedPlaces;
+    bool m_scanning = false;
     bool m_syncing = false;
     bool m_modelChanging = false;
 };

@@ -1,11 +1,14 @@
 #include "skillrowdelegate.h"
 
+#include "focusring.h"
 #include "skill.h"
 #include "skillhealth.h"
 #include "skilllistmodel.h"
 #include "symbolicons.h"
+#include "toolicon.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QPainter>
 
 using namespace Qt::StringLiterals;
@@ -71,6 +74,7 @@ void SkillRowDelegate::paint(
     opt.icon = QIcon();
     // Background, selection and hover as the platform draws them.
     styleOf(opt)->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, opt.widget);
+    FocusRing::paint(painter, opt);
 
     const bool selected = opt.state.testFlag(QStyle::State_Selected);
     const QPalette::ColorGroup group = !opt.state.testFlag(QStyle::State_Enabled)
@@ -109,7 +113,9 @@ void SkillRowDelegate::paint(
         right -= spacing;
     }
 
-    const QString project = index.data(SkillListModel::ProjectNameRole).toString();
+    const bool namesake = skill && sharesName(index);
+    const QString project
+        = namesake ? placeOf(*skill) : index.data(SkillListModel::ProjectNameRole).toString();
     if (!project.isEmpty()) {
         // The name comes first: the project gets at most half of what is left.
         const QFont font = captionFont(opt.font);
@@ -124,12 +130,43 @@ void SkillRowDelegate::paint(
         right -= width + spacing;
     }
 
-    const QRect nameRect(area.left(), area.top(), std::max(0, right - area.left()), area.height());
+    int left = area.left();
+    if (namesake && !skill->toolSources().isEmpty()) {
+        const int edge = QFontMetrics(captionFont(opt.font)).height();
+        ToolIcon::icon(skill->toolSources().constFirst())
+            .paint(painter, QRect(left, area.center().y() - edge / 2, edge, edge));
+        left += edge + spacing;
+    }
+
+    const QRect nameRect(left, area.top(), std::max(0, right - left), area.height());
     painter->setFont(opt.font);
     painter->setPen(textColor);
     painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter,
         opt.fontMetrics.elidedText(name, Qt::ElideRight, nameRect.width()));
     painter->restore();
+}
+
+bool SkillRowDelegate::sharesName(const QModelIndex &index)
+{
+    const QString name = index.data(Qt::DisplayRole).toString();
+    for (const int step : { -1, 1 }) {
+        const QModelIndex neighbour = index.siblingAtRow(index.row() + step);
+        if (neighbour.isValid()
+            && neighbour.data(Qt::DisplayRole).toString().compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+QString SkillRowDelegate::placeOf(const Skill &skill)
+{
+    if (const std::optional<QString> project = skill.projectName())
+        return *project;
+    // By the path's text: the file may be gone by the time the row is drawn.
+    QString folder = QFileInfo(skill.filePath()).path();
+    if (skill.isDirectory())
+        folder = QFileInfo(folder).path();
+    return QFileInfo(folder).fileName();
 }
 
 void SkillRowDelegate::setHealth(const SkillHealth *health)

@@ -1,18 +1,18 @@
 #include "newcollectionpopover.h"
 
 #include "modelcontext.h"
+#include "popupplacement.h"
 #include "skillcollection.h"
 #include "storesaver.h"
 #include "symbolicons.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -42,6 +42,7 @@ NewCollectionPopover::NewCollectionPopover(ModelContext *context, QWidget *paren
     : QFrame(parent, Qt::Popup),
       m_context(context),
       m_name(new QLineEdit(this)),
+      m_error(new QLabel(this)),
       m_grid(new QWidget(this)),
       m_icons(new QButtonGroup(this)),
       m_create(new QPushButton(u"Create"_s, this)),
@@ -52,6 +53,13 @@ NewCollectionPopover::NewCollectionPopover(ModelContext *context, QWidget *paren
 
     m_name->setPlaceholderText(u"Collection name"_s);
     m_name->setClearButtonEnabled(false);
+    m_error->setObjectName(u"collectionNameError"_s);
+    m_error->setTextFormat(Qt::PlainText);
+    m_error->setWordWrap(true);
+    m_error->hide();
+    QPalette errorPalette = m_error->palette();
+    errorPalette.setColor(QPalette::WindowText, QColor(0xd7, 0x30, 0x2a));
+    m_error->setPalette(errorPalette);
 
     auto *cells = new QGridLayout(m_grid);
     cells->setContentsMargins(0, 0, 0, 0);
@@ -92,12 +100,12 @@ NewCollectionPopover::NewCollectionPopover(ModelContext *context, QWidget *paren
     auto *stack = new QVBoxLayout(this);
     stack->setSpacing(12);
     stack->addWidget(m_name);
+    stack->addWidget(m_error);
     stack->addWidget(m_grid, 0, Qt::AlignHCenter);
     stack->addLayout(buttons);
 
     // A name of spaces only is a name; only an empty field disables Create.
-    connect(m_name, &QLineEdit::textChanged, this,
-        [this](const QString &text) { m_create->setEnabled(!text.isEmpty()); });
+    connect(m_name, &QLineEdit::textChanged, this, &NewCollectionPopover::checkName);
     connect(cancel, &QPushButton::clicked, this, &NewCollectionPopover::cancel);
     connect(m_create, &QPushButton::clicked, this, &NewCollectionPopover::create);
     updateHighlight();
@@ -108,19 +116,29 @@ QString NewCollectionPopover::collectionName() const
     return m_name->text();
 }
 
+QString NewCollectionPopover::errorText() const
+{
+    return m_error->isHidden() ? QString() : m_error->text();
+}
+
+void NewCollectionPopover::checkName()
+{
+    const QString name = m_name->text();
+    // The store keeps one collection per name; creating a second would
+    // silently hand back the first, so the form says so instead.
+    const bool taken = !name.isEmpty() && m_context && m_context->collectionByName(name);
+    m_error->setText(taken ? u"A collection named %1 already exists"_s.arg(name) : QString());
+    m_error->setVisible(taken);
+    m_create->setEnabled(!name.isEmpty() && !taken);
+    if (isVisible())
+        adjustSize();
+}
+
 void NewCollectionPopover::openAt(const QRect &anchor)
 {
+    checkName(); // collections may have come and gone since it was last open
     adjustSize();
-    QPoint topLeft = anchor.bottomLeft() + QPoint(0, 2);
-    if (const QScreen *screen = QGuiApplication::screenAt(anchor.center())) {
-        const QRect room = screen->availableGeometry();
-        if (topLeft.y() + height() > room.bottom())
-            topLeft.setY(anchor.top() - height() - 2);
-        topLeft.setX(
-            std::clamp(topLeft.x(), room.left(), std::max(room.left(), room.right() - width())));
-        topLeft.setY(std::max(topLeft.y(), room.top()));
-    }
-    move(topLeft);
+    move(PopupPlacement::topLeft(size(), anchor, PopupPlacement::roomFor(parentWidget(), anchor)));
     show();
     m_name->setFocus(Qt::PopupFocusReason);
 }
@@ -128,8 +146,11 @@ void NewCollectionPopover::openAt(const QRect &anchor)
 void NewCollectionPopover::create()
 {
     const QString name = m_name->text();
-    if (name.isEmpty() || !m_context)
+    checkName();
+    if (name.isEmpty() || !m_context || !m_create->isEnabled()) {
+        m_name->setFocus(Qt::OtherFocusReason);
         return;
+    }
     // Taken names give back the existing collection with its members.
     const Result<SkillCollection *> made = SkillCollection::create(*m_context, name, m_icon);
     if (!made)

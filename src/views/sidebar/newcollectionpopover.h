@@ -6,12 +6,14 @@
 
 class ModelContext;
 class QButtonGroup;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
 // The small form that makes a collection. It is a popup, so a click outside
 // closes it like Cancel; name and icon outlive a closing, and only Create
-// clears the name.
+// clears the name. A name that is taken is refused in the form, which stays
+// open so it can be changed.
 class NewCollectionPopover final : public QFrame
 {
     Q_OBJECT
@@ -24,14 +26,17 @@ public:
 
     QString collectionName() const;
     QString chosenIcon() const { return m_icon; }
+    // Why Create is refused, empty when it is not.
+    QString errorText() const;
 
-    // Opens below anchor (global coordinates), kept on the anchor's screen.
+    // Opens below anchor (global coordinates), or above it when the window
+    // has no room below; always inside the window.
     void openAt(const QRect &anchor);
     void create();
     void cancel();
 
 Q_SIGNALS:
-    // After Create, whether or not the store took it.
+    // After Create closed the form, whether or not the store took it.
     void createRequested();
 
 protected:
@@ -41,9 +46,11 @@ protected:
 private:
     void chooseIcon(const QString &icon);
     void updateHighlight();
+    void checkName();
 
     QPointer<ModelContext> m_context;
     QLineEdit *m_name;
+    QLabel *m_error;
     QWidget *m_grid;
     QButtonGroup *m_icons;
     QPushButton *m_create;

@@ -1,5 +1,6 @@
 #include "sidebardelegate.h"
 
+#include "focusring.h"
 #include "sidebarmodel.h"
 
 #include <QApplication>
@@ -76,6 +77,7 @@ void SidebarDelegate::paint(
     opt.text.clear();
     opt.icon = QIcon();
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
+    FocusRing::paint(painter, opt);
 
     const bool selected = opt.state.testFlag(QStyle::State_Selected);
     const QPalette::ColorGroup group
@@ -101,7 +103,10 @@ void SidebarDelegate::paint(
     if (badge.isValid()) {
         const QFont font = badgeFont(opt.font);
         const QFontMetrics metrics(font);
-        const QString number = QString::number(badge.toInt());
+        // A number, or a mark that the number is still being worked out.
+        const QString number = badge.typeId() == QMetaType::QString
+            ? badge.toString()
+            : QString::number(badge.toInt());
         const int height = metrics.height() + 2;
         const int width = std::max(height, metrics.horizontalAdvance(number) + 12);
         const QRectF pill(right - width + 1, area.center().y() - height / 2.0 + 1, width, height);

@@ -54,14 +54,21 @@ QVariant SidebarModel::data(const QModelIndex &index, int role) const
         return {};
     const Row &row = m_rows.at(index.row());
     switch (role) {
-    case Qt::DisplayRole:
     case Qt::ToolTipRole:
+        if (row.filter && *row.filter == SidebarFilter::needsAttention() && m_health
+            && m_health->isChecking())
+            return u"%1 (still counting)"_s.arg(row.title);
+        return row.title;
+    case Qt::DisplayRole:
         return row.title;
     case Qt::DecorationRole:
         return row.kind == RowKind::Header ? QVariant() : QVariant(row.icon);
     case KindRole:
         return QVariant::fromValue(row.kind);
     case BadgeRole:
+        if (row.filter && *row.filter == SidebarFilter::needsAttention() && m_health
+            && m_health->isChecking())
+            return u"…"_s; // still counting: no number yet rather than a wrong one
         return row.badge > 0 ? QVariant(row.badge) : QVariant();
     case FilterRole:
         return row.filter ? QVariant::fromValue(*row.filter) : QVariant();
@@ -166,7 +173,9 @@ QList<SidebarModel::Row> SidebarModel::buildRows() const
                 int(removed.value().size()), std::nullopt, nullptr, {} });
     }
 
-    header(u"Harnesses"_s);
+    // A header over nothing reads as a fault; the section comes with its first tool.
+    if (std::any_of(perTool.cbegin(), perTool.cend(), [](int count) { return count > 0; }))
+        header(u"Harnesses"_s);
     for (ToolSource tool : ToolSources::all) {
         const int count = perTool.at(std::size_t(tool));
         if (count == 0) // a tool without skills has no row, not a row with 0

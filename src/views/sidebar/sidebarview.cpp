@@ -14,11 +14,31 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+bool confirmDelete(QWidget *parent, const QString &question, const QString &detail)
+{
+    QMessageBox box(
+        QMessageBox::Warning, u"Delete Collection"_s, question, QMessageBox::NoButton, parent);
+    box.setInformativeText(detail);
+    QPushButton *remove = box.addButton(u"Delete"_s, QMessageBox::DestructiveRole);
+    QPalette danger = remove->palette();
+    danger.setColor(QPalette::ButtonText, QColor(0xd7, 0x30, 0x2a));
+    remove->setPalette(danger);
+    box.setDefaultButton(box.addButton(QMessageBox::Cancel));
+    box.exec();
+    return box.clickedButton() == remove;
+}
+
+} // namespace
 
 SidebarView::SidebarView(AppState *state, ModelContext *context, QWidget *parent)
     : QWidget(parent),
@@ -28,7 +48,16 @@ SidebarView::SidebarView(AppState *state, ModelContext *context, QWidget *parent
       m_list(new QListView(this)),
       m_popover(new NewCollectionPopover(context, this))
 {
+    setObjectName(u"sidebar"_s);
     setWindowTitle(u"Quire"_s);
+    // The column's title sits above the list, never over its rows.
+    auto *title = new QLabel(u"Quire"_s, this);
+    title->setObjectName(u"sidebarTitle"_s);
+    QFont titleFont = title->font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.15);
+    title->setFont(titleFont);
+    title->setContentsMargins(12, 6, 12, 6);
 
     m_list->setModel(m_model);
     m_list->setItemDelegate(new SidebarDelegate(m_list));
@@ -49,6 +78,7 @@ SidebarView::SidebarView(AppState *state, ModelContext *context, QWidget *parent
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
+    column->addWidget(title);
     column->addWidget(m_list, 1);
     column->addWidget(makeFooter());
 
@@ -86,13 +116,11 @@ QMenu *SidebarView::menuForRow(const QModelIndex &index)
         return nullptr;
     auto *menu = new QMenu(this);
     QAction *remove = menu->addAction(QIcon::fromTheme(u"edit-delete"_s), u"Delete"_s);
-    // No destructive role on this platform; the standard delete icon has to do.
+    // Menus here have no destructive role: the delete icon marks it, and the
+    // question before a real loss draws its button destructive.
     connect(remove, &QAction::triggered, this, [this, collection] {
-        if (!collection || !m_context)
-            return;
-        // The filter stays as it is, even when it named this collection.
-        StoreSaver::of(m_context)->report(SkillCollection::remove(*m_context, collection));
-        m_model->refresh();
+        if (collection)
+            deleteCollection(collection);
     });
     return menu;
 }
@@ -103,6 +131,32 @@ void SidebarView::openRecentlyRemoved()
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::finished, m_model, &SidebarModel::refresh);
     dialog->open();
+}
+
+void SidebarView::deleteCollection(SkillCollection *collection)
+{
+    if (!m_context)
+        return;
+    const QPointer<SkillCollection> guard(collection);
+    const QString name = collection->name();
+    const qsizetype members = collection->skills().size();
+    if (members > 0) {
+        const QString question = u"Delete the collection “%1”?"_s.arg(name);
+        const QString detail = members == 1
+            ? u"Its skill stays in your library; only the collection goes."_s
+            : u"Its %1 skills stay in your library; only the collection goes."_s.arg(members);
+        if (!(m_confirm ? m_confirm(question, detail) : confirmDelete(this, question, detail)))
+            return;
+        if (!guard)
+            return; // another process deleted it while the question was open
+    }
+    const bool shown = m_state && m_state->sidebarFilter() == SidebarFilter::collection(name);
+    StoreSaver::of(m_context)->report(SkillCollection::remove(*m_context, collection));
+    m_model->refresh();
+    // A filter on a name that no longer exists would leave an empty list
+    // with nothing to explain it.
+    if (shown)
+        m_state->setSidebarFilter(SidebarFilter::all());
 }
 
 void SidebarView::openNewCollection()

@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 class AppState;
 class ModelContext;
 class NewCollectionPopover;
@@ -10,11 +12,12 @@ class QListView;
 class QMenu;
 class QModelIndex;
 class SidebarModel;
+class SkillCollection;
 class SkillHealth;
 
 // The first column: which skills the list shows. Its selection is
 // AppState::sidebarFilter and nothing else; it writes the filter only when
-// the user picks a row.
+// the user picks a row, or when the collection it names is deleted.
 class SidebarView final : public QWidget
 {
     Q_OBJECT
@@ -36,18 +39,25 @@ public:
     // Shows the "Needs attention" row.
     void setHealth(SkillHealth *health);
 
+    // Asks before a collection that holds skills is deleted; true deletes.
+    // Dialogs go through it, so tests can answer them.
+    using Confirmer = std::function<bool(const QString &question, const QString &detail)>;
+    void setConfirmer(Confirmer confirmer) { m_confirm = std::move(confirmer); }
+
 private:
     void syncSelection();
     void selectFilterRow(bool moveCurrent);
     void userSelected();
     void rowClicked(const QModelIndex &index);
     QWidget *makeFooter();
+    void deleteCollection(SkillCollection *collection);
 
     QPointer<AppState> m_state;
     QPointer<ModelContext> m_context;
     SidebarModel *m_model;
     QListView *m_list;
     NewCollectionPopover *m_popover;
+    Confirmer m_confirm;
     bool m_syncing = false;
     bool m_refreshing = false;
 };

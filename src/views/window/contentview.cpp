@@ -5,6 +5,7 @@
 #include "detailpane.h"
 #include "discoverysession.h"
 #include "messagebar.h"
+#include "modelcontext.h"
 #include "newskillsheet.h"
 #include "saveactionslot.h"
 #include "saveactionsource.h"
@@ -16,18 +17,25 @@
 #include "skilllistview.h"
 #include "storesaver.h"
 #include "symbolicons.h"
+#include "toolsource.h"
 #include "updater.h"
 #include "updateresultdialog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenuBar>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -35,6 +43,7 @@ namespace {
 
 const QString geometryKey = u"window/geometry"_s;
 const QString columnsKey = u"window/columns"_s;
+const QString sidebarKey = u"window/sidebarVisible"_s;
 
 } // namespace
 
@@ -54,6 +63,8 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
 
     auto *sidebar = new SidebarView(state, context, m_columns);
     auto *list = new SkillListView(state, context, m_columns);
+    m_sidebar = sidebar;
+    m_list = list;
     sidebar->setHealth(m_discovery->health());
     list->setHealth(m_discovery->health());
     m_detail->setHealth(m_discovery->health());
@@ -97,6 +108,16 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
     m_search->setMaximumWidth(320);
     m_search->setText(state->searchText());
     toolbar->addWidget(m_search);
+    m_search->installEventFilter(this);
+    // Reading order: search, then the list it filters, then the skill.
+    setTabOrder(m_search, list->list());
+    setTabOrder(list->list(), m_detail);
+    connect(list, &SkillListView::openRequested, this,
+        [this] { showDetailMode(DetailViewMode::Editor); });
+    connect(list, &SkillListView::toggleRequested, this, [this] {
+        showDetailMode(m_state->detailViewMode() == DetailViewMode::Card ? DetailViewMode::Editor
+                                                                         : DetailViewMode::Card);
+    });
     connect(m_search, &QLineEdit::textChanged, state, &AppState::setSearchText);
     connect(state, &AppState::searchTextChanged, this, [this] {
         if (m_search->text() != m_state->searchText())
@@ -104,6 +125,19 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
     });
 
     buildMenus(updater);
+    connect(list, &SkillListView::newSkillRequested, m_newSkill, &QAction::trigger);
+    connect(list, &SkillListView::addFolderRequested, this, &ContentView::addProjectsFolder);
+    if (settings) {
+        connect(settings, &SettingsStore::customScanPathsChanged, this,
+            &ContentView::updateSearchedPlaces);
+    }
+    updateSearchedPlaces();
+    connect(
+        m_discovery, &DiscoverySession::scanStarted, list, [list] { list->setScanProgress(true); });
+    connect(m_discovery, &DiscoverySession::scanProgressed, list,
+        [list](int seen, int expected) { list->setScanProgress(true, seen, expected); });
+    connect(m_discovery, &DiscoverySession::scanFinished, list,
+        [list] { list->setScanProgress(false); });
     // The scanner refreshes artifact lists without touching the records.
     connect(m_discovery, &DiscoverySession::scanFinished, this, [this, list] {
         if (m_detail->detailView())
@@ -112,10 +146,15 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
         list->filterModel()->prepareSearch();
     });
     connect(m_detail, &DetailPane::editorStateChanged, this, &ContentView::refreshSaveAction);
+    connect(m_detail, &DetailPane::editorStateChanged, this, &ContentView::updateTitle);
+    connect(state, &AppState::selectedSkillChanged, this, &ContentView::updateTitle);
+    if (context) // a rename arrives with the batch that saved it
+        connect(context, &ModelContext::skillsChanged, this, &ContentView::updateTitle);
     // The focused-value slot: whatever has the focus in this window decides.
     m_focusWatch
         = connect(qApp, &QApplication::focusChanged, this, [this] { refreshSaveAction(); });
     restoreLayout();
+    updateTitle();
 }
 
 ContentView::~ContentView()
@@ -165,6 +204,20 @@ void ContentView::buildMenus(Updater *updater)
     preferences->setShortcuts(preferencesKeys);
     preferences->setMenuRole(QAction::PreferencesRole);
 
+    edit->addSeparator();
+    m_favorite = edit->addAction(u"Favorite"_s, this, [this] {
+        if (SkillDetailView *detail = m_detail->detailView();
+            detail && !m_detail->showsPlaceholder())
+            detail->toggleFavorite();
+    });
+    m_favorite->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    connect(edit, &QMenu::aboutToShow, this, [this] {
+        const Skill *skill = m_state->selectedSkill();
+        m_favorite->setText(skill && skill->isFavorite() ? u"Unfavorite"_s : u"Favorite"_s);
+    });
+
+    buildViewMenu();
+
     QMenu *help = menuBar()->addMenu(u"&Help"_s);
     QAction *about = help->addAction(u"About Quire"_s, this, &ContentView::aboutRequested);
     about->setMenuRole(QAction::AboutRole);
@@ -188,6 +241,124 @@ void ContentView::buildMenus(Updater *updater)
     });
 }
 
+void ContentView::buildViewMenu()
+{
+    QMenu *view = menuBar()->addMenu(u"&View"_s);
+    m_toggleSidebar = view->addAction(
+        u"Hide Sidebar"_s, this, [this] { setSidebarVisible(!m_sidebar->isVisibleTo(m_columns)); });
+    m_toggleSidebar->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+    view->addSeparator();
+    QAction *card
+        = view->addAction(u"Card"_s, this, [this] { showDetailMode(DetailViewMode::Card); });
+    card->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+    QAction *editor
+        = view->addAction(u"Editor"_s, this, [this] { showDetailMode(DetailViewMode::Editor); });
+    editor->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
+}
+
+void ContentView::setSidebarVisible(bool visible)
+{
+    m_sidebar->setVisible(visible);
+    m_toggleSidebar->setText(visible ? u"Hide Sidebar"_s : u"Show Sidebar"_s);
+    if (m_settings)
+        m_settings->setValue(sidebarKey, visible);
+}
+
+void ContentView::showDetailMode(DetailViewMode mode)
+{
+    SkillDetailView *detail = m_detail->showsPlaceholder() ? nullptr : m_detail->detailView();
+    if (!detail) {
+        m_state->setDetailViewMode(mode);
+        return;
+    }
+    // Leaving the editor asks about unsaved edits; staying keeps the focus there.
+    if (!detail->requestMode(mode, false))
+        return;
+    if (mode == DetailViewMode::Editor && detail->editor())
+        detail->editor()->setFocus(Qt::ShortcutFocusReason);
+}
+
+bool ContentView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_setUpWhenExposed && watched == windowHandle() && event->type() == QEvent::Expose
+        && windowHandle()->isExposed()) {
+        m_setUpWhenExposed = false;
+        windowHandle()->removeEventFilter(this);
+        // Queued behind this expose, which draws the window.
+        QTimer::singleShot(0, m_discovery, &DiscoverySession::setUp);
+    }
+    if (watched == m_search && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier)
+            return searchKey(key->key()) || QMainWindow::eventFilter(watched, event);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool ContentView::searchKey(int key)
+{
+    QListView *rows = m_list->list();
+    switch (key) {
+    case Qt::Key_Escape:
+        // The first Escape drops the search, the second leaves the field.
+        if (!m_search->text().isEmpty())
+            m_search->clear();
+        else
+            rows->setFocus(Qt::OtherFocusReason);
+        return true;
+    case Qt::Key_Down:
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        if (rows->model()->rowCount() == 0)
+            return key != Qt::Key_Down;
+        // Down keeps a selection the list already shows; Return opens the best hit.
+        const bool first = key != Qt::Key_Down || !rows->selectionModel()->hasSelection();
+        if (first)
+            m_state->setSelectedSkill(m_list->filterModel()->skillAt(0));
+        rows->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void ContentView::updateSearchedPlaces()
+{
+    QStringList places = ToolSources::allGlobalPaths(QDir::homePath());
+    if (m_settings)
+        places += m_settings->customScanPaths();
+    m_list->setSearchedPlaces(places);
+}
+
+void ContentView::addProjectsFolder()
+{
+    if (!m_settings)
+        return;
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, u"Add a Projects Folder"_s, QDir::homePath(), QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty())
+        return;
+    QStringList paths = m_settings->customScanPaths();
+    if (paths.contains(folder))
+        return;
+    paths.append(folder);
+    // The change is announced, and the window scans the new folder on it.
+    m_settings->setCustomScanPaths(paths);
+}
+
+void ContentView::updateTitle()
+{
+    const QString name = m_detail->shownName();
+    if (name.isEmpty()) {
+        setWindowTitle(u"Quire"_s);
+        return;
+    }
+    // The bullet marks edits not yet written, where the title bar always shows.
+    setWindowTitle(
+        m_detail->hasUnsavedEdits() ? u"%1 • — Quire"_s.arg(name) : u"%1 — Quire"_s.arg(name));
+}
+
 void ContentView::refreshSaveAction()
 {
     std::optional<SaveAction> offered;
@@ -204,8 +375,18 @@ void ContentView::refreshSaveAction()
 void ContentView::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous())
+    if (event->spontaneous())
+        return;
+    // A scan holds the event loop. Started before the window is on screen, a
+    // first start with many skills would show nothing until it ends; started
+    // after, it shows the window and the scan's note.
+    QWindow *handle = windowHandle();
+    if (!handle || handle->isExposed()) {
         m_discovery->setUp();
+        return;
+    }
+    if (!std::exchange(m_setUpWhenExposed, true))
+        handle->installEventFilter(this);
 }
 
 void ContentView::closeEvent(QCloseEvent *event)
@@ -227,6 +408,8 @@ void ContentView::restoreLayout()
     if (!restoreGeometry(m_settings->value(geometryKey).toByteArray()))
         resize(1100, 700);
     m_columns->restoreState(m_settings->value(columnsKey).toByteArray());
+    const QVariant sidebar = m_settings->value(sidebarKey);
+    setSidebarVisible(!sidebar.isValid() || sidebar.toBool());
 }
 
 void ContentView::saveLayout() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "detailviewmode.h"
+
 #include <QMainWindow>
 
 class AppState;
@@ -13,6 +15,8 @@ class QLineEdit;
 class QSplitter;
 class SaveActionSlot;
 class SettingsStore;
+class SidebarView;
+class SkillListView;
 class Updater;
 
 // The main window: sidebar, skill list and detail in three columns, the
@@ -31,6 +35,9 @@ public:
     QAction *saveAction() const { return m_save; }
     QAction *checkForUpdatesAction() const { return m_checkForUpdates; }
     QAction *newSkillAction() const { return m_newSkill; }
+    QAction *sidebarAction() const { return m_toggleSidebar; }
+    QAction *favoriteAction() const { return m_favorite; }
+    SkillListView *listView() const { return m_list; }
     QLineEdit *searchField() const { return m_search; }
     DetailPane *detailPane() const { return m_detail; }
     MessageBar *messageBar() const { return m_messageBar; }
@@ -45,11 +52,19 @@ Q_SIGNALS:
     void aboutRequested();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildMenus(Updater *updater);
+    void buildViewMenu();
+    bool searchKey(int key);
+    void setSidebarVisible(bool visible);
+    void showDetailMode(DetailViewMode mode);
+    void updateTitle();
+    void updateSearchedPlaces();
+    void addProjectsFolder();
     void restoreLayout();
     void saveLayout() const;
 
@@ -60,11 +75,16 @@ private:
     CheckForUpdatesViewModel *m_updatesModel = nullptr;
     QSplitter *m_columns;
     QLineEdit *m_search;
+    SidebarView *m_sidebar = nullptr;
+    SkillListView *m_list = nullptr;
     DetailPane *m_detail;
     MessageBar *m_messageBar = nullptr;
     QAction *m_save = nullptr;
     QAction *m_checkForUpdates = nullptr;
     QAction *m_newSkill = nullptr;
+    QAction *m_toggleSidebar = nullptr;
+    QAction *m_favorite = nullptr;
     QMetaObject::Connection m_focusWatch;
     bool m_awaitingUpdateCheck = false;
+    bool m_setUpWhenExposed = false;
 };

@@ -32,7 +32,7 @@ QWidget *makePlaceholder(QWidget *parent)
     titleFont.setWeight(QFont::DemiBold);
     title->setFont(titleFont);
     title->setAlignment(Qt::AlignCenter);
-    auto *text = new QLabel(u"Choose a skill from the sidebar to view and edit it."_s, page);
+    auto *text = new QLabel(u"Choose a skill from the list"_s, page);
     text->setAlignment(Qt::AlignCenter);
     text->setWordWrap(true);
     text->setForegroundRole(QPalette::PlaceholderText);
@@ -70,6 +70,16 @@ bool DetailPane::showsPlaceholder() const
 bool DetailPane::confirmLeave()
 {
     return !m_detail || m_detail->confirmLeave();
+}
+
+QString DetailPane::shownName() const
+{
+    return showsPlaceholder() || !m_detail ? QString() : m_detail->title();
+}
+
+bool DetailPane::hasUnsavedEdits() const
+{
+    return m_detail && m_detail->editor() && m_detail->editor()->hasUnsavedChanges();
 }
 
 void DetailPane::setHealth(SkillHealth *health)
@@ -124,7 +134,17 @@ void DetailPane::follow(Skill *skill)
         if (!skill)
             return;
     }
-    if (m_detail && !confirmLeave()) {
+    if (hasUnsavedEdits()) {
+        // The edited skill stays selected while the person decides, so the
+        // list does not claim a choice that has not been made yet.
+        const QPointer<Skill> wanted = skill;
+        const QScopedValueRollback guard(m_following, true);
+        m_state->setSelectedSkill(m_skill);
+        if (!confirmLeave())
+            return;
+        skill = wanted;
+        m_state->setSelectedSkill(skill);
+    } else if (m_detail && !confirmLeave()) {
         const QScopedValueRollback guard(m_following, true);
         m_state->setSelectedSkill(m_skill);
         return;

@@ -28,6 +28,9 @@ public:
     bool confirmLeave();
     // The findings the card shows in its "Health" group.
     void setHealth(SkillHealth *health);
+    // The name of the skill shown, empty under the placeholder.
+    QString shownName() const;
+    bool hasUnsavedEdits() const;
 
 Q_SIGNALS:
     void editorStateChanged();

@@ -34,6 +34,7 @@ MessageBar::MessageBar(StoreSaver *saver, QWidget *parent)
     dismiss->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
     dismiss->setAutoRaise(true);
     dismiss->setToolTip(u"Close"_s);
+    dismiss->setAccessibleName(u"Close"_s);
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(10, 6, 6, 6);
