@@ -8,8 +8,10 @@
 #include <QWidget>
 
 class AppState;
+class CapsuleBadge;
 class ElidedLabel;
 
+class QFrame;
 class QStackedWidget;
 class QToolButton;
 
@@ -47,6 +49,9 @@ public:
     QToolButton *editorButton() const { return m_editorButton; }
     QToolButton *favoriteButton() const { return m_star; }
     QToolButton *revealButton() const { return m_reveal; }
+    // "Modified" beside the title while the editor holds unsaved edits.
+    bool modifiedBadgeVisible() const;
+    CapsuleBadge *modifiedBadge() const { return m_modified; }
 
     void setHealth(SkillHealth *health);
     void toggleFavorite();
@@ -56,7 +61,11 @@ Q_SIGNALS:
     // The editor appeared or went away, or its unsaved state changed.
     void editorStateChanged();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    void restyle();
     void showMode(bool animated);
     void refreshHeader();
 
@@ -64,6 +73,8 @@ private:
     AppState *m_state;
     QPointer<ModelContext> m_context;
     ElidedLabel *m_title;
+    CapsuleBadge *m_modified;
+    QFrame *m_picker = nullptr;
     QToolButton *m_cardButton;
     QToolButton *m_editorButton;
     QToolButton *m_star;

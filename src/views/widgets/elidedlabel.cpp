@@ -1,7 +1,9 @@
 #include "elidedlabel.h"
 
+#include <QHelpEvent>
 #include <QPainter>
 #include <QTextLayout>
+#include <QToolTip>
 
 ElidedLabel::ElidedLabel(QWidget *parent) : QWidget(parent)
 {
@@ -39,13 +41,47 @@ void ElidedLabel::setTextColor(const QColor &color)
     update();
 }
 
-QStringList ElidedLabel::linesFor(int width) const
+QColor ElidedLabel::textColor() const
+{
+    return m_color.isValid() ? m_color : palette().color(foregroundRole());
+}
+
+void ElidedLabel::setToolTipWhenCut(bool on)
+{
+    m_toolTipWhenCut = on;
+}
+
+bool ElidedLabel::isCut() const
+{
+    bool cut = false;
+    linesFor(width(), &cut);
+    return cut;
+}
+
+bool ElidedLabel::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip && m_toolTipWhenCut && toolTip().isEmpty()) {
+        // The whole text, only where the label could not show all of it.
+        const auto *help = static_cast<QHelpEvent *>(event);
+        if (isCut())
+            QToolTip::showText(help->globalPos(), m_text, this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+QStringList ElidedLabel::linesFor(int width, bool *cut) const
 {
     const QFontMetrics metrics(font());
     if (m_maxLines == 1) {
         QString line = m_text;
         line.replace(u'\n', u' ');
-        return { metrics.elidedText(line, m_mode, width) };
+        const QString shown = metrics.elidedText(line, m_mode, width);
+        if (cut)
+            *cut = shown != line;
+        return { shown };
     }
     QStringList lines;
     // A line feed in the text starts a new line, as it would in a paragraph.
@@ -65,7 +101,10 @@ QStringList ElidedLabel::linesFor(int width) const
             // The last line shows what is left, shortened at its end.
             QString rest = text.mid(line.textStart());
             rest.replace(QChar::LineSeparator, u' ');
-            lines.append(metrics.elidedText(rest, Qt::ElideRight, width));
+            const QString shown = metrics.elidedText(rest, Qt::ElideRight, width);
+            if (cut)
+                *cut = shown != rest;
+            lines.append(shown);
             break;
         }
         lines.append(
@@ -95,10 +134,13 @@ int ElidedLabel::heightForWidth(int width) const
 void ElidedLabel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setPen(m_color.isValid() ? m_color : palette().color(foregroundRole()));
+    painter.setPen(textColor());
     const int lineHeight = QFontMetrics(font()).height();
-    int y = 0;
-    for (const QString &line : linesFor(width())) {
+    const QStringList lines = linesFor(width());
+    // One line sits on the middle of its row, so it shares a baseline with
+    // the labels beside it; wrapped text starts at the top.
+    int y = m_maxLines == 1 ? (height() - lineHeight) / 2 : 0;
+    for (const QString &line : lines) {
         painter.drawText(QRect(0, y, width(), lineHeight),
             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
         y += lineHeight;

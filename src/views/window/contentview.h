@@ -66,5 +66,4 @@ private:
     QAction *m_checkForUpdates = nullptr;
     QAction *m_newSkill = nullptr;
     QMetaObject::Connection m_focusWatch;
-    bool m_awaitingUpdateCheck = false;
 };
