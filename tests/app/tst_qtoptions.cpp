@@ -27,17 +27,14 @@ void QtOptionsTest::ownArguments_data()
     QTest::newRow("none") << QStringList() << QStringList();
     QTest::newRow("style with its value")
         << QStringList { u"-style"_s, u"Fusion"_s } << QStringList();
-    QTest::newRow("attached value, double dash")
-        << QStringList { u"--style=Fusion"_s, u"-reverse"_s, u"open"_s }
-        << QStringList { u"open"_s };
-    QTest::newRow("platform before a command")
-        << QStringList { u"-platform"_s, u"offscreen"_s, u"list"_s, u"--json"_s }
-        << QStringList { u"list"_s, u"--json"_s };
+    QTest::newRow("attached value, double dash") << QStringList { u"--style=Fusion"_s,
+        u"-reverse"_s, u"open"_s } << QStringList { u"open"_s };
+    QTest::newRow("platform before a command") << QStringList { u"-platform"_s, u"offscreen"_s,
+        u"list"_s, u"--json"_s } << QStringList { u"list"_s, u"--json"_s };
     QTest::newRow("a value that looks like a command is still the value")
         << QStringList { u"-style"_s, u"list"_s } << QStringList();
-    QTest::newRow("after the command they are the command's")
-        << QStringList { u"list"_s, u"--search"_s, u"-reverse"_s }
-        << QStringList { u"list"_s, u"--search"_s, u"-reverse"_s };
+    QTest::newRow("after the command they are the command's") << QStringList { u"list"_s,
+        u"--search"_s, u"-reverse"_s } << QStringList { u"list"_s, u"--search"_s, u"-reverse"_s };
     QTest::newRow("our own options are not Qt's")
         << QStringList { u"--version"_s } << QStringList { u"--version"_s };
     QTest::newRow("unknown dash words are not Qt's")
@@ -60,13 +57,11 @@ void QtOptionsTest::optionsReachTheWindow_data()
     QTest::addColumn<QString>("error");
     // A platform that does not exist stops QApplication itself: proof that
     // the option reached it rather than Quire's command line.
-    QTest::newRow("-platform reaches QApplication")
-        << QStringList { u"-platform"_s, u"quire-no-such-platform"_s } << -2
-        << u"\"quire-no-such-platform\""_s;
-    QTest::newRow("-style and -reverse before open")
-        << QStringList { u"-style"_s, u"Fusion"_s, u"-reverse"_s, u"open"_s, u"--view"_s,
-               u"sideways"_s }
-        << 2 << u"quire open: unknown view 'sideways'"_s;
+    QTest::newRow("-platform reaches QApplication") << QStringList { u"-platform"_s,
+        u"quire-no-such-platform"_s } << -2 << u"\"quire-no-such-platform\""_s;
+    QTest::newRow("-style and -reverse before open") << QStringList {
+        u"-style"_s, u"Fusion"_s, u"-reverse"_s, u"open"_s, u"--view"_s, u"sideways"_s
+    } << 2 << u"quire open: unknown view 'sideways'"_s;
     QTest::newRow("-style after open")
         << QStringList { u"open"_s, u"-style"_s, u"Fusion"_s, u"--view"_s, u"sideways"_s } << 2
         << u"quire open: unknown view 'sideways'"_s;

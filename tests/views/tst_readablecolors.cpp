@@ -61,8 +61,8 @@ void ReadableColorsTest::init()
     Skill::Seed seed = skillSeed(path);
     seed.description = u"\"Reads PDFs\""_s;
     seed.content = u"# PDF\n\nUse it."_s;
-    seed.frontmatter = { { u"license"_s, u"MIT"_s }, { u"model"_s, u"x"_s },
-        { u"version"_s, u"1"_s } };
+    seed.frontmatter
+        = { { u"license"_s, u"MIT"_s }, { u"model"_s, u"x"_s }, { u"version"_s, u"1"_s } };
     seed.fileSize = 54'835;
     seed.fileModifiedDate = QDateTime::currentDateTime().addSecs(-7200);
     m_skill = addSkill(*m_store, seed);
@@ -135,9 +135,9 @@ QList<ReadableColorsTest::Measured> ReadableColorsTest::measure(QWidget *root)
     }
     for (const ElidedLabel *label : root->findChildren<ElidedLabel *>()) {
         if (label->isVisibleTo(root))
-            found.append({ label->text().left(30),
-                CardStyle::contrast(label->textColor(), groundOf(label)),
-                minimumFor(label->font()) });
+            found.append(
+                { label->text().left(30), CardStyle::contrast(label->textColor(), groundOf(label)),
+                    minimumFor(label->font()) });
     }
     for (const CapsuleBadge *badge : root->findChildren<CapsuleBadge *>()) {
         if (badge->isVisibleTo(root))
@@ -149,7 +149,8 @@ QList<ReadableColorsTest::Measured> ReadableColorsTest::measure(QWidget *root)
     for (const QPushButton *button : root->findChildren<QPushButton *>()) {
         if (button->isFlat() && button->isVisibleTo(root))
             found.append({ button->text(),
-                CardStyle::contrast(button->palette().color(QPalette::ButtonText), groundOf(button)),
+                CardStyle::contrast(
+                    button->palette().color(QPalette::ButtonText), groundOf(button)),
                 CardStyle::textContrast });
     }
     return found;
