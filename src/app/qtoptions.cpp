@@ -10,8 +10,8 @@ const QStringList withValue = { u"platform"_s, u"platformpluginpath"_s, u"platfo
     u"plugin"_s, u"qwindowgeometry"_s, u"qwindowicon"_s, u"qwindowtitle"_s, u"session"_s,
     u"style"_s, u"stylesheet"_s, u"display"_s, u"geometry"_s, u"title"_s, u"name"_s, u"visual"_s,
     u"ncols"_s, u"cmap"_s, u"im"_s, u"inputstyle"_s };
-const QStringList flags = { u"reverse"_s, u"widgetcount"_s, u"nograb"_s, u"dograb"_s, u"sync"_s,
-    u"testability"_s };
+const QStringList flags
+    = { u"reverse"_s, u"widgetcount"_s, u"nograb"_s, u"dograb"_s, u"sync"_s, u"testability"_s };
 
 } // namespace
 

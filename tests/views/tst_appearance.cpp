@@ -57,7 +57,8 @@ void AppearanceTest::choiceAppliesAndStays()
         Q_EMIT choice->activated(choice->currentIndex());
     }
     QCOMPARE(QApplication::palette().color(QPalette::Window), window);
-    QCOMPARE(SettingsStore(home.settingsPath()).value(Appearance::settingsKey()).toString(), stored);
+    QCOMPARE(
+        SettingsStore(home.settingsPath()).value(Appearance::settingsKey()).toString(), stored);
     SettingsView again(&settings, nullptr);
     again.show();
     QCOMPARE(again.findChild<QComboBox *>(u"appearance"_s)->currentText(), shown);

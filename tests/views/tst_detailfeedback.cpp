@@ -81,9 +81,17 @@ Skill *DetailFeedbackTest::addSkill(const QByteArray &text, const QString &descr
 // The mark sits in the header beside the name, never over the text.
 void DetailFeedbackTest::modifiedBesideTitle()
 {
-    SkillDetailView view(addSkill("body\n"), m_state.get(), m_store.get());
+    Skill *skill = addSkill("body\n");
+    SkillDetailView view(skill, m_state.get(), m_store.get());
     view.resize(600, 400);
     view.show();
+    // The name takes the width it needs, no less, with room to spare.
+    for (const QString &name :
+        { u"gitmoji"_s, u"brag-sheet"_s, u"vercel-composition-patterns"_s }) {
+        skill->setName(name);
+        QApplication::processEvents();
+        QVERIFY2(!view.findChild<ElidedLabel *>(u"title"_s)->isCut(), qPrintable(name));
+    }
     m_state->setDetailViewMode(DetailViewMode::Editor);
     QVERIFY(view.editor());
     QVERIFY(!view.modifiedBadgeVisible());

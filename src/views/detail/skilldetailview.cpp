@@ -77,6 +77,7 @@ SkillDetailView::SkillDetailView(
     auto *header = new QHBoxLayout;
     header->setContentsMargins(16, 6, 10, 6);
     header->setSpacing(6);
+    m_title->setObjectName(u"title"_s);
     m_title->setFont(CardStyle::font(13, QFont::DemiBold));
     // As wide as the name needs, so "Modified" sits right beside it.
     m_title->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);

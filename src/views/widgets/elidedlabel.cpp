@@ -5,6 +5,8 @@
 #include <QTextLayout>
 #include <QToolTip>
 
+#include <cmath>
+
 ElidedLabel::ElidedLabel(QWidget *parent) : QWidget(parent)
 {
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -116,8 +118,10 @@ QStringList ElidedLabel::linesFor(int width, bool *cut) const
 
 QSize ElidedLabel::sizeHint() const
 {
-    const QFontMetrics metrics(font());
-    return { metrics.horizontalAdvance(m_text), metrics.height() };
+    // Whole pixels rounded up: the exact advance is fractional, and a label
+    // one fraction short would cut its own text.
+    const qreal advance = QFontMetricsF(font()).horizontalAdvance(m_text);
+    return { int(std::ceil(advance)) + 1, QFontMetrics(font()).height() };
 }
 
 QSize ElidedLabel::minimumSizeHint() const
