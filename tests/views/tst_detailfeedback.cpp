@@ -9,6 +9,7 @@
 #include "skillcardview.h"
 #include "skilldetailview.h"
 #include "skilleditorview.h"
+#include "skillhealthchecker.h"
 #include "skillmetadatabar.h"
 #include "skillrecords.h"
 
@@ -38,6 +39,7 @@ private Q_SLOTS:
     void descriptionWithoutQuotes();
     void fullDescriptionWhereCut();
     void revealWithoutFileManagerGivesPath();
+    void findingSizeInTheCardsUnits();
 
 private:
     Skill *addSkill(const QByteArray &text, const QString &description = {});
@@ -170,6 +172,24 @@ void DetailFeedbackTest::revealWithoutFileManagerGivesPath()
     QVERIFY(message);
     QVERIFY2(message->text().contains(skill->filePath()), qPrintable(message->text()));
     QVERIFY(message->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
+}
+
+// The card shows "54.8 kB" above the finding; the finding says it the same way.
+void DetailFeedbackTest::findingSizeInTheCardsUnits()
+{
+    const QString path = m_home->write(u".codex/AGENTS.md"_s, QByteArray(54'835, 'a'));
+    Skill::Seed seed = skillSeed(path, {}, ToolSource::Codex);
+    seed.fileSize = 54'835;
+    seed.isGlobal = true;
+    Skill *skill = ::addSkill(*m_store, seed);
+    QVERIFY(skill);
+    const QList<HealthFinding> findings = SkillHealthChecker(m_home->path()).check(*skill);
+    const auto size = std::find_if(findings.cbegin(), findings.cend(),
+        [](const HealthFinding &finding) { return finding.id == u"size.agents"; });
+    QVERIFY(size != findings.cend());
+    QVERIFY2(size->sentence.contains(MetadataTexts::sizeText(skill->fileSize())),
+        qPrintable(size->sentence));
+    QVERIFY2(!(size->sentence + size->fix).contains(u"KiB"_s), qPrintable(size->sentence));
 }
 
 QTEST_MAIN(DetailFeedbackTest)
