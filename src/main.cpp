@@ -1,3 +1,4 @@
+#include "appearance.h"
 #include "buildinfo.h"
 #include "commandline.h"
 #include "qtoptions.h"
@@ -7,6 +8,8 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <QTextStream>
+
+#include <algorithm>
 
 namespace {
 
@@ -50,6 +53,12 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     describe();
+    // A style named on the command line or in the environment is the user's choice.
+    const bool styleNamed = std::any_of(given.cbegin(), given.cend(), [](const QString &argument) {
+        return argument == u"-style" || argument == u"--style" || argument.startsWith(u"-style=")
+            || argument.startsWith(u"--style=");
+    });
+    Appearance::keepNamedStyle(styleNamed || qEnvironmentVariableIsSet("QT_STYLE_OVERRIDE"));
     // The views' resources live in a static library: pull them in by name.
     Q_INIT_RESOURCE(quire);
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quire.Quire"));

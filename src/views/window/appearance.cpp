@@ -16,6 +16,7 @@ struct Desktop
     QString style;
     QPalette palette;
     bool remembered = false;
+    bool styleNamed = false;
     Appearance::Scheme applied = Appearance::Scheme::System;
 };
 
@@ -29,6 +30,8 @@ Desktop &desktop()
 // styles may paint their own colours over them.
 void useFusion()
 {
+    if (desktop().styleNamed)
+        return;
     if (QApplication::style()->name().compare(u"fusion"_s, Qt::CaseInsensitive) != 0)
         QApplication::setStyle(u"Fusion"_s);
 }
@@ -132,6 +135,11 @@ Appearance::Scheme Appearance::stored(const SettingsStore *settings)
     if (!settings)
         return Scheme::System;
     return fromName(settings->value(settingsKey()).toString()).value_or(Scheme::System);
+}
+
+void Appearance::keepNamedStyle(bool keep)
+{
+    desktop().styleNamed = keep;
 }
 
 void Appearance::rememberDesktop()

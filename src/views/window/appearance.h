@@ -28,6 +28,9 @@ public:
 
     // Notes the desktop's style and palette; call once, before the first apply.
     static void rememberDesktop();
+    // The user named a style (-style, QT_STYLE_OVERRIDE): Light and Dark keep
+    // it instead of switching to Fusion, which draws every palette role.
+    static void keepNamedStyle(bool keep);
     // Applies the scheme to the running application. System follows the
     // desktop: its light or dark setting where Qt can tell, else its palette.
     static void apply(Scheme scheme);
