@@ -141,9 +141,14 @@ void ElidedLabel::paintEvent(QPaintEvent *)
     painter.setPen(textColor());
     const int lineHeight = QFontMetrics(font()).height();
     const QStringList lines = linesFor(width());
-    // One line sits on the middle of its row, so it shares a baseline with
-    // the labels beside it; wrapped text starts at the top.
-    int y = m_maxLines == 1 ? (height() - lineHeight) / 2 : 0;
+    // One line is centred in the whole label as QLabel centres its text, so
+    // the two share a baseline side by side; wrapped text starts at the top.
+    if (m_maxLines == 1) {
+        painter.drawText(
+            rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, lines.value(0));
+        return;
+    }
+    int y = 0;
     for (const QString &line : lines) {
         painter.drawText(QRect(0, y, width(), lineHeight),
             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
