@@ -314,8 +314,9 @@ void AppcastUpdater::checkForUpdates()
     setCanCheckForUpdates(false);
 
     if (m_feed.isEmpty()) {
+        // A build without a feed comes from a distribution, which updates it.
         finishLater({ UpdateCheckResult::Kind::NoFeedConfigured, {}, {},
-            u"No update feed is configured."_s });
+            u"Updates are checked by your package manager."_s });
         return;
     }
     const QString scheme = m_feed.scheme();

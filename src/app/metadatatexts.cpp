@@ -81,3 +81,30 @@ QString MetadataTexts::ageText(const QDateTime &date, const QDateTime &now)
         return phrase(days / 30, u"month"_s, past, u"last month"_s, u"next month"_s);
     return phrase(days / 365, u"year"_s, past, u"last year"_s, u"next year"_s);
 }
+
+QString MetadataTexts::displayedDescription(const QString &description)
+{
+    const QChar first = description.isEmpty() ? QChar() : description.front();
+    if (description.size() < 2 || (first != u'"' && first != u'\'') || description.back() != first)
+        return description;
+    const QStringView inner = QStringView(description).mid(1, description.size() - 2);
+    QString plain;
+    plain.reserve(inner.size());
+    for (qsizetype i = 0; i < inner.size(); ++i) {
+        const QChar c = inner.at(i);
+        const QChar next = i + 1 < inner.size() ? inner.at(i + 1) : QChar();
+        if (first == u'\'' && c == u'\'' && next == u'\'') {
+            plain.append(c); // '' is one quote inside single quotes
+            ++i;
+        } else if (first == u'"' && c == u'\\' && (next == u'"' || next == u'\\')) {
+            plain.append(next);
+            ++i;
+        } else if (first == u'"' && c == u'\\' && (next == u'n' || next == u't')) {
+            plain.append(next == u'n' ? u'\n' : u'\t');
+            ++i;
+        } else {
+            plain.append(c);
+        }
+    }
+    return plain;
+}

@@ -16,6 +16,10 @@ public:
     static QString installedPathsText(const QStringList &paths, const QString &home);
     // Decimal units, as file managers count: 1 kB is 1,000 bytes.
     static QString sizeText(qint64 bytes);
+    // A description as people read it: a value written in YAML quotes ("..."
+    // or '...') without them, its escaped quotes and backslashes plain. The
+    // record keeps the text as written.
+    static QString displayedDescription(const QString &description);
     // "now", "5 minutes ago", "yesterday", "in 2 hours", "last month"...
     static QString ageText(const QDateTime &date, const QDateTime &now);
 };

@@ -262,6 +262,12 @@ Result<bool> SkillDocument::save(const QString &editorText)
     m_skill->setFileText(fileText);
     m_skill->setVersionSource(VersionSource::EditedInQuire);
     m_skill->setFrontmatter(parsed.frontmatter);
+    // The size and date the window shows are the file's as just written, not
+    // the last scan's.
+    if (const QFileInfo onDisk(target); onDisk.exists()) {
+        m_skill->setFileSize(onDisk.size());
+        m_skill->setFileModifiedDate(onDisk.lastModified().toUTC());
+    }
     m_name = m_skill->name();
     // The record goes to the store now, so a crash cannot leave it behind the file.
     if (ModelContext *context = m_skill->context())

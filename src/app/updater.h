@@ -3,6 +3,7 @@
 #include "updatecheckresult.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <atomic>
 
@@ -16,8 +17,25 @@ class Updater : public QObject
     Q_PROPERTY(bool canCheckForUpdates READ canCheckForUpdates NOTIFY canCheckForUpdatesChanged)
 
 public:
-    using QObject::QObject;
+    explicit Updater(QObject *parent = nullptr) : QObject(parent)
+    {
+        // First of checkFinished's receivers: the answer is addressed before
+        // anyone else hears of it.
+        connect(this, &Updater::checkFinished, this, [this](const UpdateCheckResult &result) {
+            const QPointer<QObject> asker = std::exchange(m_asker, nullptr);
+            Q_EMIT answered(asker.data(), result);
+        });
+    }
     ~Updater() override = default;
+
+    // A check on behalf of `asker` (a window): starts one, or, while one runs,
+    // joins it. Either way the outcome is told once, through answered(), to
+    // whoever asked last; the other windows stay quiet.
+    void requestCheck(QObject *asker)
+    {
+        m_asker = asker;
+        checkForUpdates();
+    }
 
     // Starts a user-initiated check and returns at once; the outcome arrives
     // through checkFinished. Ignored while canCheckForUpdates is false.
@@ -30,6 +48,8 @@ public:
 Q_SIGNALS:
     void canCheckForUpdatesChanged(bool canCheck);
     void checkFinished(const UpdateCheckResult &result);
+    // The outcome and the window it is for; null when nobody asked.
+    void answered(QObject *asker, const UpdateCheckResult &result);
 
 protected:
     void setCanCheckForUpdates(bool canCheck)
@@ -41,4 +61,5 @@ protected:
 
 private:
     std::atomic<bool> m_canCheckForUpdates = false;
+    QPointer<QObject> m_asker;
 };

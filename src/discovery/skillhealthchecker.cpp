@@ -5,6 +5,7 @@
 #include "textfilereader.h"
 #include "toolsource.h"
 
+#include <QLocale>
 #include <QSet>
 
 #include <algorithm>
@@ -47,6 +48,13 @@ constexpr int maxCompatibilityLength = 500;
 constexpr int maxBodyLines = 500;
 constexpr qint64 maxAgentsBytes = qint64(32) * 1024;
 constexpr qint64 maxWindsurfCharacters = 12000;
+
+// In the units the card and the metadata bar show sizes in (1 kB = 1,000
+// bytes), so a finding and the size beside it read alike.
+QString decimalSize(qint64 bytes)
+{
+    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
+}
 
 HealthFinding finding(const char16_t *id, Severity severity, QString sentence, const QString &fix)
 {
@@ -213,9 +221,9 @@ QList<HealthFinding> SkillHealthChecker::check(const Skill &skill)
     if (fileName == u"AGENTS.md") {
         if (skill.fileSize() > maxAgentsBytes)
             out.append(finding(u"size.agents", Severity::Warning,
-                u"This AGENTS.md is %1 KiB; harnesses stop reading after 32 KiB."_s.arg(
-                    (skill.fileSize() + 1023) / 1024),
-                u"Split it or trim it below 32 KiB."_s));
+                u"This AGENTS.md is %1; harnesses stop reading after %2."_s.arg(
+                    decimalSize(skill.fileSize()), decimalSize(maxAgentsBytes)),
+                u"Split it or trim it below %1."_s.arg(decimalSize(maxAgentsBytes))));
     } else {
         // Cheap before costly: a body of more lines needs at least as many bytes.
         const QString content = skill.fileSize() > maxBodyLines ? skill.content() : QString();

@@ -277,8 +277,11 @@ void AppcastUpdaterTest::feeds()
 
 void AppcastUpdaterTest::unusableFeedAddress()
 {
+    // A build without a feed is updated by whoever packaged it.
     AppcastUpdater unset(u"0.1.0"_s, QUrl());
-    QCOMPARE(int(check(unset).kind), int(Kind::NoFeedConfigured));
+    const UpdateCheckResult none = check(unset);
+    QCOMPARE(int(none.kind), int(Kind::NoFeedConfigured));
+    QCOMPARE(none.message, u"Updates are checked by your package manager."_s);
 
     AppcastUpdater ftp(u"0.1.0"_s, QUrl(u"ftp://quire.example/appcast.xml"_s));
     const UpdateCheckResult refused = check(ftp);

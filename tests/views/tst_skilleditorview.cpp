@@ -29,7 +29,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void savesThroughSaveAction();
-    void badgeFollowsText();
+    void modifiedFollowsText();
     void failedSaveKeepsEdits();
     void reloadAnswerShowsTheirs();
     void unreadableFileAsks_data();
@@ -115,19 +115,17 @@ void SkillEditorViewTest::savesThroughSaveAction()
     QVERIFY(!editor.hasUnsavedChanges());
 }
 
-void SkillEditorViewTest::badgeFollowsText()
+void SkillEditorViewTest::modifiedFollowsText()
 {
     SkillEditorView editor(addSkill(u"a"_s, "abc"));
-    QVERIFY(!editor.modifiedBadgeVisible());
+    QVERIFY(!editor.hasUnsavedChanges());
     type(editor, u"x"_s, 1);
     QVERIFY(editor.hasUnsavedChanges());
-    QVERIFY(editor.modifiedBadgeVisible());
     QCOMPARE(editor.editorContent(), u"axbc"_s);
     QTextCursor cursor(editor.textEdit()->document());
     cursor.setPosition(1);
     cursor.deleteChar();
     QVERIFY(!editor.hasUnsavedChanges());
-    QVERIFY(!editor.modifiedBadgeVisible());
     // Same length, other text.
     cursor.setPosition(0);
     cursor.setPosition(1, QTextCursor::KeepAnchor);
@@ -153,14 +151,13 @@ void SkillEditorViewTest::failedSaveKeepsEdits()
     QCOMPARE(m_alerts.size(), 1);
     QVERIFY(m_alerts.constFirst().startsWith(u"Save Error: Could not save"_s));
     QVERIFY(editor.hasUnsavedChanges());
-    QVERIFY(editor.modifiedBadgeVisible());
     QCOMPARE(editor.editorContent(), u"two one"_s);
     QCOMPARE(m_asked, QList<Question> { Question::ChangedOnDisk });
 
     QVERIFY(QDir(m_home->path()).mkpath(u"a"_s));
     QVERIFY(editor.saveContent());
     QCOMPARE(bytes(file(u"a"_s)), QByteArray("two one"));
-    QVERIFY(!editor.modifiedBadgeVisible());
+    QVERIFY(!editor.hasUnsavedChanges());
 }
 
 // The answers themselves are the document's; the widget shows what was reloaded.

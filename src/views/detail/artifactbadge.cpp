@@ -30,8 +30,8 @@ ArtifactBadge::ArtifactBadge(const SkillArtifact &artifact, QWidget *parent)
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     setAccessibleName(artifact.relativePath);
-    connect(
-        this, &QAbstractButton::clicked, this, [this] { FileRevealer::reveal(m_artifact.path); });
+    connect(this, &QAbstractButton::clicked, this,
+        [this] { FileRevealer::reveal(m_artifact.path, this); });
 }
 
 QSize ArtifactBadge::sizeHint() const

@@ -37,8 +37,7 @@ MetadataTable::MetadataTable(
         key->setFont(CardStyle::monoFont(12, QFont::Medium));
         key->setFixedWidth(keyWidth);
         QPalette keyPalette = key->palette();
-        keyPalette.setColor(
-            QPalette::WindowText, CardStyle::withAlpha(CardStyle::limeAccent(), 0.7));
+        keyPalette.setColor(QPalette::WindowText, CardStyle::accentText(palette()));
         key->setPalette(keyPalette);
         auto *value = new QLabel(values.value(keys.at(index)), row);
         value->setTextFormat(Qt::PlainText);

@@ -14,6 +14,7 @@
 #include "symbolicons.h"
 #include "toolicon.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -47,10 +48,11 @@ QLabel *textLabel(const QString &text, const QFont &font, const QColor &color, Q
     return label;
 }
 
-// The heading every section shares: a symbol and a title in the lime accent.
+// The heading every section shares: a symbol and a title in the lime accent,
+// deepened where the palette is too light for it.
 QWidget *sectionTitle(const QString &text, const QString &symbol, QWidget *parent)
 {
-    const QColor color = CardStyle::withAlpha(CardStyle::limeAccent(), 0.6);
+    const QColor color = CardStyle::accentHeading(parent->palette());
     auto *row = new QWidget(parent);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -70,8 +72,7 @@ QWidget *divider(QWidget *parent)
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Plain);
     QPalette palette = line->palette();
-    palette.setColor(
-        QPalette::WindowText, CardStyle::withAlpha(palette.color(QPalette::Text), 0.12));
+    palette.setColor(QPalette::WindowText, CardStyle::divider(palette));
     line->setPalette(palette);
     layout->addWidget(line);
     return holder;
@@ -139,22 +140,20 @@ SkillCardView::SkillCardView(Skill *skill, AppState *state, QWidget *parent)
     contentLayout->setContentsMargins(pagePadding, pagePadding, pagePadding, pagePadding);
     contentLayout->setSpacing(12);
     auto *titleRow = new QHBoxLayout;
-    titleRow->addWidget(sectionTitle(u"Content"_s, u"doc.text.fill"_s, content));
+    m_contentTitle = new QHBoxLayout;
+    m_contentTitle->setContentsMargins(0, 0, 0, 0);
+    titleRow->addLayout(m_contentTitle);
     titleRow->addStretch();
-    auto *edit = new QPushButton(
-        SymbolIcons::icon(u"pencil"_s, CardStyle::limeAccent()), u"Edit"_s, content);
+    auto *edit = new QPushButton(u"Edit"_s, content);
     edit->setFlat(true);
     edit->setFont(CardStyle::font(11, QFont::Medium));
     edit->setCursor(Qt::PointingHandCursor);
     edit->setToolTip(u"Edit the skill's file"_s);
-    QPalette editPalette = edit->palette();
-    editPalette.setColor(QPalette::ButtonText, CardStyle::limeAccent());
-    edit->setPalette(editPalette);
     connect(edit, &QPushButton::clicked, this, &SkillCardView::editRequested);
     m_edit = edit;
     titleRow->addWidget(edit);
     contentLayout->addLayout(titleRow);
-    m_preview = textLabel({}, CardStyle::monoFont(13), CardStyle::secondaryText(), content);
+    m_preview = textLabel({}, CardStyle::monoFont(13), QColor(), content);
     m_preview->setWordWrap(true);
     m_preview->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_preview->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -163,7 +162,44 @@ SkillCardView::SkillCardView(Skill *skill, AppState *state, QWidget *parent)
     m_layout->addWidget(content);
     m_layout->addStretch();
     setWidget(m_page);
+    restyle();
     setSkill(skill);
+}
+
+void SkillCardView::restyle()
+{
+    // The parts made once; the rebuilt ones take the palette when they are made.
+    while (QLayoutItem *item = m_contentTitle->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    QWidget *content = m_edit->parentWidget();
+    m_contentTitle->addWidget(sectionTitle(u"Content"_s, u"doc.text.fill"_s, content));
+    const QColor accent = CardStyle::accentText(palette());
+    auto *edit = static_cast<QPushButton *>(m_edit);
+    edit->setIcon(SymbolIcons::icon(u"pencil"_s, accent));
+    QPalette editPalette = edit->palette();
+    editPalette.setColor(QPalette::ButtonText, accent);
+    edit->setPalette(editPalette);
+    QPalette previewPalette = m_preview->palette();
+    previewPalette.setColor(QPalette::WindowText, CardStyle::secondaryText(palette()));
+    m_preview->setPalette(previewPalette);
+}
+
+void SkillCardView::changeEvent(QEvent *event)
+{
+    QScrollArea::changeEvent(event);
+    // Appearance switched while the card is shown: every colour is derived
+    // again, once the children below have their new palette too.
+    if (event->type() == QEvent::PaletteChange && m_contentTitle
+        && !std::exchange(m_restyleQueued, true)) {
+        QTimer::singleShot(0, this, [this] {
+            m_restyleQueued = false;
+            restyle();
+            m_artifacts.clear();
+            refresh();
+        });
+    }
 }
 
 void SkillCardView::setSkill(Skill *skill)
@@ -269,8 +305,9 @@ void SkillCardView::rebuildHeader()
     badges->setSpacing(6);
     for (const ToolSource tool : m_skill->toolSources()) {
         const QColor color = CardStyle::toolColor(tool);
-        auto *badge = new CapsuleBadge(
-            ToolSources::displayName(tool), color, CardStyle::withAlpha(color, 0.12), m_header);
+        auto *badge = new CapsuleBadge(ToolSources::displayName(tool),
+            CardStyle::badgeText(color, 0.12, palette()), CardStyle::withAlpha(color, 0.12),
+            m_header);
         badge->setFont(CardStyle::font(11, QFont::Medium));
         badge->setIcon(ToolIcon::icon(tool), 12);
         badge->setPadding(8, 4);
@@ -278,12 +315,15 @@ void SkillCardView::rebuildHeader()
     }
     const std::optional<QString> project = m_skill->projectName();
     if (m_skill->isGlobal()) {
-        auto *global = new CapsuleBadge(u"Global"_s, CardStyle::secondaryText(),
+        auto *global = new CapsuleBadge(u"Global"_s,
+            CardStyle::readable(CardStyle::secondaryText(palette()),
+                CardStyle::tinted(palette(), 0.08), CardStyle::textContrast),
             CardStyle::withAlpha(palette().color(QPalette::Text), 0.08), m_header);
         global->setFont(CardStyle::font(10, QFont::Medium));
         badges->addWidget(global);
     } else if (project) {
-        auto *badge = new CapsuleBadge(*project, CardStyle::violetAccent(),
+        auto *badge = new CapsuleBadge(*project,
+            CardStyle::badgeText(CardStyle::violetAccent(), 0.1, palette()),
             CardStyle::withAlpha(CardStyle::violetAccent(), 0.1), m_header);
         badge->setFont(CardStyle::font(10, QFont::Medium));
         badges->addWidget(badge);
@@ -301,15 +341,15 @@ void SkillCardView::rebuildHeader()
         auto *description = new ElidedLabel(m_header);
         description->setObjectName(u"description"_s);
         description->setMaxLines(3);
-        description->setText(m_skill->skillDescription());
-        description->setTextColor(CardStyle::secondaryText());
-        description->setToolTip(m_skill->skillDescription());
+        description->setText(MetadataTexts::displayedDescription(m_skill->skillDescription()));
+        description->setTextColor(CardStyle::secondaryText(palette()));
+        description->setToolTipWhenCut(true);
         layout->addWidget(description);
     }
 
     auto *info = new QHBoxLayout;
     info->setSpacing(16);
-    const QColor tertiary = CardStyle::tertiaryText();
+    const QColor tertiary = CardStyle::tertiaryText(palette());
     info->addWidget(
         infoItem(u"doc.fill"_s, MetadataTexts::sizeText(m_skill->fileSize()), tertiary, m_header));
     info->addWidget(infoItem(u"clock.fill"_s,
@@ -318,7 +358,7 @@ void SkillCardView::rebuildHeader()
     if (!m_artifacts.isEmpty()) {
         QWidget *count
             = infoItem(u"paperclip"_s, SkillCardModel::resourceCountText(m_artifacts.size()),
-                CardStyle::limeAccent(), m_header);
+                CardStyle::accentText(palette()), m_header);
         m_resourceCount = count->findChildren<QLabel *>().constLast();
         info->addWidget(count);
     }

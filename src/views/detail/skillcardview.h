@@ -11,6 +11,7 @@ class ElidedLabel;
 class QLabel;
 class SkillHealth;
 class SkillHealthPanel;
+class QHBoxLayout;
 class QVBoxLayout;
 
 // The read-only page about one skill: its badges, name and description, the
@@ -39,11 +40,15 @@ public:
     // A place under the header for panels that other parts of the window add.
     QVBoxLayout *extraSections() const { return m_extra; }
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 Q_SIGNALS:
     // The Edit button; the detail column switches to the editor with a fade.
     void editRequested();
 
 private:
+    void restyle();
     void scheduleRefresh();
     void refresh();
     void rebuildHeader();
@@ -63,10 +68,12 @@ private:
     QVBoxLayout *m_extra = nullptr;
     QVBoxLayout *m_metadataSlot = nullptr;
     QVBoxLayout *m_resourcesSlot = nullptr;
+    QHBoxLayout *m_contentTitle = nullptr;
     QLabel *m_preview = nullptr;
     SkillHealthPanel *m_healthPanel = nullptr;
     QLabel *m_resourceCount = nullptr;
     QWidget *m_edit = nullptr;
     QList<SkillArtifact> m_artifacts;
     bool m_refreshQueued = false;
+    bool m_restyleQueued = false;
 };

@@ -1,6 +1,7 @@
 #include "skilldetailview.h"
 
 #include "appstate.h"
+#include "capsulebadge.h"
 #include "cardstyle.h"
 #include "elidedlabel.h"
 #include "filerevealer.h"
@@ -14,6 +15,7 @@
 #include "symbolicons.h"
 
 #include <QButtonGroup>
+#include <QEvent>
 #include <QFrame>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -27,7 +29,20 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QColor starYellow(255, 204, 0);
+const QColor modifiedOrange(255, 149, 0);
 constexpr int fadeMilliseconds = 120;
+
+// A plain 1-pixel rule in the palette's divider colour; the style's sunken
+// lines take the palette's light role, which is white in many dark palettes.
+QFrame *rule(QWidget *parent)
+{
+    auto *line = new QFrame(parent);
+    line->setObjectName(u"rule"_s);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setFixedHeight(1);
+    return line;
+}
 
 QToolButton *headerButton(const QString &tip, QWidget *parent)
 {
@@ -47,6 +62,7 @@ SkillDetailView::SkillDetailView(
       m_state(state),
       m_context(context),
       m_title(new ElidedLabel(this)),
+      m_modified(new CapsuleBadge(u"Modified"_s, modifiedOrange, modifiedOrange, this)),
       m_cardButton(headerButton(u"Switch between card and editor view"_s, this)),
       m_editorButton(headerButton(u"Switch between card and editor view"_s, this)),
       m_historyButton(headerButton(u"History"_s, this)),
@@ -63,26 +79,37 @@ SkillDetailView::SkillDetailView(
     auto *header = new QHBoxLayout;
     header->setContentsMargins(16, 6, 10, 6);
     header->setSpacing(6);
+    m_title->setObjectName(u"title"_s);
     m_title->setFont(CardStyle::font(13, QFont::DemiBold));
-    header->addWidget(m_title, 1);
+    // As wide as the name needs, so "Modified" sits right beside it.
+    m_title->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    header->addWidget(m_title);
+    m_modified->setFont(CardStyle::font(11, QFont::Medium));
+    m_modified->setPadding(8, 2);
+    m_modified->setToolTip(u"The editor holds changes that are not saved"_s);
+    m_modified->hide();
+    header->addWidget(m_modified);
+    header->addStretch(1);
 
-    // A two-segment picker: card or editor.
-    auto *picker = new QFrame(this);
-    picker->setFixedWidth(120);
-    picker->setAccessibleName(u"View"_s);
-    auto *pickerLayout = new QHBoxLayout(picker);
-    pickerLayout->setContentsMargins(0, 0, 0, 0);
-    pickerLayout->setSpacing(0);
+    // A segmented picker (card, editor or history) drawn as one control.
+    m_picker = new QFrame(this);
+    m_picker->setObjectName(u"viewPicker"_s);
+    m_picker->setFixedWidth(120);
+    m_picker->setAccessibleName(u"View"_s);
+    m_picker->setToolTip(u"Switch between card and editor view"_s);
+    auto *pickerLayout = new QHBoxLayout(m_picker);
+    pickerLayout->setContentsMargins(2, 2, 2, 2);
+    pickerLayout->setSpacing(2);
     auto *segments = new QButtonGroup(this);
-    const QColor secondary = CardStyle::secondaryText();
-    m_cardButton->setIcon(SymbolIcons::icon(u"rectangle.portrait.fill"_s, secondary));
     m_cardButton->setAccessibleName(u"Card"_s);
-    m_editorButton->setIcon(SymbolIcons::icon(u"pencil"_s, secondary));
+    m_cardButton->setToolTip(u"Card: the skill at a glance"_s);
     m_editorButton->setAccessibleName(u"Editor"_s);
-    m_historyButton->setIcon(SymbolIcons::icon(u"clock.fill"_s, secondary));
+    m_editorButton->setToolTip(u"Editor: the whole file, to change"_s);
     m_historyButton->setAccessibleName(u"History"_s);
+    m_historyButton->setToolTip(u"History: every version of the file, to compare and restore"_s);
     for (QToolButton *segment : { m_cardButton, m_editorButton, m_historyButton }) {
         segment->setCheckable(true);
+        segment->setAutoRaise(false);
         segment->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         segments->addButton(segment);
         pickerLayout->addWidget(segment);
@@ -97,37 +124,83 @@ SkillDetailView::SkillDetailView(
         if (!requestMode(DetailViewMode::History, false))
             m_editorButton->setChecked(true);
     });
-    header->addWidget(picker);
+    header->addWidget(m_picker);
 
     connect(m_star, &QToolButton::clicked, this, &SkillDetailView::toggleFavorite);
     header->addWidget(m_star);
-    m_reveal->setIcon(SymbolIcons::icon(u"folder.fill"_s, secondary));
     connect(m_reveal, &QToolButton::clicked, this, [this] {
         if (m_skill)
-            FileRevealer::reveal(m_skill->filePath());
+            FileRevealer::reveal(m_skill->filePath(), this);
     });
     header->addWidget(m_reveal);
     layout->addLayout(header);
 
-    auto *rule = new QFrame(this);
-    rule->setFrameShape(QFrame::HLine);
-    rule->setFrameShadow(QFrame::Sunken);
-    layout->addWidget(rule);
-
+    layout->addWidget(rule(this));
     m_pages->addWidget(m_card);
     layout->addWidget(m_pages, 1);
-    auto *divider = new QFrame(this);
-    divider->setFrameShape(QFrame::HLine);
-    divider->setFrameShadow(QFrame::Sunken);
-    layout->addWidget(divider);
+    layout->addWidget(rule(this));
     layout->addWidget(m_bar);
 
     connect(m_card, &SkillCardView::editRequested, this,
         [this] { requestMode(DetailViewMode::Editor, true); });
     connect(m_state, &AppState::detailViewModeChanged, this,
         [this] { showMode(std::exchange(m_animateNextSwitch, false)); });
+    connect(this, &SkillDetailView::editorStateChanged, this,
+        [this] { m_modified->setVisible(m_editor && m_editor->hasUnsavedChanges()); });
+    restyle();
     setSkill(skill);
     showMode(false);
+}
+
+bool SkillDetailView::modifiedBadgeVisible() const
+{
+    return !m_modified->isHidden();
+}
+
+void SkillDetailView::restyle()
+{
+    const QPalette colors = palette();
+    const QColor secondary = CardStyle::secondaryText(colors);
+    const QColor primary = colors.color(QPalette::Text);
+    // The chosen segment stands out: filled, and its symbol in the text colour.
+    const auto segmentIcon = [&](const QString &symbol) {
+        QIcon icon;
+        const QSize edge(15, 15);
+        icon.addPixmap(
+            SymbolIcons::icon(symbol, secondary).pixmap(edge), QIcon::Normal, QIcon::Off);
+        icon.addPixmap(SymbolIcons::icon(symbol, primary).pixmap(edge), QIcon::Normal, QIcon::On);
+        return icon;
+    };
+    m_cardButton->setIcon(segmentIcon(u"rectangle.portrait.fill"_s));
+    m_historyButton->setIcon(segmentIcon(u"clock.fill"_s));
+    m_editorButton->setIcon(segmentIcon(u"pencil"_s));
+    const QColor frame = CardStyle::divider(colors);
+    const QColor chosen
+        = CardStyle::blended(CardStyle::withAlpha(colors.color(QPalette::Highlight), 0.28),
+            colors.color(QPalette::Base));
+    const QColor hover = CardStyle::tinted(colors, 0.08);
+    m_picker->setStyleSheet(
+        u"QFrame#viewPicker { border: 1px solid %1; border-radius: 6px; background: %2; }"
+        u"QFrame#viewPicker QToolButton { border: none; border-radius: 4px; padding: 2px; }"
+        u"QFrame#viewPicker QToolButton:hover:!checked { background: %3; }"
+        u"QFrame#viewPicker QToolButton:checked { background: %4; }"_s.arg(
+            frame.name(), colors.color(QPalette::Base).name(), hover.name(), chosen.name()));
+    m_reveal->setIcon(SymbolIcons::icon(u"folder.fill"_s, secondary));
+    m_modified->setTextColor(CardStyle::badgeText(modifiedOrange, 0.2, colors));
+    m_modified->setFill(CardStyle::withAlpha(modifiedOrange, 0.2));
+    for (QFrame *line : findChildren<QFrame *>(u"rule"_s, Qt::FindDirectChildrenOnly)) {
+        QPalette linePalette = line->palette();
+        linePalette.setColor(QPalette::WindowText, CardStyle::divider(colors));
+        line->setPalette(linePalette);
+    }
+    refreshHeader();
+}
+
+void SkillDetailView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_picker)
+        restyle();
 }
 
 void SkillDetailView::setSkill(Skill *skill)
@@ -162,7 +235,7 @@ void SkillDetailView::refreshHeader()
     m_title->setText(m_skill->name());
     const bool favorite = m_skill->isFavorite();
     m_star->setIcon(favorite ? SymbolIcons::icon(u"star.fill"_s, starYellow)
-                             : SymbolIcons::icon(u"star"_s, CardStyle::secondaryText()));
+                             : SymbolIcons::icon(u"star"_s, CardStyle::secondaryText(palette())));
     const QString tip = favorite ? u"Remove from favorites"_s : u"Add to favorites"_s;
     m_star->setToolTip(tip);
     m_star->setAccessibleName(tip);

@@ -8,8 +8,10 @@
 #include <QWidget>
 
 class AppState;
+class CapsuleBadge;
 class ElidedLabel;
 
+class QFrame;
 class QStackedWidget;
 class QToolButton;
 
@@ -50,6 +52,9 @@ public:
     SkillHistoryView *history() const { return m_history; }
     QToolButton *favoriteButton() const { return m_star; }
     QToolButton *revealButton() const { return m_reveal; }
+    // "Modified" beside the title while the editor holds unsaved edits.
+    bool modifiedBadgeVisible() const;
+    CapsuleBadge *modifiedBadge() const { return m_modified; }
 
     void setHealth(SkillHealth *health);
     void toggleFavorite();
@@ -59,7 +64,11 @@ Q_SIGNALS:
     // The editor appeared or went away, or its unsaved state changed.
     void editorStateChanged();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    void restyle();
     void showMode(bool animated);
     void refreshHeader();
 
@@ -67,6 +76,8 @@ private:
     AppState *m_state;
     QPointer<ModelContext> m_context;
     ElidedLabel *m_title;
+    CapsuleBadge *m_modified;
+    QFrame *m_picker = nullptr;
     QToolButton *m_cardButton;
     QToolButton *m_editorButton;
     QToolButton *m_historyButton;

@@ -9,6 +9,7 @@
 #include "toolicon.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
@@ -17,23 +18,27 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Opaque, in the divider colour of the palette; coloured by restyle().
 QWidget *verticalDivider(QWidget *parent)
 {
     auto *line = new QWidget(parent);
+    line->setObjectName(u"barDivider"_s);
     line->setFixedSize(1, 16);
     line->setAutoFillBackground(true);
-    QPalette palette = line->palette();
-    palette.setColor(QPalette::Window, CardStyle::withAlpha(palette.color(QPalette::Text), 0.2));
-    line->setPalette(palette);
+    line->setBackgroundRole(QPalette::Window); // not the bar's Button, which it would inherit
     return line;
 }
 
+// Every text of the bar is one of these: one font, centred on the row, so all
+// of them share a baseline.
 QLabel *captionLabel(QWidget *parent)
 {
     auto *label = new QLabel(parent);
     label->setFont(CardStyle::font(11));
-    label->setForegroundRole(QPalette::PlaceholderText);
     label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // On the bar's button-coloured ground a label would take ButtonText.
+    label->setForegroundRole(QPalette::WindowText);
     return label;
 }
 
@@ -58,16 +63,14 @@ SkillMetadataBar::SkillMetadataBar(Skill *skill, ModelContext *context, QWidget 
 
     m_toolLayout->setContentsMargins(0, 0, 0, 0);
     m_toolLayout->setSpacing(8);
-    layout->addWidget(m_toolIcons);
-    layout->addWidget(verticalDivider(this));
+    layout->addWidget(m_toolIcons, 0, Qt::AlignVCenter);
+    layout->addWidget(verticalDivider(this), 0, Qt::AlignVCenter);
     m_path->setFont(CardStyle::font(11));
     m_path->setElideMode(Qt::ElideMiddle);
-    m_path->setTextColor(CardStyle::secondaryText());
     layout->addWidget(m_path, 1);
-    layout->addWidget(verticalDivider(this));
+    layout->addWidget(verticalDivider(this), 0, Qt::AlignVCenter);
     layout->addWidget(m_size);
-    layout->addWidget(verticalDivider(this));
-    m_collections->setIcon(SymbolIcons::icon(u"tray.fill"_s, CardStyle::secondaryText()));
+    layout->addWidget(verticalDivider(this), 0, Qt::AlignVCenter);
     m_collections->setIconSize(QSize(13, 13));
     m_collections->setAutoRaise(true);
     m_collections->setToolTip(u"Collections"_s);
@@ -76,7 +79,35 @@ SkillMetadataBar::SkillMetadataBar(Skill *skill, ModelContext *context, QWidget 
     layout->addWidget(m_collections);
     layout->addStretch();
     layout->addWidget(m_age);
+    restyle();
     setSkill(skill);
+}
+
+void SkillMetadataBar::restyle()
+{
+    const QColor secondary = CardStyle::readable(CardStyle::secondaryText(palette()),
+        palette().color(QPalette::Button), CardStyle::textContrast);
+    m_path->setTextColor(secondary);
+    for (QLabel *label : { m_size, m_age }) {
+        QPalette text = label->palette();
+        text.setColor(QPalette::WindowText, secondary);
+        label->setPalette(text);
+    }
+    const QColor line = CardStyle::readable(
+        CardStyle::divider(palette()), palette().color(QPalette::Button), 1.3);
+    for (QWidget *divider : findChildren<QWidget *>(u"barDivider"_s)) {
+        QPalette fill = divider->palette();
+        fill.setColor(QPalette::Window, line);
+        divider->setPalette(fill);
+    }
+    m_collections->setIcon(SymbolIcons::icon(u"tray.fill"_s, secondary));
+}
+
+void SkillMetadataBar::changeEvent(QEvent *event)
+{
+    QFrame::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        restyle();
 }
 
 void SkillMetadataBar::setSkill(Skill *skill)

@@ -35,7 +35,11 @@ public:
 
     void toggleCollectionPicker();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    void restyle();
     void refresh();
 
     QPointer<Skill> m_skill;

@@ -1,6 +1,7 @@
 #include "newskillsheet.h"
 
 #include "appstate.h"
+#include "cardstyle.h"
 #include "modelcontext.h"
 #include "settingsstore.h"
 #include "skillcreator.h"
@@ -94,7 +95,7 @@ NewSkillSheet::NewSkillSheet(
     caption.setPointSizeF(caption.pointSizeF() * 0.85);
     m_error->setFont(caption);
     QPalette red = m_error->palette();
-    red.setColor(QPalette::WindowText, QColor(0xd7, 0x30, 0x2a));
+    red.setColor(QPalette::WindowText, CardStyle::errorText(red));
     m_error->setPalette(red);
     m_error->setWordWrap(true);
     m_error->setAlignment(Qt::AlignHCenter);

@@ -1,7 +1,9 @@
 #include "settingsview.h"
 
+#include "appearance.h"
 #include "buildinfo.h"
 #include "modelcontext.h"
+#include "cardstyle.h"
 #include "settingsstore.h"
 #include "symbolicons.h"
 #include "updater.h"
@@ -11,6 +13,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFormLayout>
@@ -32,13 +35,15 @@ namespace {
 constexpr int PathRole = Qt::UserRole;
 
 // The label hierarchy of the platform: secondary, tertiary and quaternary text
-// are the window text at falling strengths, kept readable on either palette.
+// are the window text at falling strengths, but never below what reads.
 void fade(QWidget *widget, double alpha)
 {
+    widget->setProperty("fade", alpha);
     QPalette palette = widget->palette();
-    QColor color = palette.color(QPalette::WindowText);
-    color.setAlphaF(float(alpha));
-    palette.setColor(QPalette::WindowText, color);
+    const QPalette window = widget->parentWidget() ? widget->parentWidget()->palette() : palette;
+    palette.setColor(QPalette::WindowText,
+        CardStyle::readable(CardStyle::withAlpha(window.color(QPalette::WindowText), alpha),
+            window.color(QPalette::Window), CardStyle::textContrast));
     widget->setPalette(palette);
 }
 
@@ -78,11 +83,11 @@ SettingsView::SettingsView(SettingsStore *settings, Updater *updater, QWidget *p
     layout->addWidget(m_tabs);
 
     if (m_updater) {
-        connect(m_updater, &Updater::checkFinished, this, [this](const UpdateCheckResult &result) {
-            if (!std::exchange(m_awaitingUpdateCheck, false))
-                return; // a check another window asked for
-            UpdateResultDialog::show(this, result);
-        });
+        connect(m_updater, &Updater::answered, this,
+            [this](QObject *asker, const UpdateCheckResult &result) {
+                if (asker == this) // not a check another window asked for
+                    UpdateResultDialog::show(this, result);
+            });
     }
     reload();
 }
@@ -113,6 +118,19 @@ QWidget *SettingsView::buildGeneral()
     m_historySpace->setTextFormat(Qt::PlainText);
     form->addRow(u"Version history"_s, m_historySpace);
     showHistorySpace();
+
+    m_appearance = new QComboBox(page);
+    m_appearance->setObjectName(u"appearance"_s);
+    m_appearance->addItem(u"Light"_s, Appearance::name(Appearance::Scheme::Light));
+    m_appearance->addItem(u"Dark"_s, Appearance::name(Appearance::Scheme::Dark));
+    m_appearance->addItem(u"System"_s, Appearance::name(Appearance::Scheme::System));
+    form->addRow(u"Appearance"_s, m_appearance);
+    connect(m_appearance, &QComboBox::activated, this, [this] {
+        const QString name = m_appearance->currentData().toString();
+        if (m_settings)
+            m_settings->setValue(Appearance::settingsKey(), name);
+        Appearance::apply(Appearance::fromName(name).value_or(Appearance::Scheme::System));
+    });
     return page;
 }
 
@@ -177,7 +195,7 @@ QWidget *SettingsView::buildDirectories()
     m_message->setWordWrap(true);
     m_message->setTextInteractionFlags(Qt::TextSelectableByMouse);
     QPalette warning = m_message->palette();
-    warning.setColor(QPalette::WindowText, QColor(0xd7, 0x30, 0x2a));
+    warning.setColor(QPalette::WindowText, CardStyle::errorText(warning));
     m_message->setPalette(warning);
     m_message->hide();
     if (m_settings) {
@@ -275,6 +293,31 @@ void SettingsView::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
 }
 
+void SettingsView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // Another appearance: the faded and red texts are derived again, once
+    // every child has the new palette.
+    if (event->type() == QEvent::PaletteChange && m_message)
+        QMetaObject::invokeMethod(this, &SettingsView::restyle, Qt::QueuedConnection);
+}
+
+void SettingsView::restyle()
+{
+    const QList<QWidget *> faded = findChildren<QWidget *>();
+    for (QWidget *widget : faded) {
+        if (const QVariant alpha = widget->property("fade"); alpha.isValid()) {
+            widget->setPalette(QPalette());
+            fade(widget, alpha.toDouble());
+        }
+    }
+    m_message->setPalette(QPalette());
+    QPalette warning = m_message->palette();
+    warning.setColor(QPalette::WindowText, CardStyle::errorText(warning));
+    m_message->setPalette(warning);
+    fillList();
+}
+
 void SettingsView::keyPressEvent(QKeyEvent *event)
 {
     // A settings window closes on Escape like any dialog; Delete removes the selected row.
@@ -318,6 +361,8 @@ void SettingsView::reload()
     }
     const ToolSource tool = m_settings ? m_settings->defaultTool() : ToolSource::Claude;
     m_defaultTool->setCurrentIndex(m_defaultTool->findData(ToolSources::rawValue(tool)));
+    m_appearance->setCurrentIndex(
+        m_appearance->findData(Appearance::name(Appearance::stored(m_settings))));
     fillList();
 }
 
@@ -326,7 +371,8 @@ void SettingsView::fillList()
     m_list->clear();
     const QIcon folder
         = SymbolIcons::icon(u"folder.fill"_s, palette().color(QPalette::PlaceholderText));
-    const QIcon minus = SymbolIcons::icon(u"minus.circle.fill"_s, QColor(0xd7, 0x30, 0x2a));
+    const QIcon minus
+        = SymbolIcons::icon(u"minus.circle.fill"_s, CardStyle::errorText(m_list->palette()));
     for (const QString &path : std::as_const(m_customPaths)) {
         auto *row = new QTreeWidgetItem(m_list);
         row->setText(0, path);
@@ -393,6 +439,5 @@ void SettingsView::checkForUpdates()
 {
     if (!m_updater)
         return;
-    m_awaitingUpdateCheck = true;
-    m_updater->checkForUpdates();
+    m_updater->requestCheck(this);
 }

@@ -51,6 +51,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
@@ -62,11 +63,13 @@ private:
     void updatePaths(const std::function<bool(QStringList &stored)> &change);
     void showMessage(const QString &message);
     void checkForUpdates();
+    void restyle();
 
     SettingsStore *m_settings;
     Updater *m_updater;
     QTabWidget *m_tabs;
     QComboBox *m_defaultTool = nullptr;
+    QComboBox *m_appearance = nullptr;
     QTreeWidget *m_list = nullptr;
     QLabel *m_message = nullptr;
     QLabel *m_historySpace = nullptr;
@@ -74,5 +77,4 @@ private:
     QLabel *m_version = nullptr;
     QStringList m_customPaths;
     FolderChooser m_chooseFolder;
-    bool m_awaitingUpdateCheck = false;
 };

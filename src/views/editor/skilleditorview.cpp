@@ -1,6 +1,5 @@
 #include "skilleditorview.h"
 
-#include "capsulebadge.h"
 #include "cardstyle.h"
 #include "editorfindbar.h"
 #include "markdownhighlighter.h"
@@ -25,7 +24,6 @@ const QColor modifiedOrange(255, 149, 0);
 // About a thousand lines at once, then two thousand per slice.
 constexpr qsizetype firstSliceChars = qsizetype(64) * 1024;
 constexpr qsizetype sliceChars = qsizetype(128) * 1024;
-constexpr int badgeInset = 12;
 
 } // namespace
 
@@ -35,9 +33,7 @@ SkillEditorView::SkillEditorView(Skill *skill, QWidget *parent)
       m_text(new QPlainTextEdit(this)),
       m_highlighter(new MarkdownHighlighter(m_text->document())),
       m_findBar(new EditorFindBar(m_text, this)),
-      m_notice(new QLabel(this)),
-      m_badge(new CapsuleBadge(
-          u"Modified"_s, modifiedOrange, CardStyle::withAlpha(modifiedOrange, 0.2), m_text))
+      m_notice(new QLabel(this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -64,10 +60,6 @@ SkillEditorView::SkillEditorView(Skill *skill, QWidget *parent)
     m_text->document()->setDocumentMargin(12);
     m_text->setAccessibleName(u"Skill file text"_s);
     m_text->setTabStopDistance(QFontMetricsF(m_text->font()).horizontalAdvance(u' ') * 4);
-
-    m_badge->setFont(CardStyle::font(11));
-    m_badge->setPadding(8, 4);
-    m_badge->hide();
 
     m_document->setAsker(
         [this](Question question, const QString &text) { return ask(question, text); });
@@ -296,11 +288,6 @@ QString SkillEditorView::noticeText() const
     return m_notice->isHidden() ? QString() : m_notice->text();
 }
 
-bool SkillEditorView::modifiedBadgeVisible() const
-{
-    return !m_badge->isHidden();
-}
-
 void SkillEditorView::showFind()
 {
     m_findBar->open();
@@ -329,9 +316,6 @@ void SkillEditorView::textChanged()
 
 void SkillEditorView::modifiedChanged(bool modified)
 {
-    m_badge->setVisible(modified);
-    if (modified)
-        placeBadge();
     Q_EMIT unsavedChangesChanged(modified);
 }
 
@@ -339,20 +323,4 @@ void SkillEditorView::showNotice()
 {
     m_notice->setText(m_document->notice());
     m_notice->setVisible(!m_document->notice().isEmpty());
-}
-
-void SkillEditorView::placeBadge()
-{
-    const QSize size = m_badge->sizeHint();
-    const int scrollBar
-        = m_text->verticalScrollBar()->isVisible() ? m_text->verticalScrollBar()->width() : 0;
-    m_badge->setGeometry(m_text->width() - scrollBar - badgeInset - size.width(), badgeInset,
-        size.width(), size.height());
-    m_badge->raise();
-}
-
-void SkillEditorView::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    placeBadge();
 }

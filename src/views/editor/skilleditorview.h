@@ -10,15 +10,15 @@
 
 #include <functional>
 
-class CapsuleBadge;
 class MarkdownHighlighter;
 class EditorFindBar;
 class QLabel;
 class QPlainTextEdit;
 
 // The whole text of a skill's file, frontmatter included, to read and change.
-// It marks the text "Modified" while it differs from the file, saves with the
-// window's Save command, and never drops what the user typed without asking.
+// It says when the text starts or stops differing from the file (the detail
+// header shows "Modified"), saves with the window's Save command, and never
+// drops what the user typed without asking.
 class SkillEditorView final : public QWidget, public SaveActionSource
 {
     Q_OBJECT
@@ -53,7 +53,6 @@ public:
 
     QPlainTextEdit *textEdit() const { return m_text; }
     EditorFindBar *findBar() const { return m_findBar; }
-    bool modifiedBadgeVisible() const;
     // A long file is still being shown, a slice per event-loop turn.
     bool isLoading() const { return !m_pending.isEmpty(); }
     void finishLoading();
@@ -70,15 +69,11 @@ Q_SIGNALS:
     // Whether there is anything to save to changed: see saveAction().
     void saveAvailabilityChanged();
 
-protected:
-    void resizeEvent(QResizeEvent *event) override;
-
 private:
     void textChanged();
     void documentLoaded();
     void modifiedChanged(bool modified);
     void showNotice();
-    void placeBadge();
     void replaceText(const QString &text);
     void appendSlice();
     void stopLoading();
@@ -91,7 +86,6 @@ private:
     MarkdownHighlighter *m_highlighter;
     EditorFindBar *m_findBar;
     QLabel *m_notice;
-    CapsuleBadge *m_badge;
 
     bool m_showingSaveError = false;
     QString m_saveErrorMessage;

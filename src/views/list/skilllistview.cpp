@@ -174,8 +174,8 @@ QMenu *SkillListView::menuFor(Skill *skill)
             StoreSaver::of(m_context)->save();
     });
     menu->addSeparator();
-    menu->addAction(
-        FileRevealer::actionText(), skill, [skill] { FileRevealer::reveal(skill->filePath()); });
+    menu->addAction(FileRevealer::actionText(), skill,
+        [this, skill] { FileRevealer::reveal(skill->filePath(), this); });
     return menu;
 }
 

@@ -1,6 +1,7 @@
 #include "sidebardelegate.h"
 
 #include "focusring.h"
+#include "cardstyle.h"
 #include "sidebarmodel.h"
 
 #include <QApplication>
@@ -65,7 +66,9 @@ void SidebarDelegate::paint(
     if (kind == SidebarModel::RowKind::Header) {
         // Headers sit low in their row, close to the rows they title.
         painter->setFont(headerFont(opt.font));
-        painter->setPen(faded(opt.palette.color(QPalette::Active, QPalette::WindowText), 0.55));
+        painter->setPen(CardStyle::readable(
+            faded(opt.palette.color(QPalette::Active, QPalette::WindowText), 0.55),
+            opt.palette.color(QPalette::Window), CardStyle::textContrast));
         const QRect text = area.adjusted(0, 0, 0, -4);
         painter->drawText(text, Qt::AlignLeft | Qt::AlignBottom,
             QFontMetrics(painter->font()).elidedText(opt.text, Qt::ElideRight, text.width()));
@@ -85,7 +88,8 @@ void SidebarDelegate::paint(
     QColor textColor
         = opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
     if (kind == SidebarModel::RowKind::NewCollection && !selected)
-        textColor = faded(textColor, 0.6);
+        textColor = CardStyle::readable(
+            faded(textColor, 0.6), opt.palette.color(QPalette::Window), CardStyle::textContrast);
 
     int left = area.left();
     const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();

@@ -69,10 +69,9 @@ SidebarView::SidebarView(AppState *state, ModelContext *context, QWidget *parent
     m_list->setMouseTracking(true);
     m_list->setAttribute(Qt::WA_MacShowFocusRect, false);
     m_list->setIconSize(QSize(16, 16));
-    // A source list sits on the window's colour, not on a text field's white.
-    QPalette listPalette = m_list->palette();
-    listPalette.setColor(QPalette::Base, listPalette.color(QPalette::Window));
-    m_list->setPalette(listPalette);
+    // A source list sits on the window's colour, not on a text field's white;
+    // by role, so it follows a change of appearance.
+    m_list->viewport()->setBackgroundRole(QPalette::Window);
 
     // The footer sits below the list, so it stays put while the list scrolls.
     auto *column = new QVBoxLayout(this);

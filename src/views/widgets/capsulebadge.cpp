@@ -38,6 +38,12 @@ void CapsuleBadge::setTextColor(const QColor &color)
     update();
 }
 
+void CapsuleBadge::setFill(const QColor &fill)
+{
+    m_fill = fill;
+    update();
+}
+
 QSize CapsuleBadge::sizeHint() const
 {
     const QFontMetrics metrics(font());

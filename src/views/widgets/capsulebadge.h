@@ -4,7 +4,7 @@
 #include <QWidget>
 
 // A small label on a tinted capsule: the harness, "Global" and project badges,
-// and the editor's "Modified" mark.
+// and the "Modified" mark beside a skill's name.
 class CapsuleBadge final : public QWidget
 {
     Q_OBJECT
@@ -14,9 +14,12 @@ public:
         QWidget *parent = nullptr);
 
     QString text() const { return m_text; }
+    QColor textColor() const { return m_textColor; }
+    QColor fill() const { return m_fill; }
     void setIcon(const QIcon &icon, int edge);
     void setPadding(int horizontal, int vertical);
     void setTextColor(const QColor &color);
+    void setFill(const QColor &fill);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

@@ -1,7 +1,11 @@
 #include "elidedlabel.h"
 
+#include <QHelpEvent>
 #include <QPainter>
 #include <QTextLayout>
+#include <QToolTip>
+
+#include <cmath>
 
 ElidedLabel::ElidedLabel(QWidget *parent) : QWidget(parent)
 {
@@ -39,13 +43,47 @@ void ElidedLabel::setTextColor(const QColor &color)
     update();
 }
 
-QStringList ElidedLabel::linesFor(int width) const
+QColor ElidedLabel::textColor() const
+{
+    return m_color.isValid() ? m_color : palette().color(foregroundRole());
+}
+
+void ElidedLabel::setToolTipWhenCut(bool on)
+{
+    m_toolTipWhenCut = on;
+}
+
+bool ElidedLabel::isCut() const
+{
+    bool cut = false;
+    linesFor(width(), &cut);
+    return cut;
+}
+
+bool ElidedLabel::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip && m_toolTipWhenCut && toolTip().isEmpty()) {
+        // The whole text, only where the label could not show all of it.
+        const auto *help = static_cast<QHelpEvent *>(event);
+        if (isCut())
+            QToolTip::showText(help->globalPos(), m_text, this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+QStringList ElidedLabel::linesFor(int width, bool *cut) const
 {
     const QFontMetrics metrics(font());
     if (m_maxLines == 1) {
         QString line = m_text;
         line.replace(u'\n', u' ');
-        return { metrics.elidedText(line, m_mode, width) };
+        const QString shown = metrics.elidedText(line, m_mode, width);
+        if (cut)
+            *cut = shown != line;
+        return { shown };
     }
     QStringList lines;
     // A line feed in the text starts a new line, as it would in a paragraph.
@@ -65,7 +103,10 @@ QStringList ElidedLabel::linesFor(int width) const
             // The last line shows what is left, shortened at its end.
             QString rest = text.mid(line.textStart());
             rest.replace(QChar::LineSeparator, u' ');
-            lines.append(metrics.elidedText(rest, Qt::ElideRight, width));
+            const QString shown = metrics.elidedText(rest, Qt::ElideRight, width);
+            if (cut)
+                *cut = shown != rest;
+            lines.append(shown);
             break;
         }
         lines.append(
@@ -77,8 +118,10 @@ QStringList ElidedLabel::linesFor(int width) const
 
 QSize ElidedLabel::sizeHint() const
 {
-    const QFontMetrics metrics(font());
-    return { metrics.horizontalAdvance(m_text), metrics.height() };
+    // Whole pixels rounded up: the exact advance is fractional, and a label
+    // one fraction short would cut its own text.
+    const qreal advance = QFontMetricsF(font()).horizontalAdvance(m_text);
+    return { int(std::ceil(advance)) + 1, QFontMetrics(font()).height() };
 }
 
 QSize ElidedLabel::minimumSizeHint() const
@@ -95,10 +138,18 @@ int ElidedLabel::heightForWidth(int width) const
 void ElidedLabel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setPen(m_color.isValid() ? m_color : palette().color(foregroundRole()));
+    painter.setPen(textColor());
     const int lineHeight = QFontMetrics(font()).height();
+    const QStringList lines = linesFor(width());
+    // One line is centred in the whole label as QLabel centres its text, so
+    // the two share a baseline side by side; wrapped text starts at the top.
+    if (m_maxLines == 1) {
+        painter.drawText(
+            rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, lines.value(0));
+        return;
+    }
     int y = 0;
-    for (const QString &line : linesFor(width())) {
+    for (const QString &line : lines) {
         painter.drawText(QRect(0, y, width(), lineHeight),
             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
         y += lineHeight;

@@ -18,6 +18,12 @@ public:
     // 1 keeps the text on one line; more lets it wrap.
     void setMaxLines(int lines);
     void setTextColor(const QColor &color);
+    // As drawn: the colour set, else the palette's text colour.
+    QColor textColor() const;
+    // With no tooltip of its own, the label shows its whole text as one
+    // while the text is cut.
+    void setToolTipWhenCut(bool on);
+    bool isCut() const;
 
     // What the label draws at its current width.
     QStringList visibleLines() const { return linesFor(width()); }
@@ -28,13 +34,15 @@ public:
     int heightForWidth(int width) const override;
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QStringList linesFor(int width) const;
+    QStringList linesFor(int width, bool *cut = nullptr) const;
 
     QString m_text;
     Qt::TextElideMode m_mode = Qt::ElideRight;
     int m_maxLines = 1;
     QColor m_color;
+    bool m_toolTipWhenCut = false;
 };

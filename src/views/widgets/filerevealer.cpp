@@ -1,11 +1,16 @@
 #include "filerevealer.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
-#include <QFileInfo>
-#include <QUrl>
-
-#if defined(Q_OS_MACOS) || defined(Q_OS_WIN)
 #include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QUrl>
+#include <QWidget>
+#if defined(Q_OS_MACOS) || defined(Q_OS_WIN)
 #include <QProcess>
 #else
 #include <QDBusConnection>
@@ -18,10 +23,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Without a file manager that can select a file, at least open its folder.
-void openContainingFolder(const QString &path)
+// Without a file manager that can select a file, at least open its folder;
+// without anything to open a folder, say where the file is.
+void openContainingFolder(const QString &path, QWidget *parent)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath())))
+        FileRevealer::showPath(path, parent);
 }
 
 } // namespace
@@ -37,20 +44,41 @@ QString FileRevealer::actionText()
 #endif
 }
 
-void FileRevealer::reveal(const QString &path)
+void FileRevealer::showPath(const QString &path, QWidget *parent)
+{
+    auto *box = new QMessageBox(parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setObjectName(u"revealFallback"_s);
+    box->setWindowTitle(actionText());
+    box->setIcon(QMessageBox::Information);
+    box->setTextFormat(Qt::PlainText);
+    box->setText(u"No file manager could show the file. It is at:\n\n%1"_s.arg(
+        QDir::toNativeSeparators(path)));
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    QPushButton *copy = box->addButton(u"Copy Path"_s, QMessageBox::ActionRole);
+    box->addButton(QMessageBox::Close);
+    // The box closes on any button; Copy Path copies first.
+    QObject::connect(copy, &QPushButton::clicked, box,
+        [path] { QGuiApplication::clipboard()->setText(QDir::toNativeSeparators(path)); });
+    box->open();
+}
+
+void FileRevealer::reveal(const QString &path, QWidget *parent)
 {
     if (path.isEmpty())
         return;
 #if defined(Q_OS_MACOS)
-    QProcess::startDetached(u"/usr/bin/open"_s, { u"-R"_s, path });
+    if (!QProcess::startDetached(u"/usr/bin/open"_s, { u"-R"_s, path }))
+        showPath(path, parent);
 #elif defined(Q_OS_WIN)
     // Explorer wants "/select," and the path as one argument.
-    QProcess::startDetached(
-        u"explorer.exe"_s, { u"/select,%1"_s.arg(QDir::toNativeSeparators(path)) });
+    if (!QProcess::startDetached(
+            u"explorer.exe"_s, { u"/select,%1"_s.arg(QDir::toNativeSeparators(path)) }))
+        showPath(path, parent);
 #else
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        openContainingFolder(path);
+        openContainingFolder(path, parent);
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(u"org.freedesktop.FileManager1"_s,
@@ -61,9 +89,9 @@ void FileRevealer::reveal(const QString &path)
     // Asynchronous: a file manager that is slow to start must not freeze the window.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call));
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-        [path](QDBusPendingCallWatcher *finished) {
+        [path, owner = QPointer<QWidget>(parent)](QDBusPendingCallWatcher *finished) {
             if (finished->isError())
-                openContainingFolder(path);
+                openContainingFolder(path, owner);
             finished->deleteLater();
         });
 #endif

@@ -229,16 +229,14 @@ void ContentView::buildMenus(Updater *updater)
     m_updatesModel = new CheckForUpdatesViewModel(updater, this);
     connect(m_updatesModel, &CheckForUpdatesViewModel::canCheckForUpdatesChanged, this,
         [this] { m_checkForUpdates->setEnabled(m_updatesModel->canCheckForUpdates()); });
-    connect(m_checkForUpdates, &QAction::triggered, updater, [this, updater] {
-        m_awaitingUpdateCheck = true;
-        updater->checkForUpdates();
-    });
-    connect(updater, &Updater::checkFinished, this, [this](const UpdateCheckResult &result) {
-        // The window the user asked from answers, and no other.
-        if (!std::exchange(m_awaitingUpdateCheck, false))
-            return;
-        UpdateResultDialog::show(this, result);
-    });
+    connect(m_checkForUpdates, &QAction::triggered, updater,
+        [this, updater] { updater->requestCheck(this); });
+    connect(
+        updater, &Updater::answered, this, [this](QObject *asker, const UpdateCheckResult &result) {
+            // The window the user asked from answers, and no other.
+            if (asker == this)
+                UpdateResultDialog::show(this, result);
+        });
 }
 
 void ContentView::buildViewMenu()

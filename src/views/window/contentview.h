@@ -85,6 +85,5 @@ private:
     QAction *m_toggleSidebar = nullptr;
     QAction *m_favorite = nullptr;
     QMetaObject::Connection m_focusWatch;
-    bool m_awaitingUpdateCheck = false;
     bool m_setUpWhenExposed = false;
 };

@@ -1,10 +1,12 @@
 #include "quireapp.h"
 
 #include "appcastupdater.h"
+#include "appearance.h"
 #include "appstate.h"
 #include "contentview.h"
 #include "discoverysession.h"
 #include "modelcontext.h"
+#include "qtoptions.h"
 #include "settingsstore.h"
 #include "settingsview.h"
 #include "skillquery.h"
@@ -14,8 +16,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QPalette>
-#include <QStyle>
 
 #include <cstdio>
 
@@ -53,6 +53,11 @@ std::optional<QuireApp::StartState> QuireApp::parseStartState(
 {
     StartState start;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
+        // QApplication takes these from the command line itself.
+        if (const qsizetype qtOption = QtOptions::span(arguments, i)) {
+            i += qtOption - 1;
+            continue;
+        }
         const QString &option = arguments.at(i);
         QString *target = option == u"--filter" ? &start.filter
             : option == u"--search"             ? &start.search
@@ -96,6 +101,7 @@ int QuireApp::run(const StartState &start)
             QMessageBox::critical(nullptr, u"Quire"_s, text);
         return 1;
     }
+    applyAppearance(settings.get());
     QuireApp app(std::move(store.value()), std::move(settings));
     AppState *state = app.m_state.get();
     if (const auto filter = SkillQuery::parseFilter(start.filter))
@@ -120,36 +126,13 @@ int QuireApp::run(const StartState &start)
     return QApplication::exec();
 }
 
-void QuireApp::applyColorScheme(const QString &scheme)
+void QuireApp::applyAppearance(const SettingsStore *settings)
 {
-    if (scheme != u"dark" && scheme != u"light")
-        return;
-    QApplication::setStyle(u"Fusion"_s);
-    if (scheme == u"light") {
-        QApplication::setPalette(QApplication::style()->standardPalette());
-        return;
-    }
-    QPalette dark;
-    const QColor window(0x2b, 0x2b, 0x2e);
-    const QColor base(0x1f, 0x1f, 0x22);
-    const QColor text(0xe8, 0xe8, 0xea);
-    dark.setColor(QPalette::Window, window);
-    dark.setColor(QPalette::WindowText, text);
-    dark.setColor(QPalette::Base, base);
-    dark.setColor(QPalette::AlternateBase, window);
-    dark.setColor(QPalette::Text, text);
-    dark.setColor(QPalette::Button, window);
-    dark.setColor(QPalette::ButtonText, text);
-    dark.setColor(QPalette::ToolTipBase, base);
-    dark.setColor(QPalette::ToolTipText, text);
-    dark.setColor(QPalette::PlaceholderText, QColor(0x9a, 0x9a, 0xa0));
-    dark.setColor(QPalette::Highlight, QColor(0x3a, 0x72, 0xd8));
-    dark.setColor(QPalette::HighlightedText, Qt::white);
-    dark.setColor(QPalette::Link, QColor(0x6a, 0xa6, 0xff));
-    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x86));
-    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x86));
-    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x86));
-    QApplication::setPalette(dark);
+    // QUIRE_COLOR_SCHEME=light|dark outranks the setting, for screenshots and
+    // for trying a palette without changing what is stored.
+    const auto forced = Appearance::fromName(qEnvironmentVariable("QUIRE_COLOR_SCHEME"));
+    Appearance::rememberDesktop();
+    Appearance::apply(forced.value_or(Appearance::stored(settings)));
 }
 
 void QuireApp::select(const QString &typed)

@@ -42,9 +42,9 @@ public:
     static std::optional<StartState> parseStartState(const QStringList &arguments, QString &error);
 
     static int run(const StartState &start = {});
-    // "dark" or "light" forces that palette (for screenshots and for desktops
-    // that give none); anything else keeps the platform's.
-    static void applyColorScheme(const QString &scheme);
+    // The stored Appearance, or the one QUIRE_COLOR_SCHEME (light, dark,
+    // system) names.
+    static void applyAppearance(const SettingsStore *settings);
 
     ~QuireApp() override;
     ContentView *openWindow();
