@@ -33,7 +33,7 @@ Commands:
   check [--json] [PATH...]
                           scan, then list what is wrong with each skill file;
                           exits 1 when there is an error
-  parse FILE [--style frontmatter|heading|frontmatter-then-heading]
+  parse FILE [--style frontmatter|heading|frontmatter-then-heading|toml]
                           print how FILE is read, as JSON (no store access)
   new NAME [--tool RAW]   create a skill from the tool's template, as the window's
                           "New Skill" does, and print its path
