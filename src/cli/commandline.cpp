@@ -28,13 +28,13 @@ Commands:
                           new-skill or settings:general|directories|about
   scan [--prune]          scan every tool's folders into the store; --prune then
                           drops vanished routes and skills left without any
-  list [--json] [--filter all|favorites|needs-attention|tool:RAW|collection:NAME]
+  list [--json] [--filter all|favorites|needs-attention|tool:RAW|kind:KIND|collection:NAME]
        [--search TEXT]    the skill list as the window shows it
   show PATH [--json]      show the skill at PATH (its file or any of its routes)
   check [--json] [PATH...]
                           scan, then list what is wrong with each skill file;
                           exits 1 when there is an error
-  parse FILE [--style frontmatter|heading|frontmatter-then-heading]
+  parse FILE [--style frontmatter|heading|frontmatter-then-heading|toml]
                           print how FILE is read, as JSON (no store access)
   new NAME [--tool RAW]   create a skill from the tool's template, as the window's
                           "New Skill" does, and print its path

@@ -53,5 +53,6 @@ QJsonObject SkillJson::toJson(const Skill &skill)
         { u"toolSources"_s, tools },
         { u"installedPaths"_s, QJsonArray::fromStringList(skill.installedPaths()) },
         { u"projectName"_s, project ? QJsonValue(*project) : QJsonValue(QJsonValue::Null) },
+        { u"kind"_s, SkillKinds::rawValue(skill.kind()) },
     };
 }

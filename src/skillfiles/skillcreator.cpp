@@ -3,6 +3,7 @@
 #include "artifactcache.h"
 #include "artifactscanner.h"
 #include "frontmatterparser.h"
+#include "harnesstable.h"
 #include "modelcontext.h"
 #include "skill.h"
 
@@ -225,6 +226,12 @@ SkillCreator::Target SkillCreator::target(
     default:
         break;
     }
+    // Harnesses known since the harness table get a skill folder where they
+    // read skills; the older ones keep the places they always had.
+    if (tool > ToolSource::Amp && tool != ToolSource::Custom) {
+        if (const auto place = HarnessTable::newSkillLocation(tool))
+            return skillFolder(homePath + u'/' + place->path + u'/' + folderName);
+    }
     // A tool with its own global folder gets the file there, named by nothing
     // but the template; one without one borrows Claude Code's folder.
     const QStringList global = ToolSources::globalPaths(tool, homePath);
@@ -253,7 +260,9 @@ QList<ToolSource> SkillCreator::offeredTools()
 {
     QList<ToolSource> tools;
     for (ToolSource tool : ToolSources::all) {
-        if (tool != ToolSource::Custom)
+        // A newer harness without a skills folder has nowhere to put one.
+        const bool hasPlace = tool <= ToolSource::Amp || HarnessTable::newSkillLocation(tool);
+        if (tool != ToolSource::Custom && hasPlace)
             tools.append(tool);
     }
     return tools;

@@ -65,8 +65,7 @@ void CheckCommandTest::exitCodes()
 
 void CheckCommandTest::linesAndJsonAgree()
 {
-    m_home->write(
-        u".claude/skills/pdf/SKILL.md"_s, "---\nname: pdf\ndescription: A.\n---\n# PDF\n");
+    m_home->write(u".codex/skills/pdf/SKILL.md"_s, "---\nname: pdf\ndescription: A.\n---\n# PDF\n");
     m_home->write(
         u".agents/skills/pdf/SKILL.md"_s, "---\nname: pdf\ndescription: B.\n---\n# PDF\n");
     m_home->write(u".cursor/rules/go.mdc"_s, "---\nalwaysApply: maybe\n---\nUse gofmt.\n");
@@ -76,9 +75,9 @@ void CheckCommandTest::linesAndJsonAgree()
     const QList<QByteArray> lines = text.out.trimmed().split('\n');
     QCOMPARE(lines.size(), 5);
     QVERIFY(lines.contains("error: " + home(u".agents/skills/pdf/SKILL.md"_s).toUtf8()
-        + ": duplicate.clash: Another Claude Code skill is also named “pdf” but reads "
+        + ": duplicate.clash: Another Codex skill is also named “pdf” but reads "
           "differently: "
-        + home(u".claude/skills/pdf/SKILL.md"_s).toUtf8() + '.'));
+        + home(u".codex/skills/pdf/SKILL.md"_s).toUtf8() + '.'));
     QVERIFY(text.err.contains("3 skills checked: 3 errors, 2 warnings, 0 notes"));
 
     const QuireRun json = m_home->quire({ u"check"_s, u"--json"_s, home(u".cursor"_s) });

@@ -275,10 +275,12 @@ void SkillHealthTest::duplicates_data()
     QTest::addColumn<bool>("sameText");
     QTest::addColumn<QString>("expected"); // on both, or empty
     const QString global = u".claude/skills/pdf/SKILL.md"_s;
+    // Codex reads both its own and the shared skills folder.
+    const QString codex = u".codex/skills/pdf/SKILL.md"_s;
     QTest::newRow("two global folders, same text")
-        << global << u".agents/skills/pdf/SKILL.md"_s << true << u"note duplicate.copy"_s;
+        << codex << u".agents/skills/pdf/SKILL.md"_s << true << u"note duplicate.copy"_s;
     QTest::newRow("two global folders, different text")
-        << global << u".agents/skills/pdf/SKILL.md"_s << false << u"error duplicate.clash"_s;
+        << codex << u".agents/skills/pdf/SKILL.md"_s << false << u"error duplicate.clash"_s;
     QTest::newRow("a project shadows a global skill")
         << global << u"work/app/.claude/skills/pdf/SKILL.md"_s << false
         << u"error duplicate.clash"_s;
@@ -319,12 +321,12 @@ void SkillHealthTest::duplicates()
 
 void SkillHealthTest::followsScansAndSaves()
 {
-    write(u".claude/skills/pdf/SKILL.md"_s, "---\nname: pdf\ndescription: d\n---\nx");
+    write(u".gemini/skills/pdf/SKILL.md"_s, "---\nname: pdf\ndescription: d\n---\nx");
     write(u".agents/skills/pdf/SKILL.md"_s, "---\nname: pdf\ndescription: d\n---\nx");
     QSignalSpy changed(m_health.get(), &SkillHealth::changed);
     scan();
     QVERIFY(!changed.isEmpty());
-    QCOMPARE(idsOf(u".claude/skills/pdf/SKILL.md"_s), QStringList { u"note duplicate.copy"_s });
+    QCOMPARE(idsOf(u".gemini/skills/pdf/SKILL.md"_s), QStringList { u"note duplicate.copy"_s });
     QCOMPARE(m_health->attentionCount(), 0);
 
     // An edit saved from the window: the copy now differs.
@@ -333,16 +335,16 @@ void SkillHealthTest::followsScansAndSaves()
     changed.clear();
     QVERIFY(m_store->save());
     QCOMPARE(changed.size(), 1);
-    QCOMPARE(idsOf(u".claude/skills/pdf/SKILL.md"_s), QStringList { u"error duplicate.clash"_s });
+    QCOMPARE(idsOf(u".gemini/skills/pdf/SKILL.md"_s), QStringList { u"error duplicate.clash"_s });
     QCOMPARE(m_health->attentionCount(), 2);
 
     // The file on disk changes and the other goes away: findings follow both.
     QTest::qWait(10);
-    write(u".claude/skills/pdf/SKILL.md"_s, "---\nname: PDF\ndescription: d\n---\nx");
+    write(u".gemini/skills/pdf/SKILL.md"_s, "---\nname: PDF\ndescription: d\n---\nx");
     QVERIFY(QFile::remove(home(u".agents/skills/pdf/SKILL.md"_s)));
     scan(true);
     QCOMPARE(m_store->skillCount(), 1);
-    QCOMPARE(idsOf(u".claude/skills/pdf/SKILL.md"_s),
+    QCOMPARE(idsOf(u".gemini/skills/pdf/SKILL.md"_s),
         (QStringList { u"error skill.name.folder"_s, u"error skill.name.format"_s }));
     QCOMPARE(m_health->attentionCount(), 1);
 }

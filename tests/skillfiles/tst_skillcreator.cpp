@@ -156,6 +156,9 @@ void SkillCreatorTest::createsForEveryTool_data()
     QTest::newRow("aider") << ToolSource::Aider << u"My Tool!"_s
                            << u".claude/skills/my-tool/SKILL.md"_s << true;
     QTest::newRow("amp") << ToolSource::Amp << u"Any"_s << u".config/amp/AGENTS.md"_s << false;
+    QTest::newRow("gemini, into the shared folder")
+        << ToolSource::Gemini << u"Any"_s << u".agents/skills/any/SKILL.md"_s << true;
+    QTest::newRow("kiro") << ToolSource::Kiro << u"Any"_s << u".kiro/skills/any/SKILL.md"_s << true;
     QTest::newRow("custom") << ToolSource::Custom << u"x"_s << u".claude/skills/x/SKILL.md"_s
                             << true;
 }

@@ -2,8 +2,8 @@
 
 #include "appearance.h"
 #include "buildinfo.h"
-#include "modelcontext.h"
 #include "cardstyle.h"
+#include "modelcontext.h"
 #include "settingsstore.h"
 #include "symbolicons.h"
 #include "updater.h"

@@ -1,7 +1,7 @@
 #include "sidebardelegate.h"
 
-#include "focusring.h"
 #include "cardstyle.h"
+#include "focusring.h"
 #include "sidebarmodel.h"
 
 #include <QApplication>
