@@ -5,6 +5,7 @@
 #include "skillcollection.h"
 #include "storefile.h"
 #include "storemerge.h"
+#include "storesearch.h"
 
 #include <QTimeZone>
 
@@ -550,6 +551,7 @@ Status ModelContext::save()
         skill->m_id = newIds.value(skill);
         skill->m_dirty = 0;
         m_skillsById.insert(skill->m_id, skill);
+        skill->releaseContent();
     }
     for (SkillCollection *collection : insertedCollections) {
         collection->m_id = newIds.value(collection);
@@ -561,6 +563,7 @@ Status ModelContext::save()
             && !merged.skillsInserted.contains(skill))
             changedSkills.append(skill);
         skill->m_dirty = 0;
+        skill->releaseContent();
     }
     QList<SkillCollection *> changed;
     for (SkillCollection *collection : std::as_const(changedCollections)) {
@@ -609,6 +612,11 @@ SkillCollection *ModelContext::collectionByName(const QString &name) const
 QList<Skill *> ModelContext::skills() const
 {
     return m_skills;
+}
+
+Result<QSet<qint64>> ModelContext::searchSkillIds(const QByteArray &foldedText)
+{
+    return StoreSearch::find(m_db, foldedText);
 }
 
 bool ModelContext::nameLess(const Skill *a, const Skill *b)

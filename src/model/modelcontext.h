@@ -64,6 +64,10 @@ public:
     qsizetype skillCount() const { return m_skills.size(); }
     qsizetype collectionCount() const { return m_collections.size(); }
 
+    // Ids of the saved skills whose stored name, description or content
+    // holds foldedText (see FoldedText), from the store's search index.
+    Result<QSet<qint64>> searchSkillIds(const QByteArray &foldedText);
+
     // Code-point order of names, ties by identity, so every list agrees.
     static bool nameLess(const Skill *a, const Skill *b);
 

@@ -74,8 +74,9 @@ public:
     void setName(const QString &name);
     QString skillDescription() const { return m_skillDescription; }
     void setSkillDescription(const QString &description);
-    // Bodies are loaded from the store on first read, so opening a large store
-    // only loads what the list shows.
+    // Bodies are read from the store when asked for, so opening a large store
+    // only loads what the list shows; one is kept in memory only while unsaved
+    // or while something listens to contentChanged (a card showing it).
     QString content() const;
     void setContent(const QString &content);
     std::optional<QByteArray> frontmatterData() const { return m_frontmatterData; }
@@ -112,6 +113,13 @@ public:
 
     // The same file is also installed at path for tool.
     void addInstallation(const QString &path, ToolSource tool);
+
+    // Whether name, description and content are as the store holds them, so
+    // that the store's search index answers for this record.
+    bool hasSavedTexts() const
+    {
+        return m_id != 0 && !(m_dirty & (NameField | DescriptionField | ContentField));
+    }
 
     // The scanner's fingerprint of the file at its last read; not observable.
     QString scanSignature() const { return m_scanSignature; }
@@ -171,6 +179,9 @@ private:
             Q_EMIT(this->*changed)();
     }
     void markDirty(Field bit);
+    bool isContentShown() const;
+    // After a save: the store holds the body, and nothing shows it.
+    void releaseContent();
     QStringList decodeInstalledPaths() const;
 
     qint64 m_id = 0;

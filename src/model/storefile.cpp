@@ -1,5 +1,8 @@
 #include "storefile.h"
 
+#include "searchtokenizer.h"
+#include "storesearch.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -142,6 +145,10 @@ Result<SqliteDatabase> StoreFile::open(const QString &path)
         }
     }
 
+    // Before the first statement that may touch the search index.
+    if (!SearchTokenizer::registerWith(db.handle()))
+        return storeError(
+            u"Cannot open the store %1: this SQLite has no full-text search (FTS5)."_s.arg(path));
     // The busy timeout was set when the connection opened, before any statement.
     if (Status status = db.exec(u"PRAGMA foreign_keys = ON"_s); !status)
         return storeError(u"Cannot open the store %1: %2."_s.arg(path, status.error().message));
@@ -155,11 +162,16 @@ Result<SqliteDatabase> StoreFile::open(const QString &path)
         const QString create = u"BEGIN IMMEDIATE;"_s + QString::fromLatin1(schemaSql)
             + u"INSERT INTO meta (key, value) VALUES ('application', 'Quire'), ('schemaVersion', "
               u"'%1');"
-              "PRAGMA application_id = %2; PRAGMA user_version = %3; COMMIT;"_s
+              "PRAGMA application_id = %2; PRAGMA user_version = %3;"_s
                   .arg(QLatin1StringView(schemaVersion))
                   .arg(applicationId)
                   .arg(schemaUserVersion);
-        if (Status status = db.exec(create); !status) {
+        Status status = db.exec(create);
+        if (status)
+            status = StoreSearch::create(db);
+        if (status)
+            status = db.exec(u"COMMIT"_s);
+        if (!status) {
             (void)db.exec(u"ROLLBACK"_s);
             return storeError(
                 u"Cannot create the store %1: %2."_s.arg(path, status.error().message));
@@ -172,6 +184,9 @@ Result<SqliteDatabase> StoreFile::open(const QString &path)
             return storeError(
                 u"The store %1 is damaged: its schema version record is missing."_s.arg(path));
     }
+    if (Status current = StoreSearch::ensureCurrentFolding(db); !current)
+        return storeError(u"Cannot update the search index of the store %1: %2."_s.arg(
+            path, current.error().message));
 
     return db;
 }

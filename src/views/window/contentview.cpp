@@ -105,11 +105,9 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
 
     buildMenus(updater);
     // The scanner refreshes artifact lists without touching the records.
-    connect(m_discovery, &DiscoverySession::scanFinished, this, [this, list] {
+    connect(m_discovery, &DiscoverySession::scanFinished, this, [this] {
         if (m_detail->detailView())
             m_detail->detailView()->refreshArtifacts();
-        // Once the skills are known, so the first search finds the index ready.
-        list->filterModel()->prepareSearch();
     });
     connect(m_detail, &DetailPane::editorStateChanged, this, &ContentView::refreshSaveAction);
     // The focused-value slot: whatever has the focus in this window decides.
