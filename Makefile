@@ -7,7 +7,7 @@ FUZZ_DIR    := build/fuzz
 FUZZ_SECONDS ?= 600
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test bench fuzz build clean deps
+.PHONY: run test bench fuzz build package clean deps
 
 deps:
 	@bash scripts/deps
@@ -24,6 +24,14 @@ test: deps
 	@cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUIRE_SANITIZE=ON >/dev/null
 	@cmake --build $(TEST_DIR) -j $(JOBS)
 	@cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The Debian package of the release build, build/release/quire_VERSION-BUILD_ARCH.deb,
+# then unpacked and run from a temporary root, and linted.
+package: build
+	@bash scripts/deps --package
+	@rm -f $(RELEASE_DIR)/quire_*.deb
+	@cd $(RELEASE_DIR) && cpack -G DEB
+	@bash tests/package/tst_package.sh --deb $(RELEASE_DIR)/quire_*.deb --lintian
 
 bench: deps
 	@cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUIRE_BUILD_TESTS=OFF -DQUIRE_BUILD_BENCH=ON >/dev/null

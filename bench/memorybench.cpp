@@ -88,8 +88,8 @@ void firstScan(benchmark::State &state)
     state.counters["rss_mb"] = rssMb;
     state.counters["peak_mb"] = statusMegabytes("VmHWM");
     TableReporter::setMemoryGoal(state, rssMb, 150);
-    const double storeMb = double(QFileInfo(storePath).size()
-                               + QFileInfo(storePath + u"-wal"_s).size())
+    const double storeMb
+        = double(QFileInfo(storePath).size() + QFileInfo(storePath + u"-wal"_s).size())
         / (1024 * 1024);
     state.counters["store_mb"] = storeMb;
     state.counters["store_per_corpus"] = storeMb * 1024 * 1024 / double(corpus->bytes());

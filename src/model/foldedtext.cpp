@@ -72,7 +72,8 @@ QByteArray FoldedText::fold(const QString &text)
     return folded;
 }
 
-qsizetype FoldedText::indexOf(QByteArrayView foldedText, QByteArrayView foldedNeedle, qsizetype from)
+qsizetype FoldedText::indexOf(
+    QByteArrayView foldedText, QByteArrayView foldedNeedle, qsizetype from)
 {
     if (from < 0 || from > foldedText.size())
         return -1;

@@ -73,7 +73,8 @@ private:
 
 // Calls give(bytes, size) once for each distinct run of one to three code
 // points of folded.
-template <typename Give> int forEachDistinctRun(const QByteArray &folded, SeenRuns &seen, Give &&give)
+template <typename Give>
+int forEachDistinctRun(const QByteArray &folded, SeenRuns &seen, Give &&give)
 {
     const auto *const begin = reinterpret_cast<const unsigned char *>(folded.constData());
     const unsigned char *const end = begin + folded.size();
@@ -166,8 +167,8 @@ QList<QByteArray> SearchTokenizer::documentTokens(QByteArrayView utf8)
 {
     QList<QByteArray> tokens;
     SeenRuns seen;
-    (void)forEachDistinctRun(FoldedText::fold(QString::fromUtf8(utf8)), seen,
-        [&](const char *run, int length) {
+    (void)forEachDistinctRun(
+        FoldedText::fold(QString::fromUtf8(utf8)), seen, [&](const char *run, int length) {
             tokens.append(QByteArray(run, length));
             return SQLITE_OK;
         });

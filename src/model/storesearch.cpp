@@ -139,7 +139,8 @@ Result<QSet<qint64>> StoreSearch::find(SqliteDatabase &db, const QByteArray &fol
         QSet<QByteArray> runs;
         for (size_t i = 0; i + 3 <= points.size(); ++i) {
             const qsizetype from = points[i].data() - foldedNeedle.constData();
-            const qsizetype to = points[i + 2].data() + points[i + 2].size() - foldedNeedle.constData();
+            const qsizetype to
+                = points[i + 2].data() + points[i + 2].size() - foldedNeedle.constData();
             const QByteArray run = foldedNeedle.sliced(from, to - from);
             if (runs.contains(run))
                 continue;
@@ -149,7 +150,7 @@ Result<QSet<qint64>> StoreSearch::find(SqliteDatabase &db, const QByteArray &fol
     }
     const bool exact = !everyRow && points.size() <= 3;
     const QString sql = exact ? u"SELECT rowid FROM skill_search WHERE skill_search MATCH ?"_s
-        : everyRow ? u"SELECT id, name, skillDescription, content FROM skill"_s
+        : everyRow            ? u"SELECT id, name, skillDescription, content FROM skill"_s
                    : u"SELECT skill.id, skill.name, skill.skillDescription, skill.content "
                      "FROM skill_search JOIN skill ON skill.id = skill_search.rowid "
                      "WHERE skill_search MATCH ?"_s;

@@ -21,6 +21,8 @@ private Q_SLOTS:
     void agreesWithPlainPass_data();
     void agreesWithPlainPass();
     void rebuiltForAnotherFolding();
+    void olderStoreIndexedOnUpgrade_data();
+    void olderStoreIndexedOnUpgrade();
 };
 
 namespace {
@@ -195,12 +197,41 @@ void StoreSearchTest::rebuiltForAnotherFolding()
         // What a store indexed by another build looks like from here.
         QVERIFY(db.value().exec(u"UPDATE meta SET value = '0/0' WHERE key = 'searchFolding'"_s));
         QVERIFY(SearchTokenizer::registerWith(db.value().handle()));
-        QVERIFY(db.value().exec(u"INSERT INTO skill_search (skill_search) VALUES ('delete-all')"_s));
+        QVERIFY(
+            db.value().exec(u"INSERT INTO skill_search (skill_search) VALUES ('delete-all')"_s));
     }
     auto store = openStoreAt(home.storePath());
     QVERIFY(store);
-    const QList<Skill *> found = SkillQuery(SidebarFilter::all(), u"TABLES"_s).apply(store->skills());
+    const QList<Skill *> found
+        = SkillQuery(SidebarFilter::all(), u"TABLES"_s).apply(store->skills());
     QCOMPARE(found.size(), 1);
+}
+
+void StoreSearchTest::olderStoreIndexedOnUpgrade_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("body") << u"SHIPPED"_s << QStringList { u"brag-sheet"_s };
+    QTest::newRow("description, one letter")
+        << u"y"_s << QStringList { u"brag-sheet"_s, u"typescript"_s };
+    QTest::newRow("name, four letters") << u"scri"_s << QStringList { u"typescript"_s };
+}
+
+// A store written before the index existed keeps every record and finds
+// them all, with no rescan.
+void StoreSearchTest::olderStoreIndexedOnUpgrade()
+{
+    QFETCH(QString, query);
+    QFETCH(QStringList, names);
+    FakeHome home;
+    QVERIFY(writeOlderStore(home.storePath(), u"1.0.0"_s));
+    auto store = openStoreAt(home.storePath());
+    QVERIFY(store);
+    QCOMPARE(store->skillCount(), 2);
+    QStringList found;
+    for (const Skill *skill : SkillQuery(SidebarFilter::all(), query).apply(store->skillsByName()))
+        found.append(skill->name());
+    QCOMPARE(found, names);
 }
 
 QTEST_GUILESS_MAIN(StoreSearchTest)
