@@ -185,7 +185,7 @@ QString ModelContext::loadContent(qint64 id)
 {
     if (id <= 0)
         return {};
-    // Prepared once: a search index or `list --json` reads every body in turn.
+    // Prepared once: a health check or `list --json` reads every body in turn.
     if (!m_contentQuery.isValid()) {
         auto prepared = m_db.prepare(u"SELECT content FROM skill WHERE id = ?"_s);
         if (!prepared)
