@@ -29,6 +29,8 @@ std::optional<BenchCorpus> BenchCorpus::fromEnvironment(QString *why)
             corpus.m_skills = line.mid(7).toInt();
         else if (line.startsWith("routes="))
             corpus.m_routes = line.mid(7).toInt();
+        else if (line.startsWith("bytes="))
+            corpus.m_bytes = line.mid(6).toLongLong();
     }
     if (corpus.m_skills <= 0 || corpus.m_routes < corpus.m_skills) {
         *why = u"%1/corpus.txt does not give the skill and route counts"_s.arg(root);

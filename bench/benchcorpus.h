@@ -18,6 +18,8 @@ public:
     // Distinct skill files, and routes to them counting every link.
     int skills() const { return m_skills; }
     int routes() const { return m_routes; }
+    // Bytes of every file the generator wrote; 0 if the manifest does not say.
+    qint64 bytes() const { return m_bytes; }
 
     // $HOME at the corpus's home and the XDG folders at scratch, so nothing of
     // the real user is read or written. Before anything asks QDir::homePath().
@@ -31,4 +33,5 @@ private:
     QString m_root;
     int m_skills = 0;
     int m_routes = 0;
+    qint64 m_bytes = 0;
 };

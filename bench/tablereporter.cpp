@@ -10,6 +10,8 @@ constexpr const char *floorCounter = "floor_ms";
 constexpr const char *ratioCounter = "ratio";
 constexpr const char *ratioGoalCounter = "goal_ratio";
 constexpr const char *timeGoalCounter = "goal_ms";
+constexpr const char *memoryCounter = "memory_mb";
+constexpr const char *memoryGoalCounter = "goal_mb";
 
 std::string milliseconds(double ms)
 {
@@ -52,6 +54,12 @@ void TableReporter::setTimeGoal(benchmark::State &state, double goalMs)
     state.counters[timeGoalCounter] = goalMs;
 }
 
+void TableReporter::setMemoryGoal(benchmark::State &state, double megabytes, double goalMegabytes)
+{
+    state.counters[memoryCounter] = megabytes;
+    state.counters[memoryGoalCounter] = goalMegabytes;
+}
+
 void TableReporter::ReportRuns(const std::vector<Run> &reports)
 {
     ConsoleReporter::ReportRuns(reports);
@@ -72,12 +80,18 @@ void TableReporter::ReportRuns(const std::vector<Run> &reports)
         const benchmark::Counter *ratio = counter(run, ratioCounter);
         const benchmark::Counter *ratioGoal = counter(run, ratioGoalCounter);
         const benchmark::Counter *timeGoal = counter(run, timeGoalCounter);
+        const benchmark::Counter *memory = counter(run, memoryCounter);
+        const benchmark::Counter *memoryGoal = counter(run, memoryGoalCounter);
 
         std::string goal = "-";
         std::string verdict = "-";
         if (ratioGoal && ratio) {
             goal = "<= " + number("%g", ratioGoal->value) + "x floor";
             verdict = ratio->value <= ratioGoal->value ? "pass" : "MISS";
+        } else if (memory && memoryGoal) {
+            goal = "<= " + number("%g", memoryGoal->value) + " MB";
+            verdict = (memory->value <= memoryGoal->value ? "pass " : "MISS ")
+                + number("%.0f MB", memory->value);
         } else if (timeGoal) {
             goal = "<= " + number("%g", timeGoal->value) + " ms";
             verdict = ms <= timeGoal->value ? "pass" : "MISS";

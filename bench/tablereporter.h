@@ -19,6 +19,8 @@ public:
     static void setFloor(benchmark::State &state, double operationMs, double floorMs);
     static void setRatioGoal(benchmark::State &state, double goal);
     static void setTimeGoal(benchmark::State &state, double goalMs);
+    // A row judged by memory rather than time.
+    static void setMemoryGoal(benchmark::State &state, double megabytes, double goalMegabytes);
 
     void ReportRuns(const std::vector<Run> &reports) override;
 

@@ -11,6 +11,10 @@
 #include <QDir>
 #include <QTimer>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 DiscoverySession::DiscoverySession(ModelContext *context, SettingsStore *settings, QObject *parent)
     : QObject(parent),
       m_context(context),
@@ -79,5 +83,11 @@ void DiscoverySession::scan(std::shared_ptr<SkillScanner> scanner, bool prune)
         scanner->pruneMissingSkills();
         saver->report(scanner->lastSave());
     }
+#ifdef __GLIBC__
+    // A scan reads every body it saves and lets go of it; glibc keeps the
+    // freed heap unless asked, which leaves a window over 10,000 skills
+    // holding twice the memory it uses.
+    malloc_trim(0);
+#endif
     Q_EMIT scanFinished();
 }

@@ -1,55 +1,15 @@
 #include "skillquery.h"
 
+#include "foldedtext.h"
+#include "modelcontext.h"
 #include "skill.h"
 #include "skillcollection.h"
 #include "skillhealth.h"
 #include "toolsource.h"
 
-#include <QChar>
-
 #include <algorithm>
-#include <cstring>
-#include <functional>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// Case is ignored the same way under every locale: the window and a `quire
-// list` run from a script must agree, and the search index folds each text
-// once rather than per locale. Simple folding keeps one code point per code
-// point, so "ß" and "ss" stay apart. İ is the one capital that simple folding
-// leaves alone; its lowercase is a plain "i", so "istanbul" still finds it.
-char32_t foldCodePoint(char32_t c)
-{
-    if (c < 0x80)
-        return c - U'A' < 26 ? c + (U'a' - U'A') : c;
-    if (c == 0x130)
-        return U'i';
-    return QChar::toCaseFolded(c);
-}
-
-char *appendUtf8(char *out, char32_t c)
-{
-    if (c < 0x80) {
-        *out++ = char(c);
-    } else if (c < 0x800) {
-        *out++ = char(0xC0 | (c >> 6));
-        *out++ = char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        *out++ = char(0xE0 | (c >> 12));
-        *out++ = char(0x80 | ((c >> 6) & 0x3F));
-        *out++ = char(0x80 | (c & 0x3F));
-    } else {
-        *out++ = char(0xF0 | (c >> 18));
-        *out++ = char(0x80 | ((c >> 12) & 0x3F));
-        *out++ = char(0x80 | ((c >> 6) & 0x3F));
-        *out++ = char(0x80 | (c & 0x3F));
-    }
-    return out;
-}
-
-} // namespace
 
 SkillQuery::SkillQuery(SidebarFilter filter, QString searchText, const SkillHealth *health)
     : m_filter(std::move(filter)),
@@ -90,12 +50,54 @@ bool SkillQuery::matchesSearch(const Skill &skill) const
 
 QList<Skill *> SkillQuery::apply(const QList<Skill *> &skillsInNameOrder) const
 {
+    ModelContext *asked = nullptr;
+    const std::optional<QSet<qint64>> hits = indexHits(skillsInNameOrder, &asked);
     QList<Skill *> kept;
     for (Skill *skill : skillsInNameOrder) {
-        if (skill && matches(*skill))
+        if (skill && matchesFilter(*skill) && keepsForSearch(*skill, hits, asked))
             kept.append(skill);
     }
     return kept;
+}
+
+QList<Skill *> SkillQuery::searchHits(const QList<Skill *> &skills) const
+{
+    ModelContext *asked = nullptr;
+    const std::optional<QSet<qint64>> hits = indexHits(skills, &asked);
+    QList<Skill *> kept;
+    for (Skill *skill : skills) {
+        if (skill && keepsForSearch(*skill, hits, asked))
+            kept.append(skill);
+    }
+    return kept;
+}
+
+std::optional<QSet<qint64>> SkillQuery::indexHits(
+    const QList<Skill *> &skills, ModelContext **asked) const
+{
+    if (m_searchText.isEmpty())
+        return std::nullopt;
+    const auto saved = std::find_if(skills.cbegin(), skills.cend(),
+        [](const Skill *skill) { return skill && skill->context(); });
+    if (saved == skills.cend())
+        return std::nullopt;
+    *asked = (*saved)->context();
+    auto found = (*asked)->searchSkillIds(m_foldedSearch);
+    // Slower, never wrong: a store that cannot answer leaves the plain pass.
+    if (!found)
+        return std::nullopt;
+    return std::move(found.value());
+}
+
+bool SkillQuery::keepsForSearch(
+    const Skill &skill, const std::optional<QSet<qint64>> &hits, const ModelContext *asked) const
+{
+    if (m_searchText.isEmpty())
+        return true;
+    // The index holds what was saved; an edit or a new record since is read.
+    if (hits && skill.context() == asked && skill.hasSavedTexts())
+        return hits->contains(skill.id());
+    return matchesSearch(skill);
 }
 
 QString SkillQuery::title(const SidebarFilter &filter)
@@ -144,55 +146,11 @@ std::optional<SidebarFilter> SkillQuery::parseFilter(const QString &text)
 
 QByteArray SkillQuery::fold(const QString &text)
 {
-    // Already composed text, by far the common case, is returned shared.
-    const QString composed = text.normalized(QString::NormalizationForm_C);
-    const auto *in = reinterpret_cast<const char16_t *>(composed.constData());
-    const char16_t *const end = in + composed.size();
-
-    // At most three bytes per UTF-16 unit: a pair of units makes four.
-    QByteArray folded(composed.size() * 3, Qt::Uninitialized);
-    char *out = folded.data();
-    while (in != end) {
-        // Runs of ASCII, most of any text, need no table.
-        for (; in != end && *in < 0x80; ++in)
-            *out++ = char(char16_t(*in - u'A') < 26 ? *in + (u'a' - u'A') : *in);
-        if (in == end)
-            break;
-        char32_t c = *in++;
-        if (QChar::isHighSurrogate(c) && in != end && QChar::isLowSurrogate(*in))
-            c = QChar::surrogateToUcs4(char16_t(c), *in++);
-        else if (QChar::isSurrogate(c))
-            c = QChar::ReplacementCharacter;
-        out = appendUtf8(out, foldCodePoint(c));
-    }
-    folded.truncate(out - folded.constData());
-    return folded;
+    return FoldedText::fold(text);
 }
 
 qsizetype SkillQuery::indexOfFolded(
     QByteArrayView foldedText, QByteArrayView foldedNeedle, qsizetype from)
 {
-    if (from < 0 || from > foldedText.size())
-        return -1;
-    const char *const begin = foldedText.data();
-    const char *const start = begin + from;
-    const auto length = size_t(foldedText.size() - from);
-    if (foldedNeedle.isEmpty())
-        return from;
-    if (size_t(foldedNeedle.size()) > length)
-        return -1;
-    const void *found = nullptr;
-    if (foldedNeedle.size() == 1) {
-        found = std::memchr(start, foldedNeedle.front(), length);
-    } else {
-#if defined(__GLIBC__) || defined(__APPLE__) || defined(__FreeBSD__)
-        // Twice as fast as the portable searcher below on prose.
-        found = memmem(start, length, foldedNeedle.data(), size_t(foldedNeedle.size()));
-#else
-        const std::boyer_moore_horspool_searcher searcher(foldedNeedle.begin(), foldedNeedle.end());
-        const char *const hit = std::search(start, start + length, searcher);
-        found = hit == start + length ? nullptr : hit;
-#endif
-    }
-    return found ? static_cast<const char *>(found) - begin : -1;
+    return FoldedText::indexOf(foldedText, foldedNeedle, from);
 }

@@ -5,10 +5,12 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <optional>
 
+class ModelContext;
 class Skill;
 class SkillHealth;
 
@@ -29,11 +31,16 @@ public:
 
     bool matchesFilter(const Skill &skill) const;
     // Empty text matches everything; otherwise the folded text must occur in
-    // the folded name, description or content (cheapest field first).
+    // the folded name, description or content (cheapest field first). The
+    // plain pass over one record's texts; the lists below ask the store's
+    // index instead.
     bool matchesSearch(const Skill &skill) const;
     bool matches(const Skill &skill) const { return matchesFilter(skill) && matchesSearch(skill); }
     // Keeps the order it is given: the list never re-sorts what the store sorted.
     QList<Skill *> apply(const QList<Skill *> &skillsInNameOrder) const;
+    // The skills that matchesSearch keeps, in the order given, answered by
+    // the store's search index for saved records.
+    QList<Skill *> searchHits(const QList<Skill *> &skills) const;
 
     static QString title(const SidebarFilter &filter);
 
@@ -42,10 +49,7 @@ public:
     // collection can be).
     static std::optional<SidebarFilter> parseFilter(const QString &text);
 
-    // The one case-insensitive form both the plain pass and the search index
-    // compare: composed (NFC) so that "cafe" never matches a decomposed
-    // "café", then simple Unicode case folding per code point, as UTF-8.
-    // Lone surrogates become U+FFFD, so the result is always valid UTF-8.
+    // The one case-insensitive form every search compares (see FoldedText).
     static QByteArray fold(const QString &text);
     // Plain substring search on folded text; an empty needle is found anywhere.
     static bool containsFolded(QByteArrayView foldedText, QByteArrayView foldedNeedle)
@@ -62,6 +66,10 @@ public:
     }
 
 private:
+    std::optional<QSet<qint64>> indexHits(const QList<Skill *> &skills, ModelContext **asked) const;
+    bool keepsForSearch(const Skill &skill, const std::optional<QSet<qint64>> &hits,
+        const ModelContext *asked) const;
+
     SidebarFilter m_filter;
     QString m_searchText;
     QByteArray m_foldedSearch;

@@ -5,6 +5,7 @@
 #include "skillcollection.h"
 #include "storefile.h"
 #include "storemerge.h"
+#include "storesearch.h"
 
 #include <QTimeZone>
 
@@ -186,7 +187,7 @@ QString ModelContext::loadContent(qint64 id)
 {
     if (id <= 0)
         return {};
-    // Prepared once: a search index or `list --json` reads every body in turn.
+    // Prepared once: a health check or `list --json` reads every body in turn.
     if (!m_contentQuery.isValid()) {
         auto prepared = m_db.prepare(u"SELECT content FROM skill WHERE id = ?"_s);
         if (!prepared)
@@ -651,6 +652,7 @@ Status ModelContext::save()
         skill->m_dirty = 0;
         skill->m_versionSource.reset();
         m_skillsById.insert(skill->m_id, skill);
+        skill->releaseContent();
     }
     for (SkillCollection *collection : insertedCollections) {
         collection->m_id = newIds.value(collection);
@@ -663,6 +665,7 @@ Status ModelContext::save()
             && !merged.skillsInserted.contains(skill))
             changedSkills.append(skill);
         skill->m_dirty = 0;
+        skill->releaseContent();
     }
     QList<SkillCollection *> changed;
     for (SkillCollection *collection : std::as_const(changedCollections)) {
@@ -711,6 +714,11 @@ SkillCollection *ModelContext::collectionByName(const QString &name) const
 QList<Skill *> ModelContext::skills() const
 {
     return m_skills;
+}
+
+Result<QSet<qint64>> ModelContext::searchSkillIds(const QByteArray &foldedText)
+{
+    return StoreSearch::find(m_db, foldedText);
 }
 
 bool ModelContext::nameLess(const Skill *a, const Skill *b)

@@ -84,6 +84,10 @@ public:
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
     QDateTime now() const { return m_clock(); }
 
+    // Ids of the saved skills whose stored name, description or content
+    // holds foldedText (see FoldedText), from the store's search index.
+    Result<QSet<qint64>> searchSkillIds(const QByteArray &foldedText);
+
     // NameOrder of names, ties by identity, so every list agrees.
     static bool nameLess(const Skill *a, const Skill *b);
 

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMetaMethod>
 
 #include <algorithm>
 
@@ -128,12 +129,31 @@ void Skill::setSkillDescription(const QString &description)
 
 QString Skill::content() const
 {
-    if (!m_contentLoaded) {
+    if (m_contentLoaded)
+        return m_content;
+    if (!m_context)
+        return {};
+    QString loaded = m_context->loadContent(m_id);
+    // A health check or a JSON listing reads every body once; keeping them
+    // all would hold the whole corpus in memory.
+    if (isContentShown()) {
+        m_content = loaded;
         m_contentLoaded = true;
-        if (m_context)
-            m_content = m_context->loadContent(m_id);
     }
-    return m_content;
+    return loaded;
+}
+
+bool Skill::isContentShown() const
+{
+    return isSignalConnected(QMetaMethod::fromSignal(&Skill::contentChanged));
+}
+
+void Skill::releaseContent()
+{
+    if (!m_contentLoaded || m_id == 0 || (m_dirty & ContentField) || isContentShown())
+        return;
+    m_content = QString();
+    m_contentLoaded = false;
 }
 
 void Skill::setContent(const QString &content)

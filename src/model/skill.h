@@ -79,8 +79,9 @@ public:
     void setName(const QString &name);
     QString skillDescription() const { return m_skillDescription; }
     void setSkillDescription(const QString &description);
-    // Bodies are loaded from the store on first read, so opening a large store
-    // only loads what the list shows.
+    // Bodies are read from the store when asked for, so opening a large store
+    // only loads what the list shows; one is kept in memory only while unsaved
+    // or while something listens to contentChanged (a card showing it).
     QString content() const;
     void setContent(const QString &content);
     std::optional<QByteArray> frontmatterData() const { return m_frontmatterData; }
@@ -129,6 +130,12 @@ public:
     // What the next saved change of the text is recorded as in the history;
     // a change with none set is one made on disk.
     void setVersionSource(VersionSource source);
+    // Whether name, description and content are as the store holds them, so
+    // that the store's search index answers for this record.
+    bool hasSavedTexts() const
+    {
+        return m_id != 0 && !(m_dirty & (NameField | DescriptionField | ContentField));
+    }
 
     // The scanner's fingerprint of the file at its last read; not observable.
     QString scanSignature() const { return m_scanSignature; }
@@ -191,6 +198,9 @@ private:
             Q_EMIT(this->*changed)();
     }
     void markDirty(Field bit);
+    bool isContentShown() const;
+    // After a save: the store holds the body, and nothing shows it.
+    void releaseContent();
     QStringList decodeInstalledPaths() const;
 
     qint64 m_id = 0;

@@ -36,6 +36,8 @@ public:
     // Rows changed by the last INSERT, UPDATE or DELETE.
     int changes() const;
     int errorCode() const;
+    // For the few C interfaces this wrapper does not cover (FTS5 tokenizers).
+    sqlite3 *handle() const { return m_db; }
     int extendedErrorCode() const;
     QString errorMessage() const;
 

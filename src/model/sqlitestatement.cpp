@@ -1,5 +1,7 @@
 #include "sqlitestatement.h"
 
+#include <QStringEncoder>
+
 #include <sqlite3.h>
 
 #include <utility>
@@ -27,7 +29,10 @@ SqliteStatement &SqliteStatement::operator=(SqliteStatement &&other) noexcept
 
 void SqliteStatement::bind(int index, const QString &text)
 {
-    const QByteArray utf8 = text.toUtf8();
+    // A lone surrogate becomes U+FFFD, as search folding reads it, rather
+    // than toUtf8()'s "?", which a search for "?" would then find.
+    const QByteArray utf8
+        = QStringEncoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless)(text);
     // An empty QString still binds as '' (never NULL): NOT NULL text columns rely on it.
     sqlite3_bind_text(m_statement, index, utf8.isNull() ? "" : utf8.constData(), int(utf8.size()),
         SQLITE_TRANSIENT);

@@ -22,6 +22,8 @@ public:
     SqliteStatement &operator=(const SqliteStatement &) = delete;
 
     bool isValid() const { return m_statement != nullptr; }
+    // For reading a column's bytes in place.
+    sqlite3_stmt *handle() const { return m_statement; }
 
     void bind(int index, const QString &text);
     void bind(int index, qint64 value);

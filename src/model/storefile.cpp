@@ -1,5 +1,8 @@
 #include "storefile.h"
 
+#include "searchtokenizer.h"
+#include "storesearch.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +15,12 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The search index over the skills' texts, filled from the rows already there.
+Status addSearchIndex(SqliteDatabase &db)
+{
+    return StoreSearch::create(db);
+}
 
 // One change of the schema: takes a store at the version before it to its own,
 // inside the transaction that opens the store.
@@ -56,9 +65,10 @@ Status addSkillKind(SqliteDatabase &db);
 // Append only: stores in the field ran every step that shipped, so a step
 // never changes once released. A new store is created at the first schema
 // and runs them all, so new and upgraded stores cannot differ.
-constexpr std::array<SchemaUpgrade, 2> schemaUpgrades {
+constexpr std::array<SchemaUpgrade, 3> schemaUpgrades {
     SchemaUpgrade { 10100, "1.1.0", &addVersionHistory },
     SchemaUpgrade { 10200, "1.2.0", &addSkillKind },
+    SchemaUpgrade { 10300, "1.3.0", &addSearchIndex },
 };
 
 constexpr int newestUserVersion()
@@ -275,6 +285,10 @@ Result<SqliteDatabase> StoreFile::open(const QString &path)
         }
     }
 
+    // Before the first statement that may touch the search index.
+    if (!SearchTokenizer::registerWith(db.handle()))
+        return storeError(
+            u"Cannot open the store %1: this SQLite has no full-text search (FTS5)."_s.arg(path));
     // The busy timeout was set when the connection opened, before any statement.
     if (Status status = db.exec(u"PRAGMA foreign_keys = ON"_s); !status)
         return storeError(u"Cannot open the store %1: %2."_s.arg(path, status.error().message));
@@ -328,6 +342,9 @@ Result<SqliteDatabase> StoreFile::open(const QString &path)
             return storeError(
                 u"The store %1 is damaged: its schema version record is missing."_s.arg(path));
     }
+    if (Status current = StoreSearch::ensureCurrentFolding(db); !current)
+        return storeError(u"Cannot update the search index of the store %1: %2."_s.arg(
+            path, current.error().message));
 
     return db;
 }

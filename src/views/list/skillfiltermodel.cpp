@@ -4,19 +4,21 @@
 #include "skill.h"
 #include "skillhealth.h"
 #include "skilllistmodel.h"
-#include "skillsearchindex.h"
 
 SkillFilterModel::SkillFilterModel(SkillListModel *source, QObject *parent)
-    : QSortFilterProxyModel(parent), m_source(source), m_index(new SkillSearchIndex(this))
+    : QSortFilterProxyModel(parent), m_source(source)
 {
     // Rows keep the store's name order; dataChanged still re-filters a row,
     // so a skill unmarked as favourite leaves the Favorites list at once.
     setDynamicSortFilter(true);
     setSourceModel(source);
     ModelContext *context = source->context();
-    connect(m_index, &SkillSearchIndex::updated, this, &SkillFilterModel::searchIndexUpdated);
     if (!context)
         return;
+    // A saved batch may change what the search finds anywhere in the list.
+    connect(context, &ModelContext::skillsInserted, this, &SkillFilterModel::skillsSaved);
+    connect(context, &ModelContext::skillsChanged, this, &SkillFilterModel::skillsSaved);
+    connect(context, &ModelContext::skillsRemoved, this, &SkillFilterModel::skillsSaved);
     // Collection membership is by name: a collection renamed or deleted
     // changes what a collection filter keeps without touching any skill.
     connect(
@@ -75,34 +77,16 @@ QSet<const Skill *> SkillFilterModel::searchMatches() const
 {
     if (m_query.searchText().isEmpty())
         return {};
-    // Built on the first search if prepareSearch() has not started it; one
-    // still being built in slices is finished now, in one go.
-    if (!m_indexAttached && m_source->context()) {
-        m_indexAttached = true;
-        m_index->attach(m_source->context());
-    }
-    m_index->finishIndexing();
-    const QList<Skill *> found = m_index->search(m_query.searchText(), m_source->skills());
+    const QList<Skill *> found = m_query.searchHits(m_source->skills());
     return { found.cbegin(), found.cend() };
 }
 
-void SkillFilterModel::prepareSearch()
+void SkillFilterModel::skillsSaved()
 {
-    if (m_indexAttached || !m_source->context())
-        return;
-    m_indexAttached = true;
-    m_index->attachInSlices(m_source->context());
-}
-
-bool SkillFilterModel::isPreparingSearch() const
-{
-    return m_index->isIndexing();
-}
-
-void SkillFilterModel::searchIndexUpdated()
-{
-    // Whether the index or the list model heard the batch first, the rows
+    // Whether this model or the list model heard the batch first, the rows
     // end up filtered by the new texts.
+    if (m_query.searchText().isEmpty())
+        return;
     QSet<const Skill *> matches = searchMatches();
     if (matches == m_matches)
         return;

@@ -7,12 +7,11 @@
 
 class Skill;
 class SkillListModel;
-class SkillSearchIndex;
 
 // The rows of a SkillListModel that a SkillQuery keeps, in the same order.
 // The sidebar filter is asked per row; the search is answered once per
-// query by the search index, so a keystroke costs a hash lookup per row
-// rather than a pass over every body.
+// query by the store's search index, so a keystroke costs a hash lookup per
+// row rather than a pass over every body.
 class SkillFilterModel final : public QSortFilterProxyModel
 {
     Q_OBJECT
@@ -29,23 +28,16 @@ public:
     // -1 when the skill is filtered out or not listed.
     int rowOf(const Skill *skill) const;
 
-    // Starts building the search index between events, so that the first
-    // search does not wait for every body to be read.
-    void prepareSearch();
-    bool isPreparingSearch() const;
-
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
 
 private:
     QSet<const Skill *> searchMatches() const;
-    void searchIndexUpdated();
+    void skillsSaved();
     void collectionsChanged();
     void healthChanged();
 
     SkillListModel *m_source;
-    SkillSearchIndex *m_index;
-    mutable bool m_indexAttached = false;
     SkillQuery m_query;
     QMetaObject::Connection m_healthConnection;
     QSet<const Skill *> m_matches; // for a non-empty search only

@@ -139,11 +139,9 @@ ContentView::ContentView(AppState *state, ModelContext *context, SettingsStore *
     connect(m_discovery, &DiscoverySession::scanFinished, list,
         [list] { list->setScanProgress(false); });
     // The scanner refreshes artifact lists without touching the records.
-    connect(m_discovery, &DiscoverySession::scanFinished, this, [this, list] {
+    connect(m_discovery, &DiscoverySession::scanFinished, this, [this] {
         if (m_detail->detailView())
             m_detail->detailView()->refreshArtifacts();
-        // Once the skills are known, so the first search finds the index ready.
-        list->filterModel()->prepareSearch();
     });
     connect(m_detail, &DetailPane::editorStateChanged, this, &ContentView::refreshSaveAction);
     connect(m_detail, &DetailPane::editorStateChanged, this, &ContentView::updateTitle);
