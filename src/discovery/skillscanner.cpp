@@ -67,9 +67,7 @@ qint64 nanoseconds(const struct timespec &time)
     return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
-// A file written within the last clock tick may be written again without its
-// times moving; such a file is read again by the next scan, not trusted.
-constexpr qint64 racyWindowNs = 2'000'000'000;
+constexpr qint64 racyWindowNs = SkillScanner::recentChangeMs * 1'000'000;
 
 } // namespace
 

@@ -36,6 +36,10 @@ public:
         int removed = 0;
     };
 
+    // A file changed less than this before a scan may change again without
+    // its times moving, so the next scan reads it again instead of trusting it.
+    static constexpr qint64 recentChangeMs = 2000;
+
     SkillScanner(ModelContext *context, SettingsStore *settings, QObject *parent = nullptr);
 
     // Global folders of every tool first, then the projects of every custom
