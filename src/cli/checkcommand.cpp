@@ -78,6 +78,7 @@ int CheckCommand::run(const QStringList &arguments, CommandContext &context)
         return ExitUserError;
     // Judged as the files are now, not as the last scan saw them.
     SkillScanner scanner(store, &context.settings());
+    scanner.setArtifactCache(nullptr); // no card in this process reads them
     scanner.scanAll();
     if (!context.succeeded(scanner.lastSave(), u"check"_s))
         return ExitUserError;

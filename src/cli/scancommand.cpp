@@ -35,6 +35,7 @@ int ScanCommand::run(const QStringList &arguments, CommandContext &context)
     if (!store)
         return ExitUserError;
     SkillScanner scanner(store, &context.settings());
+    scanner.setArtifactCache(nullptr); // no card in this process reads them
     scanner.scanAll();
     if (!context.succeeded(scanner.lastSave(), u"scan"_s))
         return ExitUserError;

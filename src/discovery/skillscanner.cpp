@@ -72,7 +72,10 @@ constexpr qint64 racyWindowNs = SkillScanner::recentChangeMs * 1'000'000;
 } // namespace
 
 SkillScanner::SkillScanner(ModelContext *context, SettingsStore *settings, QObject *parent)
-    : QObject(parent), m_context(context), m_settings(settings)
+    : QObject(parent),
+      m_context(context),
+      m_settings(settings),
+      m_artifacts(&ArtifactCache::shared())
 {
 }
 
@@ -306,8 +309,8 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
         }
     }
 
-    if (isSkillFolder)
-        ArtifactScanner::refresh(routePath, ArtifactCache::shared());
+    if (isSkillFolder && m_artifacts)
+        ArtifactScanner::refresh(routePath, *m_artifacts);
     save();
 }
 

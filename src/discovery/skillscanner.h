@@ -13,6 +13,7 @@
 
 #include <sys/stat.h>
 
+class ArtifactCache;
 class ModelContext;
 class SettingsStore;
 class Skill;
@@ -62,6 +63,11 @@ public:
     // from a settled one; the system clock unless a test sets another.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
+    // Where each skill folder's supporting files go; the shared cache the card
+    // reads unless set. Null walks no skill folder: a process that shows no
+    // card would only throw the walk away.
+    void setArtifactCache(ArtifactCache *cache) { m_artifacts = cache; }
+
 private:
     void save();
     // Whether a skill file exists, remembering its attributes: the file's
@@ -77,6 +83,7 @@ private:
     ModelContext *m_context;
     SettingsStore *m_settings;
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTimeUtc;
+    ArtifactCache *m_artifacts;
     int m_batchDepth = 0;
     Counts m_counts;
     Status m_lastSave;
