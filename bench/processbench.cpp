@@ -10,6 +10,7 @@
 #include "tablereporter.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -18,7 +19,6 @@
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,11 +38,20 @@ struct ProcessRun
     double peakMb = 0;
 };
 
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // Runs a program with the bench's environment, stdout to outputPath (or
-// /dev/null), and reads its peak memory from the kernel's account of it.
+// /dev/null), through quire-peakmemory, which reports the program's own peak.
 ProcessRun run(const QString &program, const QStringList &arguments, const QString &outputPath = {})
 {
-    std::vector<QByteArray> storage { QFile::encodeName(program) };
+    static const QString peakReport = QDir::temp().filePath(
+        u"quire-bench-peak-%1.txt"_s.arg(QCoreApplication::applicationPid()));
+    std::vector<QByteArray> storage { QByteArrayLiteral(QUIRE_PEAKMEMORY),
+        QFile::encodeName(peakReport), QFile::encodeName(program) };
     for (const QString &argument : arguments)
         storage.push_back(argument.toUtf8());
     std::vector<char *> argv;
@@ -60,20 +69,18 @@ ProcessRun run(const QString &program, const QStringList &arguments, const QStri
     ProcessRun result;
     pid_t pid = 0;
     int status = 0;
-    struct rusage usage
-    {
-    };
     result.ms = millisecondsOf([&] {
         if (::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
             pid = 0;
             return;
         }
-        ::wait4(pid, &status, 0, &usage);
+        ::waitpid(pid, &status, 0);
     });
     posix_spawn_file_actions_destroy(&actions);
     if (pid != 0 && WIFEXITED(status))
         result.code = WEXITSTATUS(status);
-    result.peakMb = double(usage.ru_maxrss) / 1024.0;
+    result.peakMb = readAll(peakReport).trimmed().toDouble() / 1024.0;
+    QFile::remove(peakReport);
     return result;
 }
 
@@ -83,12 +90,6 @@ QString quire()
 {
     const QString chosen = qEnvironmentVariable("QUIRE_BENCH_QUIRE");
     return chosen.isEmpty() ? QStringLiteral(QUIRE_BINARY) : chosen;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // The corpus scanned once in process, for the floors' paths, and a store the
@@ -173,9 +174,9 @@ void coldScan(benchmark::State &state)
         const QByteArray out = readAll(report);
         if (!floorOk || scan.code != 0
             || !out.contains("New skills: " + QByteArray::number(s.scanned->readPaths().size()))) {
-            state.SkipWithError(qPrintable(u"quire scan into a new store failed (exit %1): %2"_s.arg(
-                scan.code)
-                                               .arg(error.isEmpty() ? QString::fromUtf8(out) : error)));
+            state.SkipWithError(
+                qPrintable(u"quire scan into a new store failed (exit %1): %2"_s.arg(scan.code).arg(
+                    error.isEmpty() ? QString::fromUtf8(out) : error)));
             return;
         }
         state.SetIterationTime(scan.ms / 1e3);
@@ -197,8 +198,7 @@ void rescan(benchmark::State &state)
     const auto corpus = BenchCorpus::fromEnvironment(&why);
     const std::vector<QByteArray> folders = PosixFloor::nativePaths(corpus->listedFolders());
     const std::vector<QByteArray> routes = PosixFloor::nativePaths(s.scanned->routes());
-    const std::vector<QByteArray> skillFolders
-        = PosixFloor::nativePaths(s.scanned->skillFolders());
+    const std::vector<QByteArray> skillFolders = PosixFloor::nativePaths(s.scanned->skillFolders());
     const QString report = s.scratch + u"/rescan.txt"_s;
     if (!QFile::exists(s.store) && run(quire(), { u"scan"_s }).code != 0) {
         state.SkipWithError("the first quire scan failed");
@@ -247,8 +247,8 @@ void listJson(benchmark::State &state)
     const qsizetype records = text.count("\n        \"resolvedPath\": ");
     if (checked.code != 0 || !text.startsWith("[\n") || !text.endsWith("\n]\n")
         || records != s.scanned->readPaths().size()) {
-        state.SkipWithError(qPrintable(
-            u"quire list --json: exit %1, %2 records"_s.arg(checked.code).arg(records)));
+        state.SkipWithError(
+            qPrintable(u"quire list --json: exit %1, %2 records"_s.arg(checked.code).arg(records)));
         return;
     }
     double operationMs = 0, floorMs = 0, peakMb = checked.peakMb;
