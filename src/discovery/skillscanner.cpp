@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -40,13 +41,88 @@ QString join(const QString &folder, const QString &name)
     return folder + u'/' + name;
 }
 
-// Direct entries, hidden ones left out, in the order the file system gives.
-std::optional<QFileInfoList> list(const QString &folder)
+// The path with every link resolved; empty when it does not exist.
+QString canonical(const QString &path)
 {
-    QDir dir(folder);
-    if (!dir.exists() || !dir.isReadable())
+    return QFileInfo(path).canonicalFilePath();
+}
+
+struct Entry
+{
+    QString name;
+    bool isFolder = false; // links followed
+    bool isLink = false;
+
+    QString suffix() const
+    {
+        const qsizetype dot = name.lastIndexOf(u'.');
+        return dot < 0 ? QString() : name.mid(dot + 1);
+    }
+};
+
+// Direct entries, hidden ones left out, in the order the file system gives:
+// folders and regular files, through links too, but no dangling link, pipe or
+// socket. The types come with the names, so only links cost a look.
+std::optional<std::vector<Entry>> list(const QString &folder)
+{
+    const QByteArray native = QFile::encodeName(folder);
+    DIR *dir = ::opendir(native.constData());
+    if (!dir)
         return std::nullopt;
-    return dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::NoSort);
+    std::vector<Entry> entries;
+    while (const dirent *found = ::readdir(dir)) {
+        if (found->d_name[0] == '.')
+            continue; // hidden, and the folder itself and its parent
+        Entry entry;
+        entry.name = QFile::decodeName(found->d_name);
+        if (found->d_type == DT_DIR) {
+            entry.isFolder = true;
+        } else if (found->d_type != DT_REG) {
+            if (found->d_type != DT_LNK && found->d_type != DT_UNKNOWN)
+                continue;
+            const QByteArray path = native + '/' + found->d_name;
+            struct stat info
+            {
+            };
+            entry.isLink = found->d_type == DT_LNK
+                || (::lstat(path.constData(), &info) == 0 && S_ISLNK(info.st_mode));
+            if (::stat(path.constData(), &info) != 0
+                || !(S_ISDIR(info.st_mode) || S_ISREG(info.st_mode)))
+                continue;
+            entry.isFolder = S_ISDIR(info.st_mode);
+        }
+        entries.push_back(std::move(entry));
+    }
+    ::closedir(dir);
+    return entries;
+}
+
+// Whether base joined with a relative path exists (links followed), with its
+// resolved path built on base's: one lstat per step, and a full resolve only
+// when a step is a link.
+bool existsBelow(
+    const QString &base, const QString &resolvedBase, const QString &relative, QString &resolved)
+{
+    QString path = base;
+    resolved = resolvedBase;
+    for (const QString &step : relative.split(u'/', Qt::SkipEmptyParts)) {
+        path = join(path, step);
+        struct stat info
+        {
+        };
+        const QByteArray native = QFile::encodeName(path);
+        if (::lstat(native.constData(), &info) != 0)
+            return false;
+        if (S_ISLNK(info.st_mode) || resolved.isEmpty()) {
+            const QString full = join(base, relative);
+            if (!exists(full))
+                return false;
+            resolved = canonical(full);
+            return true;
+        }
+        resolved = join(resolved, step);
+    }
+    return true;
 }
 
 QString parseStyleKey(ParseStyle style)
@@ -79,17 +155,30 @@ SkillScanner::SkillScanner(ModelContext *context, SettingsStore *settings, QObje
 {
 }
 
-bool SkillScanner::fileExists(const QString &path)
-{
-    m_lastLookPath = path;
-    m_lastLookFound = ::stat(QFile::encodeName(path).constData(), &m_lastLook) == 0;
-    return m_lastLookFound;
-}
-
 void SkillScanner::save()
 {
     if (m_batchDepth == 0)
         m_lastSave = m_context->save();
+    else
+        saveReadSoFar();
+}
+
+void SkillScanner::saveReadSoFar()
+{
+    // Large enough that the saves cost little beside the reads.
+    constexpr qsizetype chunkChars = 4 * 1024 * 1024;
+    if (m_unsavedText < chunkChars)
+        return;
+    const Status saved = m_context->save();
+    if (!saved && saved.error().code == Error::Conflict && m_chunkConflict)
+        m_chunkConflict = saved;
+    if (saved || saved.error().code == Error::Conflict) {
+        for (const Skill *skill : std::as_const(m_unsavedBodies))
+            skill->releaseContent();
+    }
+    // A failed save keeps everything pending; the scan's last save tries again.
+    m_unsavedBodies.clear();
+    m_unsavedText = 0;
 }
 
 void SkillScanner::scanAll()
@@ -114,8 +203,13 @@ void SkillScanner::scanAll()
         scanProjectsIn(directory);
     --m_batchDepth;
     save();
+    m_unsavedBodies.clear();
+    m_unsavedText = 0;
     if (m_lastSave && !refreshed && refreshed.error().code == Error::Conflict)
         m_lastSave = refreshed;
+    if (m_lastSave && !m_chunkConflict)
+        m_lastSave = std::exchange(m_chunkConflict, {});
+    m_chunkConflict = {};
 }
 
 void SkillScanner::scanProjectsIn(const QString &directory)
@@ -123,36 +217,46 @@ void SkillScanner::scanProjectsIn(const QString &directory)
     const auto entries = list(directory);
     if (!entries)
         return;
-    for (const QFileInfo &entry : *entries) {
-        if (!entry.isDir())
+    // Resolved once; below it, only the links met on the way are resolved again.
+    const QString resolvedDirectory = canonical(directory);
+    for (const Entry &entry : *entries) {
+        if (!entry.isFolder)
             continue;
-        const QString project = join(directory, entry.fileName());
+        const QString project = join(directory, entry.name);
+        const QString resolvedProject = entry.isLink || resolvedDirectory.isEmpty()
+            ? canonical(project)
+            : join(resolvedDirectory, entry.name);
         for (const ProjectFolder &row : ToolSources::projectFolders()) {
-            const QString candidate = join(project, row.relativePath);
-            if (!exists(candidate))
+            QString resolvedCandidate;
+            if (!existsBelow(project, resolvedProject, row.relativePath, resolvedCandidate))
                 continue;
+            const QString candidate = join(project, row.relativePath);
             if (row.tool != ToolSource::Copilot) {
-                scanToolFolder(candidate, row.tool, false);
+                scanFolder(candidate, resolvedCandidate, row.tool, false);
                 continue;
             }
             const QString file = join(candidate, u"copilot-instructions.md"_s);
-            if (fileExists(file))
-                processSkillFile(file, ToolSource::Copilot, false, false);
+            QString resolved;
+            if (lookAt(file, resolvedCandidate, resolved))
+                process(file, resolved, ToolSource::Copilot, false, false);
         }
     }
 }
 
 void SkillScanner::scanToolFolder(const QString &folder, ToolSource tool, bool isGlobal)
 {
-    if (!exists(folder))
-        return;
+    if (exists(folder))
+        scanFolder(folder, canonical(folder), tool, isGlobal);
+}
+
+void SkillScanner::scanFolder(
+    const QString &folder, const QString &resolvedFolder, ToolSource tool, bool isGlobal)
+{
     const FolderLayout layout = ToolSources::folderLayout(tool);
-    const QString resolvedFolder = QFileInfo(folder).canonicalFilePath();
     // A listed folder's resolved path: the listing already says whether it is a link.
-    auto resolvedEntry = [&](const QFileInfo &entry) {
-        return entry.isSymLink() || resolvedFolder.isEmpty()
-            ? entry.canonicalFilePath()
-            : join(resolvedFolder, entry.fileName());
+    auto resolvedEntry = [&](const Entry &entry) {
+        return entry.isLink || resolvedFolder.isEmpty() ? canonical(join(folder, entry.name))
+                                                        : join(resolvedFolder, entry.name);
     };
     QString resolved;
     if (layout == FolderLayout::Agents) {
@@ -162,10 +266,10 @@ void SkillScanner::scanToolFolder(const QString &folder, ToolSource tool, bool i
         const auto entries = list(folder);
         if (!entries)
             return;
-        for (const QFileInfo &entry : *entries) {
-            if (!entry.isDir())
+        for (const Entry &entry : *entries) {
+            if (!entry.isFolder)
                 continue;
-            const QString file = join(join(folder, entry.fileName()), u"AGENTS.md"_s);
+            const QString file = join(join(folder, entry.name), u"AGENTS.md"_s);
             if (lookAt(file, resolvedEntry(entry), resolved))
                 process(file, resolved, tool, true, isGlobal);
         }
@@ -177,10 +281,10 @@ void SkillScanner::scanToolFolder(const QString &folder, ToolSource tool, bool i
     const auto entries = list(folder);
     if (!entries)
         return;
-    for (const QFileInfo &entry : *entries) {
-        const QString name = entry.fileName();
+    for (const Entry &entry : *entries) {
+        const QString &name = entry.name;
         const QString path = join(folder, name);
-        if (entry.isDir()) {
+        if (entry.isFolder) {
             const QString resolvedSkillFolder = resolvedEntry(entry);
             for (const QString &file : { u"SKILL.md"_s, u"AGENTS.md"_s }) {
                 if (!lookAt(join(path, file), resolvedSkillFolder, resolved))
@@ -286,6 +390,8 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
             existing->setFileSize(size);
             existing->addInstallation(routePath, tool);
             existing->setScanSignature(signature);
+            m_unsavedBodies.append(existing);
+            m_unsavedText += parsed->content.size();
         } else {
             Skill::Seed seed;
             seed.filePath = routePath;
@@ -303,6 +409,8 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
             skill->setScanSignature(signature);
             if (m_context->insert(skill)) {
                 ++m_counts.inserted;
+                m_unsavedBodies.append(skill);
+                m_unsavedText += parsed->content.size();
             } else {
                 delete skill;
             }

@@ -70,12 +70,17 @@ public:
 
 private:
     void save();
-    // Whether a skill file exists, remembering its attributes: the file's
-    // record is made right after, from the same look.
-    bool fileExists(const QString &path);
+    // Within a whole scan: saves what was read so far once it holds enough
+    // text, and lets the saved bodies go, so a first scan never holds every
+    // body at once.
+    void saveReadSoFar();
     // Whether path names something (links followed), with its resolved path
-    // built on its folder's; remembers the attributes like fileExists.
+    // built on its folder's. Remembers the attributes: the file's record is
+    // made right after, from the same look.
     bool lookAt(const QString &path, const QString &resolvedFolder, QString &resolved);
+    // scanToolFolder on a folder known to exist, whose resolved path is known.
+    void scanFolder(
+        const QString &folder, const QString &resolvedFolder, ToolSource tool, bool isGlobal);
     // resolved: the file's path with links resolved, or empty when it has none.
     void process(const QString &file, const QString &resolved, ToolSource tool, bool isSkillFolder,
         bool isGlobal);
@@ -85,6 +90,9 @@ private:
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTimeUtc;
     ArtifactCache *m_artifacts;
     int m_batchDepth = 0;
+    qsizetype m_unsavedText = 0;
+    QList<Skill *> m_unsavedBodies;
+    Status m_chunkConflict; // reported with the scan's result, as nobody else will
     Counts m_counts;
     Status m_lastSave;
     QString m_lastLookPath;

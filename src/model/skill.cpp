@@ -133,6 +133,14 @@ QString Skill::content() const
     return m_content;
 }
 
+void Skill::releaseContent() const
+{
+    if (!m_context || m_id == 0 || (m_dirty & ContentField))
+        return;
+    m_content = QString();
+    m_contentLoaded = false;
+}
+
 void Skill::setContent(const QString &content)
 {
     if (m_contentLoaded && content == m_content)

@@ -78,6 +78,9 @@ public:
     // only loads what the list shows.
     QString content() const;
     void setContent(const QString &content);
+    // Drops a saved body from memory; the next content() reads it from the
+    // store. Nothing happens to a body not yet saved or a record outside one.
+    void releaseContent() const;
     std::optional<QByteArray> frontmatterData() const { return m_frontmatterData; }
     void setFrontmatterData(const std::optional<QByteArray> &data);
     bool isFavorite() const { return m_isFavorite; }

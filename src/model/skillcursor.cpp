@@ -39,7 +39,8 @@ SkillCursor::~SkillCursor()
 
 Error SkillCursor::readError() const
 {
-    return Error { Error::Store, u"Cannot read the store %1: %2."_s.arg(m_path, m_db.errorMessage()) };
+    return Error { Error::Store,
+        u"Cannot read the store %1: %2."_s.arg(m_path, m_db.errorMessage()) };
 }
 
 Status SkillCursor::start()
