@@ -36,6 +36,7 @@ int ScanCommand::run(const QStringList &arguments, CommandContext &context)
         return ExitUserError;
     SkillScanner scanner(store, &context.settings());
     scanner.setArtifactCache(nullptr); // no card in this process reads them
+    scanner.setSaveEvery(SkillScanner::saveChunkChars);
     scanner.scanAll();
     if (!context.succeeded(scanner.lastSave(), u"scan"_s))
         return ExitUserError;

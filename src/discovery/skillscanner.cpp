@@ -165,9 +165,7 @@ void SkillScanner::save()
 
 void SkillScanner::saveReadSoFar()
 {
-    // Large enough that the saves cost little beside the reads.
-    constexpr qsizetype chunkChars = 4 * 1024 * 1024;
-    if (m_unsavedText < chunkChars)
+    if (m_saveEvery <= 0 || m_unsavedText < m_saveEvery)
         return;
     const Status saved = m_context->save();
     if (!saved && saved.error().code == Error::Conflict && m_chunkConflict)

@@ -67,12 +67,17 @@ public:
     // reads unless set. Null walks no skill folder: a process that shows no
     // card would only throw the walk away.
     void setArtifactCache(ArtifactCache *cache) { m_artifacts = cache; }
+    // Within a whole scan, saves each time this many characters were read and
+    // lets the saved bodies go, so a first scan never holds every body at
+    // once. 0, the default, saves once at the end: the window's lists then
+    // get a whole scan as one batch.
+    void setSaveEvery(qsizetype characters) { m_saveEvery = characters; }
+    // Large enough that the saves cost little beside the reads.
+    static constexpr qsizetype saveChunkChars = 4 * 1024 * 1024;
 
 private:
     void save();
-    // Within a whole scan: saves what was read so far once it holds enough
-    // text, and lets the saved bodies go, so a first scan never holds every
-    // body at once.
+    // Within a whole scan: saves what was read so far once it holds enough text.
     void saveReadSoFar();
     // Whether path names something (links followed), with its resolved path
     // built on its folder's. Remembers the attributes: the file's record is
@@ -90,6 +95,7 @@ private:
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTimeUtc;
     ArtifactCache *m_artifacts;
     int m_batchDepth = 0;
+    qsizetype m_saveEvery = 0;
     qsizetype m_unsavedText = 0;
     QList<Skill *> m_unsavedBodies;
     Status m_chunkConflict; // reported with the scan's result, as nobody else will
