@@ -68,7 +68,8 @@ int streamJson(const SkillQuery &query, CommandContext &context)
             context.err() << "quire list: " << TerminalText::line(skill.error().message) << '\n';
             return ExitUserError;
         }
-        if (!skill.value())
+        // Output that cannot be written ends the run; the caller reports it.
+        if (!skill.value() || context.out().status() != QTextStream::Ok)
             break;
         if (query.matches(*skill.value()))
             output.append(SkillJson::toJson(*skill.value()));

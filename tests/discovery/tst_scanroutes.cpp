@@ -32,9 +32,8 @@ void ScanRoutesTest::resolvedThroughLinks_data()
     QTest::addColumn<QString>("route");
     QTest::newRow("no link") << QStringList() << u"work"_s
                              << u"work/app/.claude/skills/pdf/SKILL.md"_s;
-    QTest::newRow("scan directory is a link")
-        << QStringList { u"dirs"_s, u"work"_s } << u"dirs"_s
-        << u"dirs/app/.claude/skills/pdf/SKILL.md"_s;
+    QTest::newRow("scan directory is a link") << QStringList { u"dirs"_s, u"work"_s } << u"dirs"_s
+                                              << u"dirs/app/.claude/skills/pdf/SKILL.md"_s;
     QTest::newRow("project is a link")
         << QStringList { u"projects/app"_s, u"work/app"_s } << u"projects"_s
         << u"projects/app/.claude/skills/pdf/SKILL.md"_s;
@@ -86,9 +85,10 @@ void ScanRoutesTest::savesAsItReads()
     QStringList bodies;
     for (int i = 0; i < 5; ++i) {
         bodies.append(u"Body %1 "_s.arg(i).repeated(10 + i));
-        QVERIFY(!home.write(u".claude/skills/s%1/SKILL.md"_s.arg(i),
-                        "---\nname: s" + QByteArray::number(i) + "\n---\n" + bodies.last().toUtf8())
-                     .isEmpty());
+        QVERIFY(
+            !home.write(u".claude/skills/s%1/SKILL.md"_s.arg(i),
+                     "---\nname: s" + QByteArray::number(i) + "\n---\n" + bodies.last().toUtf8())
+                 .isEmpty());
     }
     SettingsStore settings(home.settingsPath());
     {
