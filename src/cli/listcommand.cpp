@@ -9,6 +9,7 @@
 #include "skillquery.h"
 #include "terminaltext.h"
 
+#include <QFileDevice>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -30,7 +31,7 @@ int usageError(CommandContext &context, const QString &why)
 class JsonArrayOutput final
 {
 public:
-    explicit JsonArrayOutput(QTextStream &out) : m_out(out) { m_out << "[\n"; }
+    explicit JsonArrayOutput(QTextStream &out) : m_out(out) { write("[\n"); }
 
     void append(const QJsonObject &element)
     {
@@ -39,14 +40,32 @@ public:
         constexpr qsizetype open = 2; // "[\n"
         constexpr qsizetype close = 3; // "\n]\n"
         if (!m_empty)
-            m_out << ",\n";
-        m_out << QString::fromUtf8(alone.constData() + open, alone.size() - open - close);
+            write(",\n");
+        write(QByteArrayView(alone).sliced(open, alone.size() - open - close));
         m_empty = false;
     }
 
-    void finish() { m_out << (m_empty ? "]\n" : "\n]\n"); }
+    void finish() { write(m_empty ? "]\n" : "\n]\n"); }
 
 private:
+    // Straight to the device when there is one: the text is UTF-8 already,
+    // and a body's trip through UTF-16 and back costs more than the reading.
+    void write(QByteArrayView bytes)
+    {
+        QIODevice *device = m_out.device();
+        if (!device) {
+            m_out << QString::fromUtf8(bytes);
+            return;
+        }
+        m_out.flush();
+        if (m_out.status() != QTextStream::Ok)
+            return;
+        // A file buffers on its own; flushed here, so a full disk is heard now.
+        auto *file = qobject_cast<QFileDevice *>(device);
+        if (device->write(bytes.data(), bytes.size()) != bytes.size() || (file && !file->flush()))
+            m_out.setStatus(QTextStream::WriteFailed);
+    }
+
     QTextStream &m_out;
     bool m_empty = true;
 };
