@@ -163,6 +163,16 @@ void SkillScanner::save()
         saveReadSoFar();
 }
 
+void SkillScanner::noteUnsavedBody(const Skill *skill, qsizetype characters)
+{
+    // Only a whole scan lets bodies go, and it forgets them when it ends, so
+    // no record deleted later is ever reached from here.
+    if (m_batchDepth == 0 || m_saveEvery <= 0)
+        return;
+    m_unsavedBodies.append(skill);
+    m_unsavedText += characters;
+}
+
 void SkillScanner::saveReadSoFar()
 {
     if (m_saveEvery <= 0 || m_unsavedText < m_saveEvery)
@@ -388,8 +398,7 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
             existing->setFileSize(size);
             existing->addInstallation(routePath, tool);
             existing->setScanSignature(signature);
-            m_unsavedBodies.append(existing);
-            m_unsavedText += parsed->content.size();
+            noteUnsavedBody(existing, parsed->content.size());
         } else {
             Skill::Seed seed;
             seed.filePath = routePath;
@@ -407,8 +416,7 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
             skill->setScanSignature(signature);
             if (m_context->insert(skill)) {
                 ++m_counts.inserted;
-                m_unsavedBodies.append(skill);
-                m_unsavedText += parsed->content.size();
+                noteUnsavedBody(skill, parsed->content.size());
             } else {
                 delete skill;
             }

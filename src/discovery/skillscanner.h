@@ -79,6 +79,7 @@ private:
     void save();
     // Within a whole scan: saves what was read so far once it holds enough text.
     void saveReadSoFar();
+    void noteUnsavedBody(const Skill *skill, qsizetype characters);
     // Whether path names something (links followed), with its resolved path
     // built on its folder's. Remembers the attributes: the file's record is
     // made right after, from the same look.
@@ -97,7 +98,7 @@ private:
     int m_batchDepth = 0;
     qsizetype m_saveEvery = 0;
     qsizetype m_unsavedText = 0;
-    QList<Skill *> m_unsavedBodies;
+    QList<const Skill *> m_unsavedBodies;
     Status m_chunkConflict; // reported with the scan's result, as nobody else will
     Counts m_counts;
     Status m_lastSave;
