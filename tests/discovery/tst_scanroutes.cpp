@@ -84,7 +84,7 @@ void ScanRoutesTest::savesAsItReads()
     FakeHome home;
     QStringList bodies;
     for (int i = 0; i < 5; ++i) {
-        bodies.append(u"Body %1 "_s.arg(i).repeated(10 + i));
+        bodies.append(u"Body %1."_s.arg(i).repeated(10 + i));
         QVERIFY(
             !home.write(u".claude/skills/s%1/SKILL.md"_s.arg(i),
                      "---\nname: s" + QByteArray::number(i) + "\n---\n" + bodies.last().toUtf8())
