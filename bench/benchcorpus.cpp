@@ -1,12 +1,43 @@
 #include "benchcorpus.h"
 
+#include "skillscanner.h"
 #include "toolsource.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
+
+#include <algorithm>
+
+#include <ftw.h>
+#include <sys/stat.h>
+#include <time.h>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+qint64 newestChangeNs = 0;
+
+int noteChange(const char *, const struct stat *info, int, struct FTW *)
+{
+    const auto ns
+        = [](const struct timespec &t) { return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec; };
+    newestChangeNs = std::max({ newestChangeNs, ns(info->st_mtim), ns(info->st_ctim) });
+    return 0;
+}
+
+qint64 nowNs()
+{
+    struct timespec now
+    {
+    };
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+} // namespace
 
 std::optional<BenchCorpus> BenchCorpus::fromEnvironment(QString *why)
 {
@@ -55,6 +86,21 @@ void BenchCorpus::enterHome(const QString &scratch) const
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch + u"/config"_s));
     qputenv("XDG_DATA_HOME", QFile::encodeName(scratch + u"/data"_s));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch + u"/cache"_s));
+}
+
+bool BenchCorpus::waitUntilSettled(QString *why) const
+{
+    newestChangeNs = 0;
+    if (::nftw(QFile::encodeName(m_root).constData(), noteChange, 32, FTW_PHYS) != 0) {
+        *why = u"cannot walk the corpus %1"_s.arg(m_root);
+        return false;
+    }
+    // A little past the window: file times come from a coarser clock than ours.
+    const qint64 settledAt = newestChangeNs + (SkillScanner::recentChangeMs + 100) * 1'000'000;
+    const qint64 waitMs = (settledAt - nowNs()) / 1'000'000;
+    if (waitMs > 0)
+        QThread::msleep(std::min<qint64>(waitMs, SkillScanner::recentChangeMs + 100));
+    return true;
 }
 
 QStringList BenchCorpus::listedFolders() const

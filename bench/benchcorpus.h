@@ -25,6 +25,13 @@ public:
     // the real user is read or written. Before anything asks QDir::homePath().
     void enterHome(const QString &scratch) const;
 
+    // Waits until every file of the corpus changed longer ago than the scanner
+    // trusts without reading: a scan right after the generator (or after a
+    // benchmark touched a file) would rightly read such files again on the next
+    // scan, and a rescan row would time reads instead of an unchanged tree.
+    // False with a reason when the corpus cannot be walked.
+    bool waitUntilSettled(QString *why) const;
+
     // Every folder a full scan lists: the global tool folders, the scan
     // directories and each project's tool folders (.github is never listed).
     QStringList listedFolders() const;

@@ -30,7 +30,7 @@ int main(int argc, char *argv[])
 
     QString why;
     const auto corpus = BenchCorpus::fromEnvironment(&why);
-    if (!corpus) {
+    if (!corpus || !corpus->waitUntilSettled(&why)) {
         std::fprintf(stderr, "%s\n", qPrintable(why));
         return 1;
     }

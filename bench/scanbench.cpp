@@ -118,9 +118,13 @@ void rescan(benchmark::State &state)
         full->scanner()->resetCounts();
         const double ms = millisecondsOf([&] { full->scanner()->scanAll(); });
         // Nothing changed on disk, so nothing may be read again.
-        if (full->scanner()->counts().filesRead != 0 || listed < 0
-            || stated != qsizetype(routes.size())) {
-            state.SkipWithError("the unchanged tree was read again, or a route vanished");
+        const int readAgain = full->scanner()->counts().filesRead;
+        if (readAgain != 0 || listed < 0 || stated != qsizetype(routes.size())) {
+            state.SkipWithError(qPrintable(
+                u"the unchanged tree was read again (%1 files) or a route vanished (%2 of %3 left)"_s
+                    .arg(readAgain)
+                    .arg(stated)
+                    .arg(routes.size())));
             return;
         }
         state.SetIterationTime(ms / 1e3);

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <cstdio>
+#include <string_view>
 
 namespace {
 
@@ -12,6 +13,9 @@ constexpr const char *ratioGoalCounter = "goal_ratio";
 constexpr const char *timeGoalCounter = "goal_ms";
 constexpr const char *memoryCounter = "memory_mb";
 constexpr const char *memoryGoalCounter = "goal_mb";
+constexpr const char *peakCounter = "peak_mb";
+constexpr const char *peakGoalCounter = "goal_peak_mb";
+constexpr std::string_view skipPrefix = "skipped: ";
 
 std::string milliseconds(double ms)
 {
@@ -60,6 +64,17 @@ void TableReporter::setMemoryGoal(benchmark::State &state, double megabytes, dou
     state.counters[memoryGoalCounter] = goalMegabytes;
 }
 
+void TableReporter::setPeakMemory(benchmark::State &state, double peakMb, double goalMb)
+{
+    state.counters[peakCounter] = peakMb;
+    state.counters[peakGoalCounter] = goalMb;
+}
+
+void TableReporter::skip(benchmark::State &state, const std::string &why)
+{
+    state.SkipWithError((std::string(skipPrefix) + why).c_str());
+}
+
 void TableReporter::ReportRuns(const std::vector<Run> &reports)
 {
     ConsoleReporter::ReportRuns(reports);
@@ -71,7 +86,8 @@ void TableReporter::ReportRuns(const std::vector<Run> &reports)
         if (!run.run_name.args.empty())
             name += '/' + run.run_name.args;
         if (run.error_occurred) {
-            appendRow(name + "\t-\t-\t-\t-\terror: " + run.error_message);
+            const bool skipped = std::string_view(run.error_message).starts_with(skipPrefix);
+            appendRow(name + "\t-\t-\t-\t-\t-\t" + (skipped ? "" : "error: ") + run.error_message);
             continue;
         }
         const double ms
@@ -82,6 +98,9 @@ void TableReporter::ReportRuns(const std::vector<Run> &reports)
         const benchmark::Counter *timeGoal = counter(run, timeGoalCounter);
         const benchmark::Counter *memory = counter(run, memoryCounter);
         const benchmark::Counter *memoryGoal = counter(run, memoryGoalCounter);
+
+        const benchmark::Counter *peak = counter(run, peakCounter);
+        const benchmark::Counter *peakGoal = counter(run, peakGoalCounter);
 
         std::string goal = "-";
         std::string verdict = "-";
@@ -96,8 +115,15 @@ void TableReporter::ReportRuns(const std::vector<Run> &reports)
             goal = "<= " + number("%g", timeGoal->value) + " ms";
             verdict = ms <= timeGoal->value ? "pass" : "MISS";
         }
+        if (peak && peakGoal) {
+            goal = (goal == "-" ? "" : goal + ", ") + "<= " + number("%.0f", peakGoal->value)
+                + " MB";
+            if (peak->value > peakGoal->value || verdict == "-")
+                verdict = peak->value <= peakGoal->value ? "pass" : "MISS";
+        }
         appendRow(name + '\t' + milliseconds(ms) + '\t' + (floor ? milliseconds(floor->value) : "-")
-            + '\t' + (ratio ? number("%.3gx", ratio->value) : "-") + '\t' + goal + '\t' + verdict);
+            + '\t' + (ratio ? number("%.3gx", ratio->value) : "-") + '\t'
+            + (peak ? number("%.0f MB", peak->value) : "-") + '\t' + goal + '\t' + verdict);
     }
 }
 

@@ -78,6 +78,8 @@ int CheckCommand::run(const QStringList &arguments, CommandContext &context)
         return ExitUserError;
     // Judged as the files are now, not as the last scan saw them.
     SkillScanner scanner(store, &context.settings());
+    scanner.setArtifactCache(nullptr); // no card in this process reads them
+    scanner.setSaveEvery(SkillScanner::saveChunkChars);
     scanner.scanAll();
     if (!context.succeeded(scanner.lastSave(), u"check"_s))
         return ExitUserError;

@@ -3,11 +3,13 @@
 #include "commandcontext.h"
 #include "exitcode.h"
 #include "modelcontext.h"
+#include "skillcursor.h"
 #include "skillhealth.h"
 #include "skilljson.h"
 #include "skillquery.h"
 #include "terminaltext.h"
 
+#include <QFileDevice>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -21,6 +23,78 @@ int usageError(CommandContext &context, const QString &why)
 {
     context.err() << "quire list: " << why << "\n\n" << ListCommand::usage();
     return ExitUsage;
+}
+
+// The text QJsonDocument gives for the whole array, written one element at a
+// time: each element is written as the only one of an array and cut out of it,
+// so the bytes are the same and only one record is ever held.
+class JsonArrayOutput final
+{
+public:
+    explicit JsonArrayOutput(QTextStream &out) : m_out(out) { write("[\n"); }
+
+    void append(const QJsonObject &element)
+    {
+        const QByteArray alone
+            = QJsonDocument(QJsonArray { element }).toJson(QJsonDocument::Indented);
+        constexpr qsizetype open = 2; // "[\n"
+        constexpr qsizetype close = 3; // "\n]\n"
+        if (!m_empty)
+            write(",\n");
+        write(QByteArrayView(alone).sliced(open, alone.size() - open - close));
+        m_empty = false;
+    }
+
+    void finish() { write(m_empty ? "]\n" : "\n]\n"); }
+
+private:
+    // Straight to the device when there is one: the text is UTF-8 already,
+    // and a body's trip through UTF-16 and back costs more than the reading.
+    void write(QByteArrayView bytes)
+    {
+        QIODevice *device = m_out.device();
+        if (!device) {
+            m_out << QString::fromUtf8(bytes);
+            return;
+        }
+        m_out.flush();
+        if (m_out.status() != QTextStream::Ok)
+            return;
+        // A file buffers on its own; flushed here, so a full disk is heard now.
+        auto *file = qobject_cast<QFileDevice *>(device);
+        if (device->write(bytes.data(), bytes.size()) != bytes.size() || (file && !file->flush()))
+            m_out.setStatus(QTextStream::WriteFailed);
+    }
+
+    QTextStream &m_out;
+    bool m_empty = true;
+};
+
+// Straight from the store file, a record and its body at a time, so memory
+// stays the same however many skills the store holds.
+int streamJson(const SkillQuery &query, CommandContext &context)
+{
+    auto opened = SkillCursor::open(ModelContext::defaultPath());
+    if (!opened) {
+        context.err() << "quire: " << TerminalText::line(opened.error().message) << '\n';
+        return ExitUserError;
+    }
+    SkillCursor &cursor = *opened.value();
+    JsonArrayOutput output(context.out());
+    while (true) {
+        const auto skill = cursor.next();
+        if (!skill) {
+            context.err() << "quire list: " << TerminalText::line(skill.error().message) << '\n';
+            return ExitUserError;
+        }
+        // Output that cannot be written ends the run; the caller reports it.
+        if (!skill.value() || context.out().status() != QTextStream::Ok)
+            break;
+        if (query.matches(*skill.value()))
+            output.append(SkillJson::toJson(*skill.value()));
+    }
+    output.finish();
+    return ExitOk;
 }
 
 } // namespace
@@ -82,6 +156,9 @@ int ListCommand::run(const QStringList &arguments, CommandContext &context)
         return ExitUserError;
     }
 
+    if (json && filter->kind() != SidebarFilter::Kind::NeedsAttention)
+        return streamJson(SkillQuery(*filter, search), context);
+
     ModelContext *store = context.store();
     if (!store)
         return ExitUserError;
@@ -93,10 +170,10 @@ int ListCommand::run(const QStringList &arguments, CommandContext &context)
         = SkillQuery(*filter, search, health.get()).apply(store->skillsByName());
 
     if (json) {
-        QJsonArray array;
+        JsonArrayOutput output(context.out());
         for (const Skill *skill : skills)
-            array.append(SkillJson::toJson(*skill));
-        context.out() << QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
+            output.append(SkillJson::toJson(*skill));
+        output.finish();
         return ExitOk;
     }
     // Aligned columns: name, tools, project, path. Long names are cut so the

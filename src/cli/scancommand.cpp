@@ -35,6 +35,8 @@ int ScanCommand::run(const QStringList &arguments, CommandContext &context)
     if (!store)
         return ExitUserError;
     SkillScanner scanner(store, &context.settings());
+    scanner.setArtifactCache(nullptr); // no card in this process reads them
+    scanner.setSaveEvery(SkillScanner::saveChunkChars);
     scanner.scanAll();
     if (!context.succeeded(scanner.lastSave(), u"scan"_s))
         return ExitUserError;

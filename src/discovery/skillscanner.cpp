@@ -76,12 +76,15 @@ QString looseName(const QString &file, const HarnessLocation &row)
 
 // A file written within the last clock tick may be written again without its
 // times moving; such a file is read again by the next scan, not trusted.
-constexpr qint64 racyWindowNs = 2'000'000'000;
+constexpr qint64 racyWindowNs = SkillScanner::recentChangeMs * 1'000'000;
 
 } // namespace
 
 SkillScanner::SkillScanner(ModelContext *context, SettingsStore *settings, QObject *parent)
-    : QObject(parent), m_context(context), m_settings(settings)
+    : QObject(parent),
+      m_context(context),
+      m_settings(settings),
+      m_artifacts(&ArtifactCache::shared())
 {
 }
 
@@ -96,6 +99,25 @@ void SkillScanner::save()
 {
     if (m_batchDepth == 0)
         m_lastSave = m_context->save();
+    else
+        saveReadSoFar();
+}
+
+void SkillScanner::noteUnsavedText(qsizetype characters)
+{
+    if (m_batchDepth > 0 && m_saveEvery > 0)
+        m_unsavedText += characters;
+}
+
+void SkillScanner::saveReadSoFar()
+{
+    if (m_saveEvery <= 0 || m_unsavedText < m_saveEvery)
+        return;
+    // A failed save keeps everything pending; the scan's last save tries again.
+    const Status saved = m_context->save();
+    if (!saved && saved.error().code == Error::Conflict && m_chunkConflict)
+        m_chunkConflict = saved;
+    m_unsavedText = 0;
 }
 
 const QList<SkillScanner::Place> &SkillScanner::places()
@@ -156,8 +178,12 @@ void SkillScanner::scanAll()
     m_visits.clear();
     --m_batchDepth;
     save();
+    m_unsavedText = 0;
     if (m_lastSave && !refreshed && refreshed.error().code == Error::Conflict)
         m_lastSave = refreshed;
+    if (m_lastSave && !m_chunkConflict)
+        m_lastSave = std::exchange(m_chunkConflict, {});
+    m_chunkConflict = {};
 }
 
 void SkillScanner::settleTools()
@@ -415,6 +441,7 @@ void SkillScanner::process(const QString &file, const QString &resolved,
             if (primary.ignoredBecause.isEmpty())
                 existing->setKind(primary.kind);
             existing->setScanSignature(signature);
+            noteUnsavedText(parsed->content.size());
         } else {
             Skill::Seed seed;
             seed.filePath = routePath;
@@ -436,6 +463,7 @@ void SkillScanner::process(const QString &file, const QString &resolved,
             skill->setScanSignature(signature);
             if (m_context->insert(skill)) {
                 ++m_counts.inserted;
+                noteUnsavedText(parsed->content.size());
             } else {
                 delete skill;
             }
@@ -450,8 +478,8 @@ void SkillScanner::process(const QString &file, const QString &resolved,
                 visit.tools.append(tool);
         }
     }
-    if (isSkillFolder)
-        ArtifactScanner::refresh(routePath, ArtifactCache::shared());
+    if (isSkillFolder && m_artifacts)
+        ArtifactScanner::refresh(routePath, *m_artifacts);
     save();
 }
 

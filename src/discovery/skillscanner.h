@@ -38,6 +38,10 @@ public:
         int removed = 0;
     };
 
+    // A file changed less than this before a scan may change again without
+    // its times moving, so the next scan reads it again instead of trusting it.
+    static constexpr qint64 recentChangeMs = 2000;
+
     SkillScanner(ModelContext *context, SettingsStore *settings, QObject *parent = nullptr);
 
     // Every harness's global places first, then the projects of every custom
@@ -63,6 +67,18 @@ public:
     // from a settled one; the system clock unless a test sets another.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
+    // Where each skill folder's supporting files go; the shared cache the card
+    // reads unless set. Null walks no skill folder: a process that shows no
+    // card would only throw the walk away.
+    void setArtifactCache(ArtifactCache *cache) { m_artifacts = cache; }
+    // Within a whole scan, saves each time this many characters were read;
+    // a save lets go of the saved bodies, so a first scan never holds every
+    // body at once. 0, the default, saves once at the end: the window's lists
+    // then get a whole scan as one batch.
+    void setSaveEvery(qsizetype characters) { m_saveEvery = characters; }
+    // Large enough that the saves cost little beside the reads.
+    static constexpr qsizetype saveChunkChars = 4 * 1024 * 1024;
+
 Q_SIGNALS:
     // Every so many skill files met, so a window can say how far a scan got.
     void progressed(int filesSeen);
@@ -84,6 +100,9 @@ private:
 
     static const QList<Place> &places();
     void save();
+    // Within a whole scan: saves what was read so far once it holds enough text.
+    void saveReadSoFar();
+    void noteUnsavedText(qsizetype characters);
     void scanPlace(const QString &base, const Place &place, bool isGlobal);
     void walk(const QString &folder, const QString &resolvedFolder, const Place &place, int depth,
         RowMask active, QStringList &seen, bool isGlobal);
@@ -103,7 +122,11 @@ private:
     ModelContext *m_context;
     SettingsStore *m_settings;
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTimeUtc;
+    ArtifactCache *m_artifacts;
     int m_batchDepth = 0;
+    qsizetype m_saveEvery = 0;
+    qsizetype m_unsavedText = 0;
+    Status m_chunkConflict; // reported with the scan's result, as nobody else will
     Counts m_counts;
     Status m_lastSave;
     bool m_collecting = false;

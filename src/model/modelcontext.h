@@ -105,6 +105,7 @@ private:
     friend class Skill;
     friend class SkillCollection;
     friend class StoreMerge;
+    friend class SkillCursor;
 
     ModelContext(SqliteDatabase database, QString path);
     Status load();

@@ -165,6 +165,7 @@ Q_SIGNALS:
 private:
     friend class ModelContext;
     friend class StoreMerge;
+    friend class SkillCursor;
     friend class SkillCollection;
 
     enum Field : quint32 {

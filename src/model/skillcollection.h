@@ -61,6 +61,7 @@ Q_SIGNALS:
 private:
     friend class ModelContext;
     friend class StoreMerge;
+    friend class SkillCursor;
     friend class Skill;
 
     void attachSkill(Skill *skill);
