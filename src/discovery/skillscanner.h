@@ -15,6 +15,7 @@
 
 #include <sys/stat.h>
 
+class ArtifactCache;
 class ModelContext;
 class SettingsStore;
 class Skill;

@@ -1,7 +1,7 @@
 #include "skillcursor.h"
 
-#include "codepointorder.h"
 #include "modelcontext.h"
+#include "nameorder.h"
 #include "skill.h"
 #include "skillcollection.h"
 #include "storefile.h"
@@ -76,7 +76,7 @@ Status SkillCursor::start()
         return readError();
     // The context's order, so `list` prints what the window lists.
     std::sort(keys.begin(), keys.end(), [](const Key &a, const Key &b) {
-        const int order = CodePointOrder::compare(a.name, b.name);
+        const int order = NameOrder::compare(a.name, b.name);
         return order != 0 ? order < 0 : a.id < b.id;
     });
     m_order.reserve(keys.size());
