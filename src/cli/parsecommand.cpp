@@ -23,6 +23,8 @@ std::optional<ParseStyle> styleFromName(const QString &name)
         return ParseStyle::Heading;
     if (name == u"frontmatter-then-heading")
         return ParseStyle::FrontmatterThenHeading;
+    if (name == u"toml")
+        return ParseStyle::TomlCommand;
     return std::nullopt;
 }
 
@@ -50,7 +52,7 @@ int usageError(CommandContext &context, const QString &why)
 
 QString ParseCommand::usage()
 {
-    return uR"(Usage: quire parse FILE [--style frontmatter|heading|frontmatter-then-heading]
+    return uR"(Usage: quire parse FILE [--style frontmatter|heading|frontmatter-then-heading|toml]
 
 Reads FILE as UTF-8 and prints how Quire reads it, as one JSON document with
 the keys frontmatter, content, name and description. The default style is

@@ -4,7 +4,7 @@
 
 class CommandContext;
 
-// `quire parse FILE [--style frontmatter|heading|frontmatter-then-heading]`
+// `quire parse FILE [--style frontmatter|heading|frontmatter-then-heading|toml]`
 class ParseCommand final
 {
 public:

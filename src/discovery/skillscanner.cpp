@@ -58,6 +58,8 @@ QString parseStyleKey(ParseStyle style)
         return u"h"_s;
     case ParseStyle::FrontmatterThenHeading:
         return u"fh"_s;
+    case ParseStyle::TomlCommand:
+        return u"t"_s;
     }
     return {};
 }

@@ -23,6 +23,20 @@ QString rawValue(ToolSource tool)
         return u"aider"_s;
     case ToolSource::Amp:
         return u"amp"_s;
+    case ToolSource::Gemini:
+        return u"gemini"_s;
+    case ToolSource::OpenCode:
+        return u"opencode"_s;
+    case ToolSource::Kiro:
+        return u"kiro"_s;
+    case ToolSource::Cline:
+        return u"cline"_s;
+    case ToolSource::Continue:
+        return u"continue"_s;
+    case ToolSource::Zed:
+        return u"zed"_s;
+    case ToolSource::Junie:
+        return u"junie"_s;
     case ToolSource::Custom:
         return u"custom"_s;
     }
@@ -55,6 +69,20 @@ QString displayName(ToolSource tool)
         return u"Aider"_s;
     case ToolSource::Amp:
         return u"Amp"_s;
+    case ToolSource::Gemini:
+        return u"Gemini CLI"_s;
+    case ToolSource::OpenCode:
+        return u"OpenCode"_s;
+    case ToolSource::Kiro:
+        return u"Kiro"_s;
+    case ToolSource::Cline:
+        return u"Cline"_s;
+    case ToolSource::Continue:
+        return u"Continue"_s;
+    case ToolSource::Zed:
+        return u"Zed"_s;
+    case ToolSource::Junie:
+        return u"Junie"_s;
     case ToolSource::Custom:
         return u"Custom"_s;
     }
@@ -78,6 +106,20 @@ QString symbolName(ToolSource tool)
         return u"wrench.and.screwdriver"_s;
     case ToolSource::Amp:
         return u"bolt.fill"_s;
+    case ToolSource::Gemini:
+        return u"wand.and.stars"_s;
+    case ToolSource::OpenCode:
+        return u"chevron.left.forwardslash.chevron.right"_s;
+    case ToolSource::Kiro:
+        return u"leaf"_s;
+    case ToolSource::Cline:
+        return u"terminal"_s;
+    case ToolSource::Continue:
+        return u"network"_s;
+    case ToolSource::Zed:
+        return u"bolt"_s;
+    case ToolSource::Junie:
+        return u"hammer"_s;
     case ToolSource::Custom:
         return u"folder"_s;
     }
@@ -97,6 +139,13 @@ FolderLayout folderLayout(ToolSource tool)
     case ToolSource::Copilot:
         return FolderLayout::SingleFile;
     case ToolSource::Aider:
+    case ToolSource::Gemini:
+    case ToolSource::OpenCode:
+    case ToolSource::Kiro:
+    case ToolSource::Cline:
+    case ToolSource::Continue:
+    case ToolSource::Zed:
+    case ToolSource::Junie:
     case ToolSource::Custom:
         return FolderLayout::NotScanned;
     }
@@ -109,6 +158,13 @@ ParseStyle parseStyle(ToolSource tool)
     case ToolSource::Claude:
     case ToolSource::Cursor:
     case ToolSource::Windsurf:
+    case ToolSource::Gemini:
+    case ToolSource::OpenCode:
+    case ToolSource::Kiro:
+    case ToolSource::Cline:
+    case ToolSource::Continue:
+    case ToolSource::Zed:
+    case ToolSource::Junie:
         return ParseStyle::Frontmatter;
     case ToolSource::Codex:
     case ToolSource::Copilot:
@@ -136,6 +192,13 @@ QStringList globalPathSuffixes(ToolSource tool)
         return { u"/.config/amp"_s };
     case ToolSource::Copilot:
     case ToolSource::Aider:
+    case ToolSource::Gemini:
+    case ToolSource::OpenCode:
+    case ToolSource::Kiro:
+    case ToolSource::Cline:
+    case ToolSource::Continue:
+    case ToolSource::Zed:
+    case ToolSource::Junie:
     case ToolSource::Custom:
         return {};
     }

@@ -6,12 +6,34 @@
 #include <array>
 #include <optional>
 
-// The eight harnesses, in declaration order. Everything that differs from tool
-// to tool is answered by the functions below, so no other file needs a switch.
-enum class ToolSource { Claude, Cursor, Windsurf, Codex, Copilot, Aider, Amp, Custom };
+// The harnesses, in declaration order: the first eight keep their stored raw
+// values and places; later ones go before Custom, which stays last. What each
+// harness reads is in the harness table (harnesstable.h); the rest is here.
+enum class ToolSource {
+    Claude,
+    Cursor,
+    Windsurf,
+    Codex,
+    Copilot,
+    Aider,
+    Amp,
+    Gemini,
+    OpenCode,
+    Kiro,
+    Cline,
+    Continue,
+    Zed,
+    Junie,
+    Custom,
+};
 
 enum class FolderLayout { SkillFolder, Agents, SingleFile, NotScanned };
-enum class ParseStyle { Frontmatter, Heading, FrontmatterThenHeading };
+enum class ParseStyle {
+    Frontmatter,
+    Heading,
+    FrontmatterThenHeading,
+    TomlCommand, // a command file in TOML: its `description`, its whole text as the body
+};
 
 struct ProjectFolder
 {
@@ -21,7 +43,7 @@ struct ProjectFolder
 
 namespace ToolSources {
 
-inline constexpr std::array<ToolSource, 8> all = {
+inline constexpr std::array<ToolSource, 15> all = {
     ToolSource::Claude,
     ToolSource::Cursor,
     ToolSource::Windsurf,
@@ -29,6 +51,13 @@ inline constexpr std::array<ToolSource, 8> all = {
     ToolSource::Copilot,
     ToolSource::Aider,
     ToolSource::Amp,
+    ToolSource::Gemini,
+    ToolSource::OpenCode,
+    ToolSource::Kiro,
+    ToolSource::Cline,
+    ToolSource::Continue,
+    ToolSource::Zed,
+    ToolSource::Junie,
     ToolSource::Custom,
 };
 

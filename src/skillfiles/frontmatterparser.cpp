@@ -1,5 +1,7 @@
 #include "frontmatterparser.h"
 
+#include "tomlcommandreader.h"
+
 #include <QStringView>
 
 #include <algorithm>
@@ -208,6 +210,8 @@ ParsedSkill FrontmatterParser::parse(const QString &text, ParseStyle style)
         ParsedSkill parsed = parseFrontmatter(text);
         return parsed.name.isEmpty() ? parseHeadingSkill(text) : parsed;
     }
+    case ParseStyle::TomlCommand:
+        return TomlCommandReader::parse(text);
     }
     return parseFrontmatter(text);
 }

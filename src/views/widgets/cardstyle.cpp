@@ -67,6 +67,20 @@ QColor CardStyle::toolColor(ToolSource tool)
         return QColor(214, 170, 0);
     case ToolSource::Amp:
         return QColor(255, 45, 85);
+    case ToolSource::Gemini:
+        return QColor(74, 103, 214);
+    case ToolSource::OpenCode:
+        return QColor(99, 104, 112);
+    case ToolSource::Kiro:
+        return QColor(122, 79, 208);
+    case ToolSource::Cline:
+        return QColor(47, 109, 178);
+    case ToolSource::Continue:
+        return QColor(192, 102, 29);
+    case ToolSource::Zed:
+        return QColor(18, 123, 118);
+    case ToolSource::Junie:
+        return QColor(43, 156, 111);
     case ToolSource::Custom:
         break;
     }

@@ -58,6 +58,13 @@ QString ToolIcon::imageResource(ToolSource tool)
     case ToolSource::Windsurf:
     case ToolSource::Codex:
     case ToolSource::Amp:
+    case ToolSource::Gemini:
+    case ToolSource::OpenCode:
+    case ToolSource::Kiro:
+    case ToolSource::Cline:
+    case ToolSource::Continue:
+    case ToolSource::Zed:
+    case ToolSource::Junie:
         return u"tool-"_s + ToolSources::rawValue(tool);
     case ToolSource::Copilot:
     case ToolSource::Aider:
