@@ -123,8 +123,8 @@ std::optional<StrictYamlCheck::Trouble> StrictYamlCheck::firstTrouble(QStringVie
                 skipDeeperThan = indent;
             continue;
         }
-        if (first == u'|' || first == u'>' || first == u'{' || first == u'['
-            || first == u'&' || first == u'*' || first == u'!') {
+        if (first == u'|' || first == u'>' || first == u'{' || first == u'[' || first == u'&'
+            || first == u'*' || first == u'!') {
             skipDeeperThan = indent;
             continue;
         }

@@ -24,15 +24,14 @@ void StrictYamlCheckTest::firstTrouble_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
     const auto block = [](const QString &lines) { return u"---\n"_s + lines + u"\n---\nbody\n"_s; };
-    QTest::newRow("clean") << block(u"name: pdf\ndescription: Work with PDF files."_s)
-                           << QString();
+    QTest::newRow("clean") << block(u"name: pdf\ndescription: Work with PDF files."_s) << QString();
     QTest::newRow("colon and space in a value")
         << block(u"name: pdf\ndescription: Use when: the user asks"_s)
         << u"colon description: Use when: the user asks"_s;
     QTest::newRow("colon at the end of a value")
         << block(u"description: Use when:"_s) << u"colon description: Use when:"_s;
-    QTest::newRow("colon inside a word") << block(u"description: See https://x.org, 10:30"_s)
-                                         << QString();
+    QTest::newRow("colon inside a word")
+        << block(u"description: See https://x.org, 10:30"_s) << QString();
     QTest::newRow("double quotes")
         << block(u"description: \"Use when: the user asks \\\"why\\\"\""_s) << QString();
     QTest::newRow("single quotes") << block(u"description: 'It''s when: asked'"_s) << QString();
@@ -52,9 +51,8 @@ void StrictYamlCheckTest::firstTrouble_data()
         << u"colon short-description: Use when: asked"_s;
     QTest::newRow("flow map and list items")
         << block(u"metadata: {a: b}\ntags:\n  - a: b\n  - c"_s) << QString();
-    QTest::newRow("reserved first character")
-        << block(u"description: @mention the reviewer"_s)
-        << u"reserved description: @mention the reviewer"_s;
+    QTest::newRow("reserved first character") << block(u"description: @mention the reviewer"_s)
+                                              << u"reserved description: @mention the reviewer"_s;
     QTest::newRow("no closing line, no frontmatter")
         << u"---\ndescription: Use when: asked\n"_s << QString();
     QTest::newRow("the body is not frontmatter")
