@@ -6,6 +6,7 @@
 #include "dirscommand.h"
 #include "exitcode.h"
 #include "listcommand.h"
+#include "loadscommand.h"
 #include "newcommand.h"
 #include "parsecommand.h"
 #include "scancommand.h"
@@ -33,6 +34,9 @@ Commands:
   check [--json] [PATH...]
                           scan, then list what is wrong with each skill file;
                           exits 1 when there is an error
+  loads TOOL [--project DIR] [--json]
+                          scan, then show what TOOL loads in a session started
+                          in DIR: files in load order, cuts, budgets
   parse FILE [--style frontmatter|heading|frontmatter-then-heading]
                           print how FILE is read, as JSON (no store access)
   new NAME [--tool RAW]   create a skill from the tool's template, as the window's
@@ -101,6 +105,8 @@ int CommandLine::runCommand(const QStringList &arguments, QTextStream &out, QTex
         return NewCommand::run(rest, context);
     if (command == u"check")
         return CheckCommand::run(rest, context);
+    if (command == u"loads")
+        return LoadsCommand::run(rest, context);
 
     err << "quire: unknown command '" << command << "'\n\n" << usage();
     return ExitUsage;

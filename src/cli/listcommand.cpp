@@ -2,12 +2,14 @@
 
 #include "commandcontext.h"
 #include "exitcode.h"
+#include "harnessloads.h"
 #include "modelcontext.h"
 #include "skillhealth.h"
 #include "skilljson.h"
 #include "skillquery.h"
 #include "terminaltext.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -88,9 +90,13 @@ int ListCommand::run(const QStringList &arguments, CommandContext &context)
         = SkillQuery(*filter, search, health.get()).apply(store->skillsByName());
 
     if (json) {
+        // Worked out over the whole store: a file's neighbours decide its fate.
+        HarnessLoads loads(QDir::homePath());
+        const QList<Skill *> all = store->skills();
+        loads.compute({ all.cbegin(), all.cend() });
         QJsonArray array;
         for (const Skill *skill : skills)
-            array.append(SkillJson::toJson(*skill));
+            array.append(SkillJson::toJson(*skill, loads.of(skill)));
         context.out() << QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
         return ExitOk;
     }

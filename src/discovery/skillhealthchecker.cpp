@@ -15,27 +15,6 @@ namespace {
 
 using Severity = HealthFinding::Severity;
 
-// Global folders Quire lists but whose harness never reads them.
-struct UnreadLocation
-{
-    QStringView homeSuffix;
-    QStringView sentence;
-    QStringView fix;
-};
-
-constexpr UnreadLocation unreadLocations[] = {
-    // Cursor's user rules are kept in its settings; rule files are read from projects only.
-    { u"/.cursor/rules",
-        u"Cursor does not read rule files in ~/.cursor/rules; its user rules live in its settings.",
-        u"Paste it into Cursor's user rules, or move it into a project." },
-    // Windsurf's global rules are the one file global_rules.md in its memories
-    // folder; .windsurf/rules is read inside a workspace only.
-    { u"/.windsurf/rules",
-        u"Windsurf does not read ~/.windsurf/rules; its global rules are "
-        u"~/.codeium/windsurf/memories/global_rules.md.",
-        u"Move it into global_rules.md or a project." },
-};
-
 // The Agent Skills keys; harnesses add their own, which are worth a note only.
 const QSet<QString> agentSkillKeys = { u"name"_s, u"description"_s, u"license"_s,
     u"compatibility"_s, u"metadata"_s, u"allowed-tools"_s };
@@ -164,12 +143,6 @@ Block readBlock(const Skill &skill)
     return block;
 }
 
-bool underAny(const QStringList &routes, const QString &folder)
-{
-    return std::any_of(routes.cbegin(), routes.cend(),
-        [&folder](const QString &route) { return route.startsWith(folder); });
-}
-
 // A file directly inside a folder whose path ends with folderSuffix.
 bool directlyIn(const QStringList &routes, QStringView folderSuffix)
 {
@@ -195,12 +168,6 @@ QList<HealthFinding> SkillHealthChecker::check(const Skill &skill)
     const bool readsFrontmatter = std::any_of(tools.cbegin(), tools.cend(),
         [](ToolSource tool) { return ToolSources::parseStyle(tool) != ParseStyle::Heading; });
 
-    for (const UnreadLocation &place : unreadLocations) {
-        if (underAny(routes, m_home + place.homeSuffix.toString() + u'/'))
-            out.append(finding(u"location.unread", Severity::Warning, place.sentence.toString(),
-                place.fix.toString()));
-    }
-
     Block block;
     if (readsFrontmatter)
         block = readBlock(skill);
@@ -222,12 +189,9 @@ QList<HealthFinding> SkillHealthChecker::check(const Skill &skill)
 
     if (!skill.isDirectory() && tools.contains(ToolSource::Cursor)
         && directlyIn(routes, u"/.cursor/rules")) {
+        // A plain .md there is not read at all, which the harness map reports.
         if (fileName.endsWith(u".mdc"))
             checkCursorRule(block.frontmatter, out);
-        else
-            out.append(finding(u"rule.plain-md", Severity::Note,
-                u"This is a plain .md file in a Cursor rules folder; only .mdc rules can say when they apply."_s,
-                u"Rename it to .mdc and add frontmatter."_s));
     }
 
     if (fileName == u"AGENTS.md") {

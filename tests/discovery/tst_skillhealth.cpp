@@ -211,8 +211,9 @@ void SkillHealthTest::agentSkills_data()
                                   << QStringList { u"error skill.description.missing"_s,
                                          u"error skill.name.missing"_s,
                                          u"warning frontmatter.unreadable"_s };
-    QTest::newRow("folder skill read by its AGENTS.md is no Agent Skill")
-        << u".codex/helper/AGENTS.md"_s << QByteArray("# Helper\n") << QStringList();
+    QTest::newRow("an AGENTS.md in a folder below ~/.codex is no Agent Skill, and unread")
+        << u".codex/helper/AGENTS.md"_s << QByteArray("# Helper\n")
+        << QStringList { u"warning location.unread"_s };
 }
 
 void SkillHealthTest::cursorRules_data()
@@ -237,7 +238,7 @@ void SkillHealthTest::cursorRules_data()
                                  << QByteArray("---\nalwaysApply: true\nname: style\n---\nx")
                                  << QStringList { u"note rule.key.unknown"_s };
     QTest::newRow("plain md") << u"work/app/.cursor/rules/style.md"_s << QByteArray("Use tabs.")
-                              << QStringList { u"note rule.plain-md"_s };
+                              << QStringList { u"warning location.unread"_s };
     QTest::newRow("global rules folder")
         << u".cursor/rules/go.mdc"_s << QByteArray("---\ndescription: Go\nglobs: *.go\n---\nx")
         << QStringList { u"warning location.unread"_s };
