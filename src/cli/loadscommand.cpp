@@ -209,8 +209,7 @@ int LoadsCommand::run(const QStringList &arguments, CommandContext &context)
         if (!budget.file.isEmpty())
             out << " (largest: " << TerminalText::line(loads.tilde(budget.file)) << ')';
         if (budget.over())
-            out << (budget.limit.effect == LimitEffect::Advice ? " - over the advice"
-                                                                : " - OVER");
+            out << (budget.limit.effect == LimitEffect::Advice ? " - over the advice" : " - OVER");
         out << '\n';
     }
     return ExitOk;

@@ -47,7 +47,8 @@ std::optional<QString> matchRow(const HarnessLocation &row, QStringView rel, con
     if (folders + 1 > row.depth)
         return std::nullopt;
     for (const QString &ending : row.names) {
-        if (tail.size() > ending.size() && tail.endsWith(ending) && tail[tail.size() - ending.size() - 1] != u'/') {
+        if (tail.size() > ending.size() && tail.endsWith(ending)
+            && tail[tail.size() - ending.size() - 1] != u'/') {
             if (row.kind == SkillKind::Agent)
                 return skill.name();
             // Commands in a sub-folder are "/folder:name".
@@ -88,11 +89,11 @@ bool isTrue(const QString &value)
 }
 
 // How a file loads once its own frontmatter has had its say.
-LoadMode howOf(const HarnessLocation &row, const QMap<QString, QString> &frontmatter, QString &globs)
+LoadMode howOf(
+    const HarnessLocation &row, const QMap<QString, QString> &frontmatter, QString &globs)
 {
-    const auto value = [&frontmatter](const QString &key) {
-        return unquoted(frontmatter.value(key));
-    };
+    const auto value
+        = [&frontmatter](const QString &key) { return unquoted(frontmatter.value(key)); };
     if (row.kind == SkillKind::Skill)
         return isTrue(value(u"disable-model-invocation"_s)) ? LoadMode::Manual : row.how;
     const QString &key = row.howKey;
@@ -118,7 +119,8 @@ LoadMode howOf(const HarnessLocation &row, const QMap<QString, QString> &frontma
         if (mode == u"always_on" || mode == u"always")
             return LoadMode::Always;
         if (mode == u"glob" || mode == u"fileMatch") {
-            globs = globList(frontmatter.value(key == u"trigger" ? u"globs"_s : u"fileMatchPattern"_s));
+            globs = globList(
+                frontmatter.value(key == u"trigger" ? u"globs"_s : u"fileMatchPattern"_s));
             return LoadMode::Glob;
         }
         if (mode == u"model_decision" || mode == u"auto")
@@ -212,8 +214,10 @@ QList<HarnessLoads::Entry> HarnessLoads::entriesOf(const Skill &skill) const
                 const HarnessLocation &row = rows.at(i);
                 if (row.scope != HarnessScope::Project)
                     continue;
-                const QString marker = u'/' + row.path + (row.shape == LocationShape::File ? QString() : u"/"_s);
-                for (qsizetype at = path.indexOf(marker); at > 0; at = path.indexOf(marker, at + 1)) {
+                const QString marker
+                    = u'/' + row.path + (row.shape == LocationShape::File ? QString() : u"/"_s);
+                for (qsizetype at = path.indexOf(marker); at > 0;
+                     at = path.indexOf(marker, at + 1)) {
                     const QString root = path.first(at);
                     if (const auto name = matchRow(row, QStringView(path).sliced(at + 1), skill))
                         found.append({ i, path, root, *name });
@@ -258,7 +262,8 @@ QList<HarnessLoads::Entry> HarnessLoads::entriesOf(const Skill &skill) const
         entry.load.path = c.path;
         entry.load.how = howOf(row, skill.frontmatter(), entry.globs);
         if (entry.load.how == LoadMode::Glob)
-            entry.load.note = u"when files match "_s + (entry.globs.isEmpty() ? u"its globs"_s : entry.globs);
+            entry.load.note
+                = u"when files match "_s + (entry.globs.isEmpty() ? u"its globs"_s : entry.globs);
         if (!row.ignoredBecause.isEmpty()) {
             entry.load.status = LoadStatus::Ignored;
             entry.load.note = row.ignoredBecause;
@@ -270,7 +275,8 @@ QList<HarnessLoads::Entry> HarnessLoads::entriesOf(const Skill &skill) const
         }
         entries.append(entry);
     }
-    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) { return a.row < b.row; });
+    std::sort(entries.begin(), entries.end(),
+        [](const Entry &a, const Entry &b) { return a.row < b.row; });
     return entries;
 }
 
@@ -302,7 +308,8 @@ void HarnessLoads::compute(const QList<const Skill *> &skills)
                 results.append(entry);
         }
     }
-    std::stable_sort(results.begin(), results.end(), [](const Entry &a, const Entry &b) { return a.row < b.row; });
+    std::stable_sort(results.begin(), results.end(),
+        [](const Entry &a, const Entry &b) { return a.row < b.row; });
     for (const Entry &entry : std::as_const(results))
         m_loads[entry.skill].append(entry.load);
 }
@@ -327,7 +334,8 @@ QStringList HarnessLoads::projectRoots() const
 void HarnessLoads::resolve(QList<Entry> &session) const
 {
     const QList<HarnessLocation> &rows = HarnessTable::locations();
-    const auto rowOf = [&rows](const Entry &e) -> const HarnessLocation & { return rows.at(e.row); };
+    const auto rowOf
+        = [&rows](const Entry &e) -> const HarnessLocation & { return rows.at(e.row); };
     const auto active = [](const Entry &e) { return e.load.status == LoadStatus::Loaded; };
     const auto preferred = [&rowOf](const Entry *a, const Entry *b) {
         return std::pair(rowOf(*a).rank, a->load.path) < std::pair(rowOf(*b).rank, b->load.path);
@@ -338,8 +346,9 @@ void HarnessLoads::resolve(QList<Entry> &session) const
         if (!active(entry) || rowOf(entry).how != LoadMode::Fallback)
             continue;
         for (const Entry &other : std::as_const(session)) {
-            if (active(other) && other.load.tool == entry.load.tool && other.load.kind == entry.load.kind
-                && other.root == entry.root && rowOf(other).how != LoadMode::Fallback) {
+            if (active(other) && other.load.tool == entry.load.tool
+                && other.load.kind == entry.load.kind && other.root == entry.root
+                && rowOf(other).how != LoadMode::Fallback) {
                 entry.load.status = LoadStatus::Ignored;
                 entry.load.note = u"%1 reads %2 only when there is no %3"_s.arg(
                     ToolSources::displayName(entry.load.tool), fileName(entry.load.path),
@@ -355,7 +364,8 @@ void HarnessLoads::resolve(QList<Entry> &session) const
         if (!active(entry))
             continue;
         const HarnessLocation &row = rowOf(entry);
-        const QString base = ToolSources::rawValue(row.tool) + u'|' + SkillKinds::rawValue(row.kind);
+        const QString base
+            = ToolSources::rawValue(row.tool) + u'|' + SkillKinds::rawValue(row.kind);
         if (row.clash == NameClash::FirstFile)
             groups[base + u"|first|"_s + entry.root].append(&entry);
         else if (row.clash == NameClash::Shadow)
@@ -389,11 +399,16 @@ void HarnessLoads::applyLimits(QList<Entry> &session) const
                 continue;
             if (limit.span == LimitSpan::EachListingEntry) {
                 const Skill &skill = *entry.skill;
-                const qint64 length = (skill.skillDescription() + skill.frontmatter().value(u"when_to_use"_s)).toUcs4().size();
+                const qint64 length
+                    = (skill.skillDescription() + skill.frontmatter().value(u"when_to_use"_s))
+                          .toUcs4()
+                          .size();
                 if (length > limit.amount) {
                     entry.load.status = LoadStatus::Truncated;
-                    entry.load.note = u"description cut at %1 in the skill listing: the last %2 are never shown"_s.arg(
-                        amountText(limit.amount, limit.unit), grouped(length - limit.amount));
+                    entry.load.note
+                        = u"description cut at %1 in the skill listing: the last %2 are never shown"_s
+                              .arg(amountText(limit.amount, limit.unit),
+                                  grouped(length - limit.amount));
                 }
                 continue;
             }
@@ -404,13 +419,16 @@ void HarnessLoads::applyLimits(QList<Entry> &session) const
                 continue;
             if (limit.effect == LimitEffect::Skipped) {
                 entry.load.status = LoadStatus::Ignored;
-                entry.load.note = u"%1 skips files over %2"_s.arg(
-                    ToolSources::displayName(entry.load.tool), amountText(limit.amount, limit.unit));
+                entry.load.note
+                    = u"%1 skips files over %2"_s.arg(ToolSources::displayName(entry.load.tool),
+                        amountText(limit.amount, limit.unit));
                 break;
             }
             entry.load.status = LoadStatus::Truncated;
-            entry.load.note = u"cut at %1: the last %2 never read"_s.arg(amountText(limit.amount, limit.unit),
-                amountText(measured - limit.amount, limit.unit) + (measured - limit.amount == 1 ? u" is"_s : u" are"_s));
+            entry.load.note
+                = u"cut at %1: the last %2 never read"_s.arg(amountText(limit.amount, limit.unit),
+                    amountText(measured - limit.amount, limit.unit)
+                        + (measured - limit.amount == 1 ? u" is"_s : u" are"_s));
         }
     }
 
@@ -427,7 +445,8 @@ void HarnessLoads::applyLimits(QList<Entry> &session) const
         }
         for (QList<Entry *> &files : budgets) {
             std::sort(files.begin(), files.end(), [&rows](const Entry *a, const Entry *b) {
-                return std::pair(rows.at(a->row).rank, a->load.path) < std::pair(rows.at(b->row).rank, b->load.path);
+                return std::pair(rows.at(a->row).rank, a->load.path)
+                    < std::pair(rows.at(b->row).rank, b->load.path);
             });
             qint64 used = 0;
             for (Entry *entry : files) {
@@ -436,14 +455,17 @@ void HarnessLoads::applyLimits(QList<Entry> &session) const
                     entry->load.status = LoadStatus::Truncated;
                     const QString rest = amountText(used + size - limit.amount, limit.unit);
                     if (used >= limit.amount)
-                        entry->load.note = u"not read: earlier files use up the %1 these files share"_s.arg(
-                            amountText(limit.amount, limit.unit));
+                        entry->load.note
+                            = u"not read: earlier files use up the %1 these files share"_s.arg(
+                                amountText(limit.amount, limit.unit));
                     else if (used == 0)
                         entry->load.note = u"cut at %1: the last %2 are never read"_s.arg(
                             amountText(limit.amount, limit.unit), rest);
                     else
-                        entry->load.note = u"cut after %1, where the %2 these files share ends: the last %3 are never read"_s.arg(
-                            amountText(limit.amount - used, limit.unit), amountText(limit.amount, limit.unit), rest);
+                        entry->load.note
+                            = u"cut after %1, where the %2 these files share ends: the last %3 are never read"_s
+                                  .arg(amountText(limit.amount - used, limit.unit),
+                                      amountText(limit.amount, limit.unit), rest);
                 }
                 used += size;
             }
@@ -518,7 +540,9 @@ HarnessLoads::Session HarnessLoads::session(ToolSource tool, const QString &proj
                 budget.used += measure(entry, limit.unit);
                 continue;
             case LimitSpan::EachListingEntry:
-                figure = (skill.skillDescription() + skill.frontmatter().value(u"when_to_use"_s)).toUcs4().size();
+                figure = (skill.skillDescription() + skill.frontmatter().value(u"when_to_use"_s))
+                             .toUcs4()
+                             .size();
                 break;
             case LimitSpan::Listing:
                 // An entry is its name and its description, each cut as the harness cuts it.

@@ -31,8 +31,10 @@ void LoadsCommandTest::initTestCase()
     m_home = std::make_unique<FakeHome>();
     const QByteArray skill = "---\nname: %1\ndescription: Work with %1.\n---\n# Body\n";
     m_home->write(u".claude/skills/pdf/SKILL.md"_s, QByteArray(skill).replace("%1", "pdf"));
-    m_home->write(u"work/app/.claude/skills/pdf/SKILL.md"_s, QByteArray(skill).replace("%1", "pdf"));
-    m_home->write(u"work/app/.agents/skills/lint/SKILL.md"_s, QByteArray(skill).replace("%1", "lint"));
+    m_home->write(
+        u"work/app/.claude/skills/pdf/SKILL.md"_s, QByteArray(skill).replace("%1", "pdf"));
+    m_home->write(
+        u"work/app/.agents/skills/lint/SKILL.md"_s, QByteArray(skill).replace("%1", "lint"));
     m_home->write(u"work/app/AGENTS.md"_s, "# Agents\n" + QByteArray(40 * 1024, 'a'));
     m_home->write(u"work/app/CLAUDE.md"_s, "# Claude\n");
     m_home->write(u"work/app/.cursor/rules/ts.mdc"_s, "---\nglobs: src/**/*.ts\n---\nUse tabs.\n");
@@ -73,8 +75,8 @@ void LoadsCommandTest::session()
         const QString name = item.value(u"kind"_s).toString() == u"instructions"
             ? item.value(u"path"_s).toString().section(u'/', -1)
             : item.value(u"name"_s).toString();
-        got << item.value(u"status"_s).toString() + u' ' + item.value(u"kind"_s).toString()
-                + u' ' + name;
+        got << item.value(u"status"_s).toString() + u' ' + item.value(u"kind"_s).toString() + u' '
+                + name;
     }
     QCOMPARE(got, expected);
     if (tool != u"codex")

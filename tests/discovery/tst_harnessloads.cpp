@@ -62,7 +62,8 @@ void HarnessLoadsTest::readers_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("expected"); // harnesses that read it, in table order
     QTest::newRow("~/.agents/skills: many, and not Claude Code")
-        << u".agents/skills/pdf/SKILL.md"_s << u"windsurf,codex,copilot,gemini,opencode,cline,zed"_s;
+        << u".agents/skills/pdf/SKILL.md"_s
+        << u"windsurf,codex,copilot,gemini,opencode,cline,zed"_s;
     QTest::newRow("project .agents/skills adds Cursor and Amp")
         << u"work/app/.agents/skills/pdf/SKILL.md"_s
         << u"cursor,windsurf,codex,copilot,amp,gemini,opencode,cline,zed"_s;
@@ -71,15 +72,14 @@ void HarnessLoadsTest::readers_data()
     QTest::newRow("project AGENTS.md")
         << u"work/app/AGENTS.md"_s
         << u"claude,cursor,windsurf,codex,copilot,amp,opencode,kiro,cline,continue,zed"_s;
-    QTest::newRow("AGENTS.md inside .codex of a project") << u"work/app/.codex/AGENTS.md"_s
-                                                          << QString();
+    QTest::newRow("AGENTS.md inside .codex of a project")
+        << u"work/app/.codex/AGENTS.md"_s << QString();
     QTest::newRow("~/.cursor/rules") << u".cursor/rules/go.mdc"_s << QString();
-    QTest::newRow("a plain .md in .cursor/rules") << u"work/app/.cursor/rules/go.md"_s
-                                                  << QString();
+    QTest::newRow("a plain .md in .cursor/rules") << u"work/app/.cursor/rules/go.md"_s << QString();
     QTest::newRow("nested .cursor/rules, read by Cursor only")
         << u"work/app/.cursor/rules/web/api/go.mdc"_s << u"cursor"_s;
-    QTest::newRow("Gemini commands in TOML") << u".gemini/commands/git/commit.toml"_s
-                                             << u"gemini"_s;
+    QTest::newRow("Gemini commands in TOML")
+        << u".gemini/commands/git/commit.toml"_s << u"gemini"_s;
 }
 
 void HarnessLoadsTest::readers()
@@ -147,8 +147,8 @@ void HarnessLoadsTest::fate_data()
         << u"opencode"_s
         << u"ignored fallback: Not read: OpenCode reads CLAUDE.md only when there is no AGENTS.md"_s;
     QTest::newRow("Zed: the first file of its list only")
-        << QStringList { u"work/app/.rules"_s } << agents << QString() << none << small
-        << u"zed"_s << u"shadowed always: Shadowed by ~/work/app/.rules"_s;
+        << QStringList { u"work/app/.rules"_s } << agents << QString() << none << small << u"zed"_s
+        << u"shadowed always: Shadowed by ~/work/app/.rules"_s;
     // Limits.
     QTest::newRow("Codex: 32 KiB for the project's AGENTS.md files")
         << QStringList() << agents << QString() << none << qint64(40 * 1024) << u"codex"_s
@@ -178,12 +178,12 @@ void HarnessLoadsTest::fate_data()
         << u"truncated always: Cut at 6,000 characters: the last 500 characters are never read"_s;
     // How a file's own frontmatter says it loads.
     const QString rule = u"work/app/.cursor/rules/ts.mdc"_s;
-    QTest::newRow("Cursor: alwaysApply") << QStringList() << rule << u"alwaysApply=true"_s << none
-                                         << small << u"cursor"_s
-                                         << u"loaded always: Loaded always"_s;
-    QTest::newRow("Cursor: globs") << QStringList() << rule << u"globs=[src/**/*.ts, *.tsx]"_s
-                                   << none << small << u"cursor"_s
-                                   << u"loaded glob: Loaded when files match src/**/*.ts, *.tsx"_s;
+    QTest::newRow("Cursor: alwaysApply")
+        << QStringList() << rule << u"alwaysApply=true"_s << none << small << u"cursor"_s
+        << u"loaded always: Loaded always"_s;
+    QTest::newRow("Cursor: globs")
+        << QStringList() << rule << u"globs=[src/**/*.ts, *.tsx]"_s << none << small << u"cursor"_s
+        << u"loaded glob: Loaded when files match src/**/*.ts, *.tsx"_s;
     QTest::newRow("Cursor: nothing to go by")
         << QStringList() << rule << QString() << none << small << u"cursor"_s
         << u"loaded manual: Loaded when you ask for it"_s;
@@ -197,17 +197,16 @@ void HarnessLoadsTest::fate_data()
         << QStringList() << u"work/app/.github/instructions/ts.instructions.md"_s
         << u"applyTo=\"**/*.ts\""_s << none << small << u"copilot"_s
         << u"loaded glob: Loaded when files match **/*.ts"_s;
-    QTest::newRow("a skill kept from the model") << QStringList() << pdf
-                                                 << u"disable-model-invocation=true"_s << none
-                                                 << small << u"claude"_s
-                                                 << u"loaded manual: Loaded when you ask for it"_s;
+    QTest::newRow("a skill kept from the model")
+        << QStringList() << pdf << u"disable-model-invocation=true"_s << none << small
+        << u"claude"_s << u"loaded manual: Loaded when you ask for it"_s;
     QTest::newRow("Claude Code: personal rules with paths never load")
         << QStringList() << u".claude/rules/ts.md"_s << u"paths=src/**"_s << none << small
         << u"claude"_s
         << u"ignored glob: Not read: Claude Code does not load personal rules that have paths"_s;
     QTest::newRow("Claude Code: project rules with paths")
-        << QStringList() << u"work/app/.claude/rules/ts.md"_s << u"paths=src/**"_s << none
-        << small << u"claude"_s << u"loaded glob: Loaded when files match src/**"_s;
+        << QStringList() << u"work/app/.claude/rules/ts.md"_s << u"paths=src/**"_s << none << small
+        << u"claude"_s << u"loaded glob: Loaded when files match src/**"_s;
 }
 
 void HarnessLoadsTest::fate()

@@ -10,6 +10,7 @@ class AppState;
 class ElidedLabel;
 class QLabel;
 class SkillHealth;
+class LoadedByPanel;
 class SkillHealthPanel;
 class QVBoxLayout;
 
@@ -29,6 +30,7 @@ public:
     // Shows the skill's findings in a "Health" group under the header.
     void setHealth(SkillHealth *health);
     SkillHealthPanel *healthPanel() const { return m_healthPanel; }
+    LoadedByPanel *loadedByPanel() const { return m_loadedByPanel; }
 
     // For tests: the parts as shown.
     QWidget *metadataSection() const { return m_metadata; }
@@ -65,6 +67,7 @@ private:
     QVBoxLayout *m_resourcesSlot = nullptr;
     QLabel *m_preview = nullptr;
     SkillHealthPanel *m_healthPanel = nullptr;
+    LoadedByPanel *m_loadedByPanel = nullptr;
     QLabel *m_resourceCount = nullptr;
     QWidget *m_edit = nullptr;
     QList<SkillArtifact> m_artifacts;
