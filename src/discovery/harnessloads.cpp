@@ -186,6 +186,13 @@ QString HarnessLoads::tilde(const QString &path) const
 QList<HarnessLoads::Entry> HarnessLoads::entriesOf(const Skill &skill) const
 {
     const QList<HarnessLocation> &rows = HarnessTable::locations();
+    // What a path holds when a project row's location is in it.
+    static const QStringList markers = [&rows] {
+        QStringList list;
+        for (const HarnessLocation &row : rows)
+            list.append(u'/' + row.path + (row.shape == LocationShape::File ? QString() : u"/"_s));
+        return list;
+    }();
     struct Candidate
     {
         int row;
@@ -214,8 +221,7 @@ QList<HarnessLoads::Entry> HarnessLoads::entriesOf(const Skill &skill) const
                 const HarnessLocation &row = rows.at(i);
                 if (row.scope != HarnessScope::Project)
                     continue;
-                const QString marker
-                    = u'/' + row.path + (row.shape == LocationShape::File ? QString() : u"/"_s);
+                const QString &marker = markers.at(i);
                 for (qsizetype at = path.indexOf(marker); at > 0;
                      at = path.indexOf(marker, at + 1)) {
                     const QString root = path.first(at);
@@ -232,6 +238,8 @@ QList<HarnessLoads::Entry> HarnessLoads::entriesOf(const Skill &skill) const
     }
 
     // One per harness and scope: a place it reads beats one it ignores, then its preferred place.
+    const QMap<QString, QString> frontmatter
+        = candidates.isEmpty() ? QMap<QString, QString>() : skill.frontmatter();
     QList<Entry> entries;
     for (const Candidate &c : std::as_const(candidates)) {
         const HarnessLocation &row = rows.at(c.row);
@@ -260,7 +268,12 @@ QList<HarnessLoads::Entry> HarnessLoads::entriesOf(const Skill &skill) const
         entry.load.scope = row.scope;
         entry.load.kind = row.kind;
         entry.load.path = c.path;
-        entry.load.how = howOf(row, skill.frontmatter(), entry.globs);
+        entry.load.how = howOf(row, frontmatter, entry.globs);
+        if (row.clash == NameClash::Shadow)
+            entry.shadowKey = ToolSources::rawValue(row.tool) + u'|'
+                + SkillKinds::rawValue(row.kind) + u'|' + c.clashName;
+        entry.listing
+            = (skill.skillDescription() + frontmatter.value(u"when_to_use"_s)).toUcs4().size();
         if (entry.load.how == LoadMode::Glob)
             entry.load.note
                 = u"when files match "_s + (entry.globs.isEmpty() ? u"its globs"_s : entry.globs);
@@ -298,20 +311,43 @@ void HarnessLoads::compute(const QList<const Skill *> &skills)
         else
             projects[entry.root].append(entry);
     }
+    // A project's files meet global ones only over a name both use; the
+    // rest of the global files would only slow each project's session down.
+    const QList<Entry> unresolved = global;
+    QHash<QString, QList<qsizetype>> globalByName;
+    for (qsizetype i = 0; i < global.size(); ++i) {
+        if (!global.at(i).shadowKey.isEmpty())
+            globalByName[global.at(i).shadowKey].append(i);
+    }
     resolve(global);
-    QList<Entry> results = global;
+    // By record, in table order: each record has a few entries to sort.
+    QHash<const Skill *, QList<std::pair<int, HarnessLoad>>> byRecord;
+    for (const Entry &entry : std::as_const(global))
+        byRecord[entry.skill].append({ entry.row, entry.load });
     for (auto it = projects.begin(); it != projects.end(); ++it) {
-        QList<Entry> session = global + it.value();
+        QList<Entry> session = it.value();
+        QSet<qsizetype> met;
+        for (const Entry &entry : it.value()) {
+            for (qsizetype i : globalByName.value(entry.shadowKey)) {
+                if (!met.contains(i)) {
+                    met.insert(i);
+                    session.append(unresolved.at(i));
+                }
+            }
+        }
         resolve(session);
         for (const Entry &entry : std::as_const(session)) {
             if (!entry.root.isEmpty())
-                results.append(entry);
+                byRecord[entry.skill].append({ entry.row, entry.load });
         }
     }
-    std::stable_sort(results.begin(), results.end(),
-        [](const Entry &a, const Entry &b) { return a.row < b.row; });
-    for (const Entry &entry : std::as_const(results))
-        m_loads[entry.skill].append(entry.load);
+    for (auto it = byRecord.begin(); it != byRecord.end(); ++it) {
+        std::sort(
+            it->begin(), it->end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        QList<HarnessLoad> &loads = m_loads[it.key()];
+        for (auto &[row, load] : *it)
+            loads.append(std::move(load));
+    }
 }
 
 QList<HarnessLoad> HarnessLoads::of(const Skill *skill) const
@@ -369,7 +405,7 @@ void HarnessLoads::resolve(QList<Entry> &session) const
         if (row.clash == NameClash::FirstFile)
             groups[base + u"|first|"_s + entry.root].append(&entry);
         else if (row.clash == NameClash::Shadow)
-            groups[base + u"|name|"_s + entry.clashName].append(&entry);
+            groups[entry.shadowKey].append(&entry);
     }
     for (QList<Entry *> &group : groups) {
         if (group.size() < 2)
@@ -398,11 +434,7 @@ void HarnessLoads::applyLimits(QList<Entry> &session) const
             if (!scopeFits(limit, entry.load.scope) || limit.effect == LimitEffect::Advice)
                 continue;
             if (limit.span == LimitSpan::EachListingEntry) {
-                const Skill &skill = *entry.skill;
-                const qint64 length
-                    = (skill.skillDescription() + skill.frontmatter().value(u"when_to_use"_s))
-                          .toUcs4()
-                          .size();
+                const qint64 length = entry.listing;
                 if (length > limit.amount) {
                     entry.load.status = LoadStatus::Truncated;
                     entry.load.note
@@ -540,14 +572,11 @@ HarnessLoads::Session HarnessLoads::session(ToolSource tool, const QString &proj
                 budget.used += measure(entry, limit.unit);
                 continue;
             case LimitSpan::EachListingEntry:
-                figure = (skill.skillDescription() + skill.frontmatter().value(u"when_to_use"_s))
-                             .toUcs4()
-                             .size();
+                figure = entry.listing;
                 break;
             case LimitSpan::Listing:
                 // An entry is its name and its description, each cut as the harness cuts it.
-                budget.used += skill.name().size() + 2
-                    + std::min<qint64>(skill.skillDescription().toUcs4().size(), entryCap);
+                budget.used += skill.name().size() + 2 + std::min<qint64>(entry.listing, entryCap);
                 continue;
             }
             if (figure > budget.used) {

@@ -64,6 +64,8 @@ private:
         int row = -1;
         QString root; // empty for global
         QString clashName;
+        QString shadowKey; // tool, kind and name, for files whose names compete; else empty
+        qint64 listing = 0; // characters of its entry in a skill listing
         QString globs;
         HarnessLoad load;
     };

@@ -60,7 +60,8 @@ void LoadedByPanel::rebuild()
         layout->addWidget(new ToolIcon(load.tool, edge, row), 0, Qt::AlignTop);
         // A project file and a global one can both reach the same harness.
         const QString scope = load.scope == HarnessScope::Project ? u" (project)"_s : QString();
-        auto *text = new QLabel(ToolSources::displayName(load.tool) + scope + u": "_s + load.words(), row);
+        auto *text
+            = new QLabel(ToolSources::displayName(load.tool) + scope + u": "_s + load.words(), row);
         text->setObjectName(u"loadedByLine"_s);
         text->setTextFormat(Qt::PlainText); // paths and globs are shown as they are
         text->setWordWrap(true);
