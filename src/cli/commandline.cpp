@@ -37,7 +37,7 @@ Commands:
   loads TOOL [--project DIR] [--json]
                           scan, then show what TOOL loads in a session started
                           in DIR: files in load order, cuts, budgets
-  parse FILE [--style frontmatter|heading|frontmatter-then-heading]
+  parse FILE [--style frontmatter|heading|frontmatter-then-heading|toml]
                           print how FILE is read, as JSON (no store access)
   new NAME [--tool RAW]   create a skill from the tool's template, as the window's
                           "New Skill" does, and print its path

@@ -5,9 +5,32 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <array>
+
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// One change of the schema: takes a store at the version before it to its own,
+// inside the transaction that opens the store.
+struct SchemaUpgrade
+{
+    int userVersion;
+    const char *version;
+    Status (*apply)(SqliteDatabase &db);
+};
+
+// Append only: stores in the field ran every step that shipped, so a step
+// never changes once released. A new store is created at the first schema
+// and runs them all, so new and upgraded stores cannot differ.
+constexpr std::array<SchemaUpgrade, 0> schemaUpgrades {};
+
+constexpr int newestUserVersion()
+{
+    return schemaUpgrades.empty() ? StoreFile::firstUserVersion : schemaUpgrades.back().userVersion;
+}
+static_assert(newestUserVersion() == StoreFile::schemaUserVersion,
+    "the schema version names the last upgrade step");
 
 constexpr auto schemaSql = R"(
 CREATE TABLE meta (
@@ -63,6 +86,21 @@ Error storeError(const QString &message)
     return Error { Error::Store, message };
 }
 
+// Runs, inside the caller's transaction, every step newer than `from`.
+Status upgradeSchema(SqliteDatabase &db, qint64 from)
+{
+    for (const SchemaUpgrade &step : schemaUpgrades) {
+        if (step.userVersion <= from)
+            continue;
+        if (Status status = step.apply(db); !status)
+            return storeError(u"upgrading to schema %1 failed: %2"_s.arg(
+                QLatin1StringView(step.version), status.error().message));
+    }
+    return db.exec(u"UPDATE meta SET value = '%1' WHERE key = 'schemaVersion'; "
+                   "PRAGMA user_version = %2;"_s.arg(QLatin1StringView(StoreFile::schemaVersion))
+                       .arg(StoreFile::schemaUserVersion));
+}
+
 } // namespace
 
 QString StoreFile::defaultPath()
@@ -113,6 +151,7 @@ Result<SqliteDatabase> StoreFile::open(const QString &path)
         return storeError(u"The store %1 is read-only; Quire needs to write it."_s.arg(path));
 
     // Look before writing anything: a file that is not ours stays untouched.
+    bool needsUpgrade = false;
     if (!isNew) {
         const auto appId = db.queryInt(u"PRAGMA application_id"_s);
         const auto userVersion = db.queryInt(u"PRAGMA user_version"_s);
@@ -124,7 +163,9 @@ Result<SqliteDatabase> StoreFile::open(const QString &path)
             return storeError(u"Cannot read the store %1: %2."_s.arg(path, why.message));
         }
         if (appId.value() == applicationId) {
-            if (userVersion.value() != schemaUserVersion) {
+            needsUpgrade = userVersion.value() >= firstUserVersion
+                && userVersion.value() < schemaUserVersion;
+            if (userVersion.value() != schemaUserVersion && !needsUpgrade) {
                 const QString found = schemaVersionText(userVersion.value());
                 if (userVersion.value() > schemaUserVersion)
                     return storeError(u"The store %1 was written by a newer version of Quire "
@@ -155,16 +196,39 @@ Result<SqliteDatabase> StoreFile::open(const QString &path)
         const QString create = u"BEGIN IMMEDIATE;"_s + QString::fromLatin1(schemaSql)
             + u"INSERT INTO meta (key, value) VALUES ('application', 'Quire'), ('schemaVersion', "
               u"'%1');"
-              "PRAGMA application_id = %2; PRAGMA user_version = %3; COMMIT;"_s
-                  .arg(QLatin1StringView(schemaVersion))
-                  .arg(applicationId)
-                  .arg(schemaUserVersion);
-        if (Status status = db.exec(create); !status) {
+              "PRAGMA application_id = %2;"_s.arg(QLatin1StringView(firstVersion))
+                  .arg(applicationId);
+        Status status = db.exec(create);
+        if (status)
+            status = upgradeSchema(db, firstUserVersion);
+        if (status)
+            status = db.exec(u"COMMIT"_s);
+        if (!status) {
             (void)db.exec(u"ROLLBACK"_s);
             return storeError(
                 u"Cannot create the store %1: %2."_s.arg(path, status.error().message));
         }
     } else {
+        if (needsUpgrade) {
+            // Another process may have upgraded it since we looked; the write
+            // lock makes the second look final.
+            Status status = db.exec(u"BEGIN IMMEDIATE"_s);
+            if (status) {
+                const auto current = db.queryInt(u"PRAGMA user_version"_s);
+                if (!current)
+                    status = current.error();
+                else if (current.value() < schemaUserVersion)
+                    status = upgradeSchema(db, current.value());
+            }
+            if (status)
+                status = db.exec(u"COMMIT"_s);
+            if (!status) {
+                (void)db.exec(u"ROLLBACK"_s);
+                return storeError(u"Cannot upgrade the store %1 to schema %2; it is left as it "
+                                  "was: %3."_s.arg(path, QLatin1StringView(schemaVersion),
+                                      status.error().message));
+            }
+        }
         const auto version = db.queryInt(
             u"SELECT count(*) FROM meta WHERE key = 'schemaVersion' AND value = '%1'"_s.arg(
                 QLatin1StringView(schemaVersion)));

@@ -31,6 +31,7 @@ private Q_SLOTS:
     void refusesUnwritablePlaces();
     void defaultPathFollowsEnvironment();
     void readableBySqliteShell();
+    void upgradesOlderStoreKeepingEverything();
 
 private:
     QString storePath() const { return m_home->storePath(); }
@@ -327,7 +328,41 @@ void ModelContextTest::readableBySqliteShell()
             u"PRAGMA user_version; SELECT value FROM meta WHERE key = "
             "'schemaVersion'; SELECT name FROM skill;"_s });
     QVERIFY(process.waitForFinished());
-    QCOMPARE(process.readAllStandardOutput(), QByteArray("10000\n1.0.0\nalpha\n"));
+    QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()),
+        u"%1\n%2\nalpha\n"_s.arg(ModelContext::schemaUserVersion)
+            .arg(QLatin1StringView(ModelContext::schemaVersion)));
+}
+
+void ModelContextTest::upgradesOlderStoreKeepingEverything()
+{
+    QVERIFY(writeOlderStore(storePath(), u"1.0.0"_s));
+    auto store = openStore();
+    QVERIFY(store);
+    const QList<Skill *> skills = store->skillsByName();
+    QCOMPARE(skills.size(), 2);
+    QCOMPARE(skills[0]->name(), u"brag-sheet"_s);
+    QVERIFY(skills[0]->isFavorite());
+    QCOMPARE(skills[0]->lastOpened(), QDateTime::fromMSecsSinceEpoch(1'767'225'600'000, Qt::UTC));
+    QCOMPARE(skills[0]->content(), u"# Brag sheet\n\nWrite down what you shipped, with links."_s);
+    QCOMPARE(skills[1]->frontmatter().value(u"globs"_s), u"src/**/*.ts"_s);
+    const QList<SkillCollection *> collections = store->collectionsBySortOrder();
+    QCOMPARE(collections.size(), 2);
+    QCOMPARE(collections[0]->skills(), skills);
+    QVERIFY(collections[1]->skills().isEmpty());
+    store.reset();
+
+    // Upgraded once, for good: the file now says the newest schema.
+    auto db = SqliteDatabase::open(storePath(), SqliteDatabase::Mode::ReadWrite);
+    QVERIFY(db);
+    QCOMPARE(
+        db.value().queryInt(u"PRAGMA user_version"_s).value(), ModelContext::schemaUserVersion);
+    QCOMPARE(
+        db.value()
+            .queryInt(
+                u"SELECT count(*) FROM meta WHERE key = 'schemaVersion' AND value = '%1'"_s.arg(
+                    QLatin1StringView(ModelContext::schemaVersion)))
+            .value(),
+        1);
 }
 
 QTEST_GUILESS_MAIN(ModelContextTest)
