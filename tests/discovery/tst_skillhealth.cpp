@@ -315,7 +315,7 @@ void SkillHealthTest::duplicates_data()
     QTest::newRow("two harnesses never meet")
         << global << u".cursor/skills/pdf/SKILL.md"_s << false << QString();
     QTest::newRow("instruction files are read together")
-        << u"work/a/.codex/AGENTS.md"_s << u".codex/AGENTS.md"_s << false << QString();
+        << u"work/a/AGENTS.md"_s << u".codex/AGENTS.md"_s << false << QString();
 }
 
 void SkillHealthTest::duplicates()
