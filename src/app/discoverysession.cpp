@@ -56,7 +56,7 @@ void DiscoverySession::setUp()
         if (self)
             self->scan(scanner, true);
     });
-    m_watcher->watch(ToolSources::allGlobalPaths(QDir::homePath()));
+    m_watcher->watch(SkillScanner::globalFolders(QDir::homePath()));
 }
 
 // NOLINTNEXTLINE(performance-unnecessary-value-param): a reference to m_scanner could dangle

@@ -28,7 +28,7 @@ Commands:
                           new-skill or settings:general|directories|about
   scan [--prune]          scan every tool's folders into the store; --prune then
                           drops vanished routes and skills left without any
-  list [--json] [--filter all|favorites|needs-attention|tool:RAW|collection:NAME]
+  list [--json] [--filter all|favorites|needs-attention|tool:RAW|kind:KIND|collection:NAME]
        [--search TEXT]    the skill list as the window shows it
   show PATH [--json]      show the skill at PATH (its file or any of its routes)
   check [--json] [PATH...]

@@ -29,7 +29,7 @@ int usageError(CommandContext &context, const QString &why)
 
 QString ListCommand::usage()
 {
-    return uR"(Usage: quire list [--json] [--filter all|favorites|needs-attention|tool:RAW|collection:NAME]
+    return uR"(Usage: quire list [--json] [--filter all|favorites|needs-attention|tool:RAW|kind:KIND|collection:NAME]
                   [--search TEXT]
 
 Lists the skills exactly as the window's list shows them: the same filter, the
@@ -72,10 +72,15 @@ int ListCommand::run(const QStringList &arguments, CommandContext &context)
     }
     const std::optional<SidebarFilter> filter = SkillQuery::parseFilter(filterText);
     if (!filter) {
-        context.err()
-            << "quire list: unknown filter '" << filterText
-            << "'; use all, favorites, needs-attention, tool:RAW (claude, cursor, windsurf, codex, "
-               "copilot, aider, amp, custom) or collection:NAME\n";
+        QStringList tools;
+        for (ToolSource tool : ToolSources::all)
+            tools.append(ToolSources::rawValue(tool));
+        QStringList kinds;
+        for (SkillKind kind : SkillKinds::all)
+            kinds.append(SkillKinds::rawValue(kind));
+        context.err() << "quire list: unknown filter '" << filterText
+                      << "'; use all, favorites, needs-attention, tool:RAW (" << tools.join(u", "_s)
+                      << "), kind:KIND (" << kinds.join(u", "_s) << ") or collection:NAME\n";
         return ExitUserError;
     }
 

@@ -4,7 +4,7 @@
 
 class CommandContext;
 
-// `quire list [--json] [--filter all|favorites|tool:RAW|collection:NAME] [--search TEXT]`
+// `quire list [--json] [--filter all|favorites|tool:RAW|kind:KIND|collection:NAME] [--search TEXT]`
 class ListCommand final
 {
 public:

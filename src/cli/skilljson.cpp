@@ -68,6 +68,7 @@ QJsonObject SkillJson::toJson(const Skill &skill, const QList<HarnessLoad> &load
         { u"toolSources"_s, tools },
         { u"installedPaths"_s, QJsonArray::fromStringList(skill.installedPaths()) },
         { u"projectName"_s, project ? QJsonValue(*project) : QJsonValue(QJsonValue::Null) },
+        { u"kind"_s, SkillKinds::rawValue(skill.kind()) },
         { u"loadedBy"_s, loads },
     };
 }

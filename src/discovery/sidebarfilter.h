@@ -1,5 +1,6 @@
 #pragma once
 
+#include "skillkind.h"
 #include "toolsource.h"
 
 #include <QHashFunctions>
@@ -11,7 +12,7 @@
 class SidebarFilter final
 {
 public:
-    enum class Kind { All, Favorites, Tool, Collection, NeedsAttention };
+    enum class Kind { All, Favorites, Tool, Collection, NeedsAttention, FileKind };
 
     SidebarFilter() = default;
     static SidebarFilter all() { return {}; }
@@ -29,12 +30,21 @@ public:
     {
         return SidebarFilter(Kind::Collection, ToolSource::Claude, name);
     }
+    // Files of one kind: skills, rules, instructions, ...
+    static SidebarFilter fileKind(SkillKind kind)
+    {
+        SidebarFilter filter(Kind::FileKind, ToolSource::Claude, {});
+        filter.m_fileKind = kind;
+        return filter;
+    }
 
     Kind kind() const { return m_kind; }
     // Meaningful only for Kind::Tool.
     ToolSource toolSource() const { return m_tool; }
     // Meaningful only for Kind::Collection.
     QString collectionName() const { return m_collection; }
+    // Meaningful only for Kind::FileKind.
+    SkillKind fileKindValue() const { return m_fileKind; }
 
     friend bool operator==(const SidebarFilter &a, const SidebarFilter &b)
     {
@@ -44,6 +54,8 @@ public:
             return a.m_tool == b.m_tool;
         if (a.m_kind == Kind::Collection)
             return a.m_collection == b.m_collection;
+        if (a.m_kind == Kind::FileKind)
+            return a.m_fileKind == b.m_fileKind;
         return true;
     }
 
@@ -54,6 +66,8 @@ public:
             return qHash(ToolSources::rawValue(filter.m_tool), seed);
         if (filter.m_kind == Kind::Collection)
             return qHash(filter.m_collection, seed);
+        if (filter.m_kind == Kind::FileKind)
+            return qHash(SkillKinds::rawValue(filter.m_fileKind), seed);
         return seed;
     }
 
@@ -66,4 +80,5 @@ private:
     Kind m_kind = Kind::All;
     ToolSource m_tool = ToolSource::Claude;
     QString m_collection;
+    SkillKind m_fileKind = SkillKind::Skill;
 };

@@ -72,6 +72,8 @@ bool SkillQuery::matchesFilter(const Skill &skill) const
         return SkillCollection::isMember(skill, m_filter.collectionName());
     case SidebarFilter::Kind::NeedsAttention:
         return m_health && m_health->needsAttention(&skill);
+    case SidebarFilter::Kind::FileKind:
+        return skill.kind() == m_filter.fileKindValue();
     }
     return false;
 }
@@ -109,6 +111,8 @@ QString SkillQuery::title(const SidebarFilter &filter)
         return filter.collectionName();
     case SidebarFilter::Kind::NeedsAttention:
         return u"Needs attention"_s;
+    case SidebarFilter::Kind::FileKind:
+        return SkillKinds::pluralName(filter.fileKindValue());
     }
     return {};
 }
@@ -124,6 +128,11 @@ std::optional<SidebarFilter> SkillQuery::parseFilter(const QString &text)
     if (text.startsWith(u"tool:"_s)) {
         if (const std::optional<ToolSource> tool = ToolSources::fromRaw(text.mid(5)))
             return SidebarFilter::tool(*tool);
+        return std::nullopt;
+    }
+    if (text.startsWith(u"kind:"_s)) {
+        if (const std::optional<SkillKind> kind = SkillKinds::fromRaw(text.mid(5)))
+            return SidebarFilter::fileKind(*kind);
         return std::nullopt;
     }
     // A collection needs a name to be created, so an empty one can only be a

@@ -27,14 +27,6 @@ bool exists(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
-bool isFolder(const QString &path)
-{
-    struct stat info
-    {
-    };
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 QString join(const QString &folder, const QString &name)
 {
     return folder + u'/' + name;
@@ -69,6 +61,19 @@ qint64 nanoseconds(const struct timespec &time)
     return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
+// A loose file's name without the ending its place looks for: "style" for
+// style.instructions.md, "CLAUDE" for CLAUDE.md, ".rules" for .rules.
+QString looseName(const QString &file, const HarnessLocation &row)
+{
+    const QString name = file.section(u'/', -1);
+    for (const QString &ending : row.names) {
+        if (name.size() > ending.size() && name.endsWith(ending))
+            return name.chopped(ending.size());
+    }
+    const QString base = QFileInfo(file).completeBaseName();
+    return base.isEmpty() ? name : base;
+}
+
 // A file written within the last clock tick may be written again without its
 // times moving; such a file is read again by the next scan, not trusted.
 constexpr qint64 racyWindowNs = 2'000'000'000;
@@ -93,6 +98,39 @@ void SkillScanner::save()
         m_lastSave = m_context->save();
 }
 
+const QList<SkillScanner::Place> &SkillScanner::places()
+{
+    // Rows grouped by the place they read, in the table's order, so each place
+    // is looked at and listed once whatever number of harnesses read it.
+    static const QList<Place> grouped = [] {
+        QList<Place> out;
+        for (const HarnessLocation &row : HarnessTable::locations()) {
+            auto same = std::find_if(out.begin(), out.end(), [&row](const Place &place) {
+                return place.scope == row.scope && place.path == row.path;
+            });
+            if (same == out.end())
+                out.append(Place { row.scope, row.path, { &row } });
+            else
+                same->rows.append(&row);
+        }
+        return out;
+    }();
+    return grouped;
+}
+
+QStringList SkillScanner::globalFolders(const QString &homePath)
+{
+    QStringList folders = ToolSources::allGlobalPaths(homePath);
+    for (const Place &place : places()) {
+        const bool holdsFiles = std::any_of(place.rows.cbegin(), place.rows.cend(),
+            [](const HarnessLocation *row) { return row->shape != LocationShape::File; });
+        const QString path = join(homePath, place.path);
+        if (place.scope == HarnessScope::Global && holdsFiles && !folders.contains(path))
+            folders.append(path);
+    }
+    return folders;
+}
+
 void SkillScanner::scanAll()
 {
     // Rows other processes recorded first are known before the folders are
@@ -103,20 +141,40 @@ void SkillScanner::scanAll()
     // One transaction for the whole scan: the stored result is the same as
     // saving after every file, at a fraction of the disk work.
     ++m_batchDepth;
+    m_collecting = true;
+    m_visits.clear();
     const QString home = QDir::homePath();
-    for (ToolSource tool : ToolSources::all) {
-        if (tool == ToolSource::Custom)
-            continue;
-        for (const QString &folder : ToolSources::globalPaths(tool, home))
-            scanToolFolder(folder, tool, true);
+    for (const Place &place : places()) {
+        if (place.scope == HarnessScope::Global)
+            scanPlace(join(home, place.path), place, true);
     }
     const QStringList directories = m_settings ? m_settings->customScanPaths() : QStringList();
     for (const QString &directory : directories)
         scanProjectsIn(directory);
+    settleTools();
+    m_collecting = false;
+    m_visits.clear();
     --m_batchDepth;
     save();
     if (m_lastSave && !refreshed && refreshed.error().code == Error::Conflict)
         m_lastSave = refreshed;
+}
+
+void SkillScanner::settleTools()
+{
+    // A record whose every route was met again names the harnesses of those
+    // routes only, so a tool it was once filed under wrongly goes away; one
+    // with a route this scan did not reach keeps the tools it had as well.
+    for (auto it = m_visits.cbegin(); it != m_visits.cend(); ++it) {
+        Skill *skill = m_context->skillByResolvedPath(it.key());
+        if (!skill)
+            continue;
+        const QStringList routes = skill->installedPaths();
+        const bool allMet = std::all_of(routes.cbegin(), routes.cend(),
+            [&it](const QString &route) { return it->routes.contains(route); });
+        if (allMet)
+            skill->setToolSources(it->tools);
+    }
 }
 
 void SkillScanner::scanProjectsIn(const QString &directory)
@@ -128,27 +186,45 @@ void SkillScanner::scanProjectsIn(const QString &directory)
         if (!entry.isDir())
             continue;
         const QString project = join(directory, entry.fileName());
-        for (const ProjectFolder &row : ToolSources::projectFolders()) {
-            const QString candidate = join(project, row.relativePath);
-            if (!exists(candidate))
-                continue;
-            if (row.tool != ToolSource::Copilot) {
-                scanToolFolder(candidate, row.tool, false);
-                continue;
-            }
-            const QString file = join(candidate, u"copilot-instructions.md"_s);
-            if (fileExists(file))
-                processSkillFile(file, ToolSource::Copilot, false, false);
+        for (const Place &place : places()) {
+            if (place.scope == HarnessScope::Project)
+                scanPlace(join(project, place.path), place, false);
         }
     }
 }
 
-void SkillScanner::scanToolFolder(const QString &folder, ToolSource tool, bool isGlobal)
+void SkillScanner::scanPlace(const QString &base, const Place &place, bool isGlobal)
 {
-    if (!exists(folder))
+    if (!fileExists(base))
         return;
-    const FolderLayout layout = ToolSources::folderLayout(tool);
-    const QString resolvedFolder = QFileInfo(folder).canonicalFilePath();
+    if (!S_ISDIR(m_lastLook.st_mode)) {
+        QList<const HarnessLocation *> rows;
+        for (const HarnessLocation *row : place.rows) {
+            if (row->shape == LocationShape::File)
+                rows.append(row);
+        }
+        if (!rows.isEmpty())
+            process(base, QFileInfo(base).canonicalFilePath(), rows, false, isGlobal);
+        return;
+    }
+    RowMask active = 0;
+    for (qsizetype i = 0; i < place.rows.size(); ++i) {
+        if (place.rows[i]->shape != LocationShape::File)
+            active |= RowMask(1) << i;
+    }
+    if (!active)
+        return;
+    const QString resolvedBase = QFileInfo(base).canonicalFilePath();
+    QStringList seen { resolvedBase };
+    walk(base, resolvedBase, place, 1, active, seen, isGlobal);
+}
+
+void SkillScanner::walk(const QString &folder, const QString &resolvedFolder, const Place &place,
+    int depth, RowMask active, QStringList &seen, bool isGlobal)
+{
+    const auto entries = list(folder);
+    if (!entries)
+        return;
     // A listed folder's resolved path: the listing already says whether it is a link.
     auto resolvedEntry = [&](const QFileInfo &entry) {
         return entry.isSymLink() || resolvedFolder.isEmpty()
@@ -156,44 +232,74 @@ void SkillScanner::scanToolFolder(const QString &folder, ToolSource tool, bool i
             : join(resolvedFolder, entry.fileName());
     };
     QString resolved;
-    if (layout == FolderLayout::Agents) {
-        const QString own = join(folder, u"AGENTS.md"_s);
-        if (lookAt(own, resolvedFolder, resolved))
-            process(own, resolved, tool, false, isGlobal);
-        const auto entries = list(folder);
-        if (!entries)
-            return;
-        for (const QFileInfo &entry : *entries) {
-            if (!entry.isDir())
-                continue;
-            const QString file = join(join(folder, entry.fileName()), u"AGENTS.md"_s);
-            if (lookAt(file, resolvedEntry(entry), resolved))
-                process(file, resolved, tool, true, isGlobal);
-        }
-        return;
-    }
-
-    if (!isFolder(folder))
-        return;
-    const auto entries = list(folder);
-    if (!entries)
-        return;
     for (const QFileInfo &entry : *entries) {
         const QString name = entry.fileName();
         const QString path = join(folder, name);
         if (entry.isDir()) {
-            const QString resolvedSkillFolder = resolvedEntry(entry);
-            for (const QString &file : { u"SKILL.md"_s, u"AGENTS.md"_s }) {
-                if (!lookAt(join(path, file), resolvedSkillFolder, resolved))
+            const QString resolvedSub = resolvedEntry(entry);
+            // Each skill-folder row takes the first of its file names found here;
+            // rows that found none look further down, as do the file rows.
+            QHash<QString, QString> found; // file name -> resolved path, empty when missing
+            QList<std::pair<QString, QList<const HarnessLocation *>>> files;
+            RowMask below = 0;
+            for (qsizetype i = 0; i < place.rows.size(); ++i) {
+                const HarnessLocation *row = place.rows[i];
+                if (!(active & (RowMask(1) << i)))
                     continue;
-                process(join(path, file), resolved, tool, true, isGlobal);
-                break; // a folder holding both is read by its SKILL.md only
+                if (row->shape == LocationShape::Files) {
+                    if (depth < row->depth)
+                        below |= RowMask(1) << i;
+                    continue;
+                }
+                QString hit;
+                for (const QString &fileName : row->names) {
+                    auto known = found.constFind(fileName);
+                    if (known == found.cend())
+                        known = found.insert(fileName,
+                            lookAt(join(path, fileName), resolvedSub, resolved) ? resolved
+                                                                                : QString());
+                    if (!known->isEmpty()) {
+                        hit = fileName;
+                        break;
+                    }
+                }
+                if (hit.isEmpty()) {
+                    if (depth < row->depth)
+                        below |= RowMask(1) << i;
+                    continue;
+                }
+                auto same = std::find_if(files.begin(), files.end(),
+                    [&hit](const auto &file) { return file.first == hit; });
+                if (same == files.end())
+                    files.append({ hit, { row } });
+                else
+                    same->second.append(row);
+            }
+            for (const auto &[fileName, rows] : files) {
+                // The last look may be of another name; process then looks again.
+                process(join(path, fileName), found.value(fileName), rows, true, isGlobal);
+            }
+            // Linked folders are followed, but never into one already walked.
+            if (below && !seen.contains(resolvedSub)) {
+                seen.append(resolvedSub);
+                walk(path, resolvedSub, place, depth + 1, below, seen, isGlobal);
             }
             continue;
         }
-        const QString suffix = entry.suffix();
-        if ((suffix == u"md" || suffix == u"mdc") && lookAt(path, resolvedFolder, resolved))
-            process(path, resolved, tool, false, isGlobal);
+        QList<const HarnessLocation *> rows;
+        for (qsizetype i = 0; i < place.rows.size(); ++i) {
+            const HarnessLocation *row = place.rows[i];
+            if (!(active & (RowMask(1) << i)) || row->shape != LocationShape::Files)
+                continue;
+            const bool matches = std::any_of(
+                row->names.cbegin(), row->names.cend(), [&name](const QString &ending) {
+                    return name.size() > ending.size() && name.endsWith(ending);
+                });
+            if (matches)
+                rows.append(row);
+        }
+        if (!rows.isEmpty() && lookAt(path, resolvedFolder, resolved))
+            process(path, resolved, rows, false, isGlobal);
     }
 }
 
@@ -215,23 +321,30 @@ bool SkillScanner::lookAt(const QString &path, const QString &resolvedFolder, QS
     return true;
 }
 
-std::optional<ParsedSkill> SkillScanner::parseSkillFile(const QString &file, ToolSource tool)
+std::optional<ParsedSkill> SkillScanner::parseSkillFile(const QString &file, ParseStyle style)
 {
     const auto text = TextFileReader::readUtf8(file);
     if (!text)
         return std::nullopt;
-    return FrontmatterParser::parse(text.value(), ToolSources::parseStyle(tool));
+    return FrontmatterParser::parse(text.value(), style);
 }
 
-void SkillScanner::processSkillFile(
-    const QString &file, ToolSource tool, bool isSkillFolder, bool isGlobal)
+void SkillScanner::process(const QString &file, const QString &resolved,
+    const QList<const HarnessLocation *> &rows, bool isSkillFolder, bool isGlobal)
 {
-    process(file, QFileInfo(file).canonicalFilePath(), tool, isSkillFolder, isGlobal);
-}
-
-void SkillScanner::process(const QString &file, const QString &resolved, ToolSource tool,
-    bool isSkillFolder, bool isGlobal)
-{
+    // The first row that loads the file says what it is and how it is read;
+    // every harness whose own or shared place holds it is one of its tools.
+    const auto loading = std::find_if(rows.cbegin(), rows.cend(),
+        [](const HarnessLocation *row) { return row->ignoredBecause.isEmpty(); });
+    const HarnessLocation &primary = **(loading == rows.cend() ? rows.cbegin() : loading);
+    QList<ToolSource> tools;
+    for (const HarnessLocation *row : rows) {
+        if (row->credited && !tools.contains(row->tool))
+            tools.append(row->tool);
+    }
+    if (tools.isEmpty())
+        tools.append(primary.tool);
+    const ParseStyle style = primary.parse;
     ++m_counts.filesSeen;
     const QString routePath = file;
     const QString resolvedPath = resolved.isEmpty() ? routePath : resolved;
@@ -245,14 +358,14 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
         : ::stat(QFile::encodeName(resolvedPath).constData(), &info) == 0;
     m_lastLookPath.clear();
     const QString fallbackName
-        = isSkillFolder ? file.section(u'/', -2, -2) : QFileInfo(file).completeBaseName();
+        = isSkillFolder ? file.section(u'/', -2, -2) : looseName(file, primary);
     // What decides the stored fields: the file's identity and times, how it is
     // parsed and which name stands in for a missing one.
     const bool racy = hasAttributes
         && std::max(nanoseconds(info.st_mtim), nanoseconds(info.st_ctim))
             > m_clock().toMSecsSinceEpoch() * 1'000'000 - racyWindowNs;
     const QString signature = hasAttributes && !racy
-        ? u"%1|%2|%3|%4|%5|%6|%7"_s.arg(parseStyleKey(ToolSources::parseStyle(tool)), fallbackName)
+        ? u"%1|%2|%3|%4|%5|%6|%7"_s.arg(parseStyleKey(style), fallbackName)
               .arg(qint64(info.st_size))
               .arg(nanoseconds(info.st_mtim))
               .arg(nanoseconds(info.st_ctim))
@@ -263,9 +376,12 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
     Skill *existing = m_context->skillByResolvedPath(resolvedPath);
     if (existing && !signature.isEmpty() && existing->scanSignature() == signature) {
         ++m_counts.unchanged;
-        existing->addInstallation(routePath, tool);
+        for (ToolSource tool : tools)
+            existing->addInstallation(routePath, tool);
+        if (primary.ignoredBecause.isEmpty())
+            existing->setKind(primary.kind);
     } else {
-        const auto parsed = parseSkillFile(file, tool);
+        const auto parsed = parseSkillFile(file, style);
         if (!parsed) {
             ++m_counts.skipped;
             return; // unreadable: no record touched, the cache left alone
@@ -285,7 +401,12 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
             existing->setFrontmatter(parsed->frontmatter);
             existing->setFileModifiedDate(modified);
             existing->setFileSize(size);
-            existing->addInstallation(routePath, tool);
+            for (ToolSource tool : tools)
+                existing->addInstallation(routePath, tool);
+            // A place that only lists the file for old times' sake does not
+            // override what a harness that reads it says it is.
+            if (primary.ignoredBecause.isEmpty())
+                existing->setKind(primary.kind);
             existing->setScanSignature(signature);
         } else {
             Skill::Seed seed;
@@ -299,8 +420,11 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
             seed.fileModifiedDate = modified;
             seed.fileSize = size;
             seed.isGlobal = isGlobal;
-            seed.tool = tool;
+            seed.tool = tools.first();
+            seed.kind = primary.kind;
             Skill *skill = Skill::make(seed);
+            for (ToolSource tool : tools)
+                skill->addInstallation(routePath, tool);
             skill->setScanSignature(signature);
             if (m_context->insert(skill)) {
                 ++m_counts.inserted;
@@ -310,6 +434,14 @@ void SkillScanner::process(const QString &file, const QString &resolved, ToolSou
         }
     }
 
+    if (m_collecting) {
+        Visit &visit = m_visits[resolvedPath];
+        visit.routes.append(routePath);
+        for (ToolSource tool : tools) {
+            if (!visit.tools.contains(tool))
+                visit.tools.append(tool);
+        }
+    }
     if (isSkillFolder)
         ArtifactScanner::refresh(routePath, ArtifactCache::shared());
     save();

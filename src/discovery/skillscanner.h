@@ -1,10 +1,12 @@
 #pragma once
 
+#include "harnesstable.h"
 #include "parsedskill.h"
 #include "result.h"
 #include "toolsource.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -38,15 +40,16 @@ public:
 
     SkillScanner(ModelContext *context, SettingsStore *settings, QObject *parent = nullptr);
 
-    // Global folders of every tool first, then the projects of every custom
+    // Every harness's global places first, then the projects of every custom
     // scan directory. Never deletes anything.
     void scanAll();
     // Drops routes that no longer exist; deletes records left with none.
     void pruneMissingSkills();
     void scanProjectsIn(const QString &directory);
-    void scanToolFolder(const QString &folder, ToolSource tool, bool isGlobal);
-    void processSkillFile(const QString &file, ToolSource tool, bool isSkillFolder, bool isGlobal);
-    static std::optional<ParsedSkill> parseSkillFile(const QString &file, ToolSource tool);
+    static std::optional<ParsedSkill> parseSkillFile(const QString &file, ParseStyle style);
+
+    // The folders below home where harnesses keep files, to be watched.
+    static QStringList globalFolders(const QString &homePath);
 
     // What the last operations did, and whether their saves reached the disk:
     // the window ignores a failed save, the command line reports it.
@@ -59,7 +62,25 @@ public:
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
 private:
+    // One place on disk and the harness-table rows that read it.
+    struct Place
+    {
+        HarnessScope scope;
+        QString path;
+        QList<const HarnessLocation *> rows;
+    };
+    using RowMask = quint64; // bit i: rows[i] of a place still applies
+    struct Visit
+    {
+        QStringList routes;
+        QList<ToolSource> tools;
+    };
+
+    static const QList<Place> &places();
     void save();
+    void scanPlace(const QString &base, const Place &place, bool isGlobal);
+    void walk(const QString &folder, const QString &resolvedFolder, const Place &place, int depth,
+        RowMask active, QStringList &seen, bool isGlobal);
     // Whether a skill file exists, remembering its attributes: the file's
     // record is made right after, from the same look.
     bool fileExists(const QString &path);
@@ -67,8 +88,11 @@ private:
     // built on its folder's; remembers the attributes like fileExists.
     bool lookAt(const QString &path, const QString &resolvedFolder, QString &resolved);
     // resolved: the file's path with links resolved, or empty when it has none.
-    void process(const QString &file, const QString &resolved, ToolSource tool, bool isSkillFolder,
-        bool isGlobal);
+    // rows: every table row that reaches the file by this route, in table order.
+    void process(const QString &file, const QString &resolved,
+        const QList<const HarnessLocation *> &rows, bool isSkillFolder, bool isGlobal);
+    // A full scan learns every route of a record again, and with them its tools.
+    void settleTools();
 
     ModelContext *m_context;
     SettingsStore *m_settings;
@@ -76,6 +100,8 @@ private:
     int m_batchDepth = 0;
     Counts m_counts;
     Status m_lastSave;
+    bool m_collecting = false;
+    QHash<QString, Visit> m_visits; // by resolved path, during scanAll
     QString m_lastLookPath;
     bool m_lastLookFound = false;
     struct stat m_lastLook

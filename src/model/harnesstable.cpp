@@ -26,8 +26,8 @@ HarnessLocation skills(ToolSource tool, HarnessScope scope, const QString &path,
 }
 
 HarnessLocation files(ToolSource tool, HarnessScope scope, const QString &path,
-    const QStringList &endings, int depth, SkillKind kind, LoadMode how,
-    const QString &howKey, Credit credit, int rank, NameClash clash)
+    const QStringList &endings, int depth, SkillKind kind, LoadMode how, const QString &howKey,
+    Credit credit, int rank, NameClash clash)
 {
     const ParseStyle parse
         = endings.contains(u".toml"_s) ? ParseStyle::TomlCommand : ParseStyle::Frontmatter;
@@ -36,11 +36,10 @@ HarnessLocation files(ToolSource tool, HarnessScope scope, const QString &path,
 }
 
 HarnessLocation file(ToolSource tool, HarnessScope scope, const QString &path, SkillKind kind,
-    LoadMode how, Credit credit, int rank, NameClash clash,
-    ParseStyle parse = ParseStyle::Heading)
+    LoadMode how, Credit credit, int rank, NameClash clash, ParseStyle parse = ParseStyle::Heading)
 {
-    return { tool, scope, path, LocationShape::File, {}, 1, kind, how, {}, credits(credit),
-        rank, clash, {}, parse };
+    return { tool, scope, path, LocationShape::File, {}, 1, kind, how, {}, credits(credit), rank,
+        clash, {}, parse };
 }
 
 HarnessLocation instructions(ToolSource tool, HarnessScope scope, const QString &path,
@@ -377,8 +376,8 @@ QString rawValue(LoadMode how)
 
 std::optional<LoadMode> loadModeFromRaw(const QString &raw)
 {
-    for (LoadMode how : { LoadMode::Always, LoadMode::Glob, LoadMode::Description,
-             LoadMode::Manual, LoadMode::Command, LoadMode::Fallback }) {
+    for (LoadMode how : { LoadMode::Always, LoadMode::Glob, LoadMode::Description, LoadMode::Manual,
+             LoadMode::Command, LoadMode::Fallback }) {
         if (rawValue(how) == raw)
             return how;
     }

@@ -20,7 +20,7 @@ namespace {
 constexpr auto skillColumns
     = "resolvedPath, filePath, isDirectory, name, skillDescription, "
       "frontmatterData, isFavorite, lastOpened, fileModifiedDate, fileSize, "
-      "isGlobal, toolSourcesRaw, installedPathsData, scanSignature";
+      "isGlobal, toolSourcesRaw, installedPathsData, scanSignature, kind";
 
 void bindDate(SqliteStatement &statement, int index, const QDateTime &date)
 {
@@ -54,6 +54,7 @@ void bindSkillColumns(SqliteStatement &statement, const Skill &skill)
     statement.bind(++i, skill.toolSourcesRaw());
     statement.bind(++i, skill.installedPathsData());
     statement.bind(++i, skill.scanSignature());
+    statement.bind(++i, skill.kindRaw());
 }
 
 // SQLite compares text by its UTF-8 bytes, which is code-point order; UTF-16
@@ -163,6 +164,7 @@ void ModelContext::readSkillRow(const SqliteStatement &row, Skill &skill)
     skill.m_toolSourcesRaw = row.text(c++);
     skill.m_installedPathsData = row.blob(c++);
     skill.m_scanSignature = row.text(c++);
+    skill.m_kindRaw = row.text(c++);
     skill.m_contentLoaded = false;
 }
 
@@ -438,12 +440,12 @@ Status ModelContext::writeChanges(QHash<const QObject *, qint64> &newIds)
     if (!m_insertedSkills.isEmpty()) {
         auto statement
             = prepare(u"INSERT INTO skill (%1, content) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                      "?, ?, ?, ?, ?, ?)"_s.arg(QLatin1StringView(skillColumns)));
+                      "?, ?, ?, ?, ?, ?, ?)"_s.arg(QLatin1StringView(skillColumns)));
         if (!statement)
             return saveError(u"the new skills"_s);
         for (Skill *skill : std::as_const(m_insertedSkills)) {
             bindSkillColumns(statement.value(), *skill);
-            statement.value().bind(15, skill->m_content);
+            statement.value().bind(16, skill->m_content);
             if (!statement.value().exec())
                 return skillProblem(skill);
             newIds.insert(skill, m_db.lastInsertRowId());
@@ -452,8 +454,9 @@ Status ModelContext::writeChanges(QHash<const QObject *, qint64> &newIds)
         }
     }
     if (!m_dirtySkills.isEmpty()) {
-        auto update = prepare(u"UPDATE skill SET (%1) = (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-                              "WHERE id = ?"_s.arg(QLatin1StringView(skillColumns)));
+        auto update
+            = prepare(u"UPDATE skill SET (%1) = (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                      "WHERE id = ?"_s.arg(QLatin1StringView(skillColumns)));
         auto updateContent = prepare(u"UPDATE skill SET content = ? WHERE id = ?"_s);
         if (!update || !updateContent)
             return saveError(u"the changed skills"_s);
@@ -461,7 +464,7 @@ Status ModelContext::writeChanges(QHash<const QObject *, qint64> &newIds)
             if (skill->m_id == 0)
                 continue; // inserted above with its current values
             bindSkillColumns(update.value(), *skill);
-            update.value().bind(15, skill->m_id);
+            update.value().bind(16, skill->m_id);
             if (!update.value().exec())
                 return skillProblem(skill);
             if (m_db.changes() == 0)

@@ -79,6 +79,7 @@ Skill *Skill::make(const Seed &seed, QObject *parent)
     skill->m_fileModifiedDate = seed.fileModifiedDate;
     skill->m_fileSize = seed.fileSize;
     skill->m_isGlobal = seed.isGlobal;
+    skill->m_kindRaw = SkillKinds::rawValue(seed.kind);
     return skill;
 }
 
@@ -184,6 +185,11 @@ void Skill::setIsGlobal(bool isGlobal)
 void Skill::setToolSourcesRaw(const QString &raw)
 {
     assign(m_toolSourcesRaw, raw, ToolsField, &Skill::toolSourcesRawChanged);
+}
+
+void Skill::setKind(SkillKind kind)
+{
+    assign(m_kindRaw, SkillKinds::rawValue(kind), KindField, &Skill::kindChanged);
 }
 
 void Skill::setInstalledPathsData(const std::optional<QByteArray> &data)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "skillkind.h"
 #include "toolsource.h"
 
 #include <QByteArray>
@@ -38,6 +39,7 @@ class Skill final : public QObject
     Q_PROPERTY(bool isGlobal READ isGlobal WRITE setIsGlobal NOTIFY isGlobalChanged)
     Q_PROPERTY(QString toolSourcesRaw READ toolSourcesRaw WRITE setToolSourcesRaw NOTIFY
             toolSourcesRawChanged)
+    Q_PROPERTY(QString kindRaw READ kindRaw NOTIFY kindChanged)
 
 public:
     // What a new record is made from, by the scanner and by new-skill creation.
@@ -54,6 +56,7 @@ public:
         qint64 fileSize = 0;
         bool isGlobal = false;
         ToolSource tool = ToolSource::Custom;
+        SkillKind kind = SkillKind::Skill;
     };
 
     explicit Skill(QObject *parent = nullptr);
@@ -93,6 +96,11 @@ public:
     void setIsGlobal(bool isGlobal);
     QString toolSourcesRaw() const { return m_toolSourcesRaw; }
     void setToolSourcesRaw(const QString &raw);
+    // What the file is to the harnesses reading it; stored as its raw value,
+    // and an unknown stored value reads as a skill.
+    SkillKind kind() const { return SkillKinds::fromRaw(m_kindRaw).value_or(SkillKind::Skill); }
+    QString kindRaw() const { return m_kindRaw; }
+    void setKind(SkillKind kind);
     std::optional<QByteArray> installedPathsData() const { return m_installedPathsData; }
     void setInstalledPathsData(const std::optional<QByteArray> &data);
 
@@ -136,6 +144,7 @@ Q_SIGNALS:
     void isGlobalChanged();
     void toolSourcesRawChanged();
     void installedPathsDataChanged();
+    void kindChanged();
 
 private:
     friend class ModelContext;
@@ -159,6 +168,7 @@ private:
         ToolsField = 1U << 13,
         InstalledPathsField = 1U << 14,
         SignatureField = 1U << 15,
+        KindField = 1U << 16,
     };
 
     template <typename T> void assign(T &field, const T &value, Field bit, void (Skill::*changed)())
@@ -192,6 +202,7 @@ private:
     qint64 m_fileSize = 0;
     bool m_isGlobal = false;
     QString m_toolSourcesRaw;
+    QString m_kindRaw = SkillKinds::rawValue(SkillKind::Skill);
     std::optional<QByteArray> m_installedPathsData;
     // Decoded once: every scan route and every prune reads the list.
     mutable std::optional<QStringList> m_installedPaths;

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <sqlite3.h>
+
 #include <array>
 
 using namespace Qt::StringLiterals;
@@ -20,10 +22,14 @@ struct SchemaUpgrade
     Status (*apply)(SqliteDatabase &db);
 };
 
+Status addSkillKind(SqliteDatabase &db);
+
 // Append only: stores in the field ran every step that shipped, so a step
 // never changes once released. A new store is created at the first schema
 // and runs them all, so new and upgraded stores cannot differ.
-constexpr std::array<SchemaUpgrade, 0> schemaUpgrades {};
+constexpr std::array<SchemaUpgrade, 1> schemaUpgrades {
+    SchemaUpgrade { 10100, "1.1.0", &addSkillKind },
+};
 
 constexpr int newestUserVersion()
 {
@@ -84,6 +90,62 @@ QString schemaVersionText(qint64 userVersion)
 Error storeError(const QString &message)
 {
     return Error { Error::Store, message };
+}
+
+Result<QStringList> texts(SqliteDatabase &db, const QString &sql)
+{
+    auto statement = db.prepare(sql);
+    if (!statement)
+        return statement.error();
+    QStringList out;
+    int rc = 0;
+    while ((rc = statement.value().step()) == SQLITE_ROW)
+        out.append(statement.value().text(0));
+    if (rc != SQLITE_DONE)
+        return storeError(db.errorMessage());
+    return out;
+}
+
+// Each record says what it is to its harnesses. The column goes before the
+// bodies, as the list's columns do, so reading it never walks a long body's
+// overflow pages: the table is rebuilt, keeping every row, its id, its
+// collection links, and whatever columns, indexes and triggers it has by now.
+Status addSkillKind(SqliteDatabase &db)
+{
+    const auto table
+        = texts(db, u"SELECT sql FROM sqlite_master WHERE type = 'table' AND name = 'skill'"_s);
+    const auto columns = texts(db, u"SELECT name FROM pragma_table_info('skill')"_s);
+    const auto extras = texts(db,
+        u"SELECT sql FROM sqlite_master WHERE tbl_name = 'skill' "
+        "AND type IN ('index', 'trigger') AND sql IS NOT NULL"_s);
+    if (!table || !columns || !extras)
+        return !table ? table.error() : !columns ? columns.error() : extras.error();
+    QString create = table.value().value(0);
+    const qsizetype body = create.indexOf(u"content TEXT NOT NULL"_s);
+    if (!create.startsWith(u"CREATE TABLE skill ("_s) || body < 0)
+        return storeError(u"the skill table is not one this version knows"_s);
+    create.insert(body, u"kind TEXT NOT NULL DEFAULT 'skill',\n    "_s);
+    create.replace(
+        0, qsizetype(sizeof("CREATE TABLE skill (") - 1), u"CREATE TABLE skill_next ("_s);
+    const QString kept = columns.value().join(u", "_s);
+    // The file's name tells most kinds; the next scan sets every one from where it is.
+    const QString kind = uR"(CASE
+        WHEN filePath LIKE '%/SKILL.md' THEN 'skill'
+        WHEN filePath LIKE '%AGENTS.md' OR filePath LIKE '%/copilot-instructions.md'
+            OR filePath LIKE '%/global_rules.md' THEN 'instructions'
+        WHEN filePath LIKE '%/.cursor/rules/%' OR filePath LIKE '%/.windsurf/rules/%'
+            OR filePath LIKE '%/.codeium/windsurf/memories/%' THEN 'rule'
+        ELSE 'skill' END)"_s;
+    QString sql = create + u";\n"_s
+        + u"INSERT INTO skill_next (%1, kind) SELECT %1, %2 FROM skill;\n"_s.arg(kept, kind)
+        + u"CREATE TEMP TABLE skill_collection_kept AS SELECT * FROM skill_collection;\n"
+          "DROP TABLE skill;\n"
+          "ALTER TABLE skill_next RENAME TO skill;\n"
+          "INSERT INTO skill_collection SELECT * FROM temp.skill_collection_kept;\n"
+          "DROP TABLE temp.skill_collection_kept;\n"_s;
+    for (const QString &extra : extras.value())
+        sql += extra + u";\n"_s;
+    return db.exec(sql);
 }
 
 // Runs, inside the caller's transaction, every step newer than `from`.

@@ -12,8 +12,8 @@ class StoreFile final
 public:
     // The newest schema, written by this version; older stores from
     // firstVersion on are upgraded when opened.
-    static constexpr const char *schemaVersion = "1.0.0";
-    static constexpr int schemaUserVersion = 10000; // 1.0.0
+    static constexpr const char *schemaVersion = "1.1.0";
+    static constexpr int schemaUserVersion = 10100; // 1.1.0
     static constexpr const char *firstVersion = "1.0.0";
     static constexpr int firstUserVersion = 10000;
     static constexpr qint32 applicationId = 0x51756972; // "Quir"

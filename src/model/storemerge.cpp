@@ -218,6 +218,7 @@ bool StoreMerge::mergeSkill(Skill *skill, const Skill &row)
         &Skill::toolSourcesRawChanged);
     follow(skill->m_installedPathsData, row.m_installedPathsData, Skill::InstalledPathsField,
         &Skill::installedPathsDataChanged);
+    follow(skill->m_kindRaw, row.m_kindRaw, Skill::KindField, &Skill::kindChanged);
     const bool signatureOnly = !changed;
     follow(skill->m_scanSignature, row.m_scanSignature, Skill::SignatureField, nullptr);
     if (signatureOnly)

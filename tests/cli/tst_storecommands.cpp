@@ -109,6 +109,8 @@ void StoreCommandsTest::filtersAndSearch_data()
                                  << QStringList { u"style"_s };
     QTest::newRow("accented search")
         << QStringList { u"--search"_s, u"CAFÉ"_s } << QStringList { u"App rules"_s };
+    QTest::newRow("kind filter") << QStringList { u"--filter"_s, u"kind:rule"_s }
+                                 << QStringList { u"style"_s };
 }
 
 void StoreCommandsTest::filtersAndSearch()
@@ -136,6 +138,8 @@ void StoreCommandsTest::errors_data()
     QTest::newRow("list without filter value")
         << QStringList { u"list"_s, u"--filter"_s } << 2 << u"Usage"_s << false;
     QTest::newRow("unknown tool") << QStringList { u"list"_s, u"--filter"_s, u"tool:Cursor"_s } << 1
+                                  << u"unknown filter"_s << false;
+    QTest::newRow("unknown kind") << QStringList { u"list"_s, u"--filter"_s, u"kind:skills"_s } << 1
                                   << u"unknown filter"_s << false;
     QTest::newRow("show nothing there")
         << QStringList { u"show"_s, u"/nowhere.md"_s } << 1 << u"no skill"_s << false;

@@ -97,8 +97,9 @@ void SkillScannerTest::layouts_data()
     const QByteArray named = "---\nname: PDF tools\ndescription: d\n---\n# Body\n";
     QTest::newRow("claude folder skill")
         << u".claude/skills/pdf/SKILL.md"_s << named << u"PDF tools|claude|1|1"_s;
-    QTest::newRow("agents folder of claude")
-        << u".agents/skills/x/SKILL.md"_s << named << u"PDF tools|claude|1|1"_s;
+    QTest::newRow("shared skills folder: its readers, not Claude Code")
+        << u".agents/skills/x/SKILL.md"_s << named
+        << u"PDF tools|cline,codex,copilot,gemini,opencode,windsurf,zed|1|1"_s;
     QTest::newRow("AGENTS.md stands in for SKILL.md")
         << u".cursor/skills/y/AGENTS.md"_s << QByteArray("no block") << u"y|cursor|1|1"_s;
     QTest::newRow("mdc rule, name from file")
@@ -160,8 +161,9 @@ void SkillScannerTest::routesMerge_data()
     QTest::addColumn<QString>("linkAt");
     QTest::addColumn<QString>("tools");
     QTest::addColumn<int>("routes");
-    QTest::newRow("second global folder of the same tool")
-        << u".claude/skills/pdf"_s << u".agents/skills/pdf"_s << u"claude"_s << 2;
+    QTest::newRow("shared folder linking to Claude Code's")
+        << u".claude/skills/pdf"_s << u".agents/skills/pdf"_s
+        << u"claude,cline,codex,copilot,gemini,opencode,windsurf,zed"_s << 2;
     QTest::newRow("project folder linking to a global one")
         << u".claude/skills"_s << u"work/app/.cursor/skills"_s << u"claude,cursor"_s << 2;
     QTest::newRow("folder linking to itself is an ordinary route")
@@ -238,7 +240,7 @@ void SkillScannerTest::prune()
     QCOMPARE(m_store->skillCount(), 1); // one route, gone: deleted
     QCOMPARE(pdf->installedPaths(), QStringList { home(u".agents/skills/pdf/SKILL.md"_s) });
     QCOMPARE(pdf->filePath(), home(u".agents/skills/pdf/SKILL.md"_s));
-    QCOMPARE(pdf->toolSourcesRaw(), u"claude"_s);
+    QCOMPARE(pdf->toolSourcesRaw(), u"claude,cline,codex,copilot,gemini,opencode,windsurf,zed"_s);
 }
 
 void SkillScannerTest::rescanPicksUpEveryChange_data()
@@ -301,14 +303,17 @@ void SkillScannerTest::corpusAsHome()
     qputenv("HOME", QFile::encodeName(corpus + u"/home"_s));
     m_settings->setCustomScanPaths({ corpus + u"/projects"_s });
     scan(true);
-    QCOMPARE(m_store->skillCount(), 97); // 47 + 36 + 5 + 1 + 1 global, 7 in projects
+    // Global: 47 + 36 + 5 + 1 + 1, and 6 Codex skills; in projects: 7, 8 instructions
+    // files and 2 Copilot skills.
+    QCOMPARE(m_store->skillCount(), 113);
     QHash<QString, int> perTool;
     for (const Skill *skill : m_store->skills()) {
         for (ToolSource tool : skill->toolSources())
             ++perTool[ToolSources::rawValue(tool)];
     }
-    QCOMPARE(perTool.value(u"copilot"_s), 1);
-    QCOMPARE(perTool.value(u"amp"_s), 1);
+    // Copilot's instructions and skills, and the four AGENTS.md that Amp reads too.
+    QCOMPARE(perTool.value(u"copilot"_s), 7);
+    QCOMPARE(perTool.value(u"amp"_s), 5);
     QVERIFY(perTool.value(u"cursor"_s) >= 36);
     const Skill *tdd = m_store->skillByResolvedPath(
         QFileInfo(corpus + u"/home/.claude/skills/test-driven-development/SKILL.md"_s)

@@ -61,9 +61,9 @@ void HarnessTableTest::harnessOrder()
     for (ToolSource tool : ToolSources::all)
         raws.append(ToolSources::rawValue(tool));
     QCOMPARE(raws,
-        QStringList({ u"claude"_s, u"cursor"_s, u"windsurf"_s, u"codex"_s, u"copilot"_s,
-            u"aider"_s, u"amp"_s, u"gemini"_s, u"opencode"_s, u"kiro"_s, u"cline"_s,
-            u"continue"_s, u"zed"_s, u"junie"_s, u"custom"_s }));
+        QStringList({ u"claude"_s, u"cursor"_s, u"windsurf"_s, u"codex"_s, u"copilot"_s, u"aider"_s,
+            u"amp"_s, u"gemini"_s, u"opencode"_s, u"kiro"_s, u"cline"_s, u"continue"_s, u"zed"_s,
+            u"junie"_s, u"custom"_s }));
     QCOMPARE(ToolSources::displayName(ToolSource::Gemini), u"Gemini CLI"_s);
     for (const QString &raw : raws)
         QCOMPARE(ToolSources::rawValue(ToolSources::fromRaw(raw).value()), raw);
@@ -79,7 +79,8 @@ void HarnessTableTest::rowsAreUsable()
             qPrintable(where));
         QVERIFY2(row.depth >= 1 && row.depth <= HarnessTable::walkDepth, qPrintable(where));
         QVERIFY2((row.shape == LocationShape::File) == row.names.isEmpty(), qPrintable(where));
-        QVERIFY2(row.tool != ToolSource::Aider && row.tool != ToolSource::Custom, qPrintable(where));
+        QVERIFY2(
+            row.tool != ToolSource::Aider && row.tool != ToolSource::Custom, qPrintable(where));
         // Two rows of one harness for one place and shape would count its files twice.
         const QString key = where + u' ' + QString::number(int(row.scope)) + u' '
             + QString::number(int(row.shape)) + row.names.join(u',');
@@ -116,14 +117,14 @@ void HarnessTableTest::readers_data()
         << QString();
     QTest::newRow("~/.claude/skills, borrowed by three")
         << g << u".claude/skills"_s << u"claude"_s << u"cursor,copilot,opencode"_s;
-    QTest::newRow("project AGENTS.md, Claude Code only as a fallback") << p << u"AGENTS.md"_s
-        << u"cursor,windsurf,codex,copilot,amp,opencode,kiro,cline,continue,zed"_s
-        << u"claude"_s;
+    QTest::newRow("project AGENTS.md, Claude Code only as a fallback")
+        << p << u"AGENTS.md"_s
+        << u"cursor,windsurf,codex,copilot,amp,opencode,kiro,cline,continue,zed"_s << u"claude"_s;
     QTest::newRow(".agents/skills in a project")
         << p << u".agents/skills"_s
         << u"cursor,windsurf,codex,copilot,amp,gemini,opencode,cline,zed"_s << QString();
-    QTest::newRow("~/.cursor/rules is read by nobody") << g << u".cursor/rules"_s << QString()
-                                                       << QString();
+    QTest::newRow("~/.cursor/rules is read by nobody")
+        << g << u".cursor/rules"_s << QString() << QString();
     QTest::newRow("Gemini commands") << g << u".gemini/commands"_s << u"gemini"_s << QString();
 }
 
@@ -155,12 +156,12 @@ void HarnessTableTest::precedence_data()
         << ToolSource::Gemini << u".agents/skills"_s << g << u".gemini/skills"_s << g;
     QTest::newRow("gemini: project commands over user")
         << ToolSource::Gemini << u".gemini/commands"_s << p << u".gemini/commands"_s << g;
-    QTest::newRow("codex: the override first") << ToolSource::Codex << u"AGENTS.override.md"_s
-                                               << p << u"AGENTS.md"_s << p;
+    QTest::newRow("codex: the override first")
+        << ToolSource::Codex << u"AGENTS.override.md"_s << p << u"AGENTS.md"_s << p;
     QTest::newRow("opencode: AGENTS.md before CLAUDE.md")
         << ToolSource::OpenCode << u"AGENTS.md"_s << p << u"CLAUDE.md"_s << p;
-    QTest::newRow("zed: .rules first of all") << ToolSource::Zed << u".rules"_s << p
-                                              << u".cursorrules"_s << p;
+    QTest::newRow("zed: .rules first of all")
+        << ToolSource::Zed << u".rules"_s << p << u".cursorrules"_s << p;
     QTest::newRow("kiro: workspace skills win")
         << ToolSource::Kiro << u".kiro/skills"_s << p << u".kiro/skills"_s << g;
 }

@@ -345,6 +345,9 @@ void ModelContextTest::upgradesOlderStoreKeepingEverything()
     QCOMPARE(skills[0]->lastOpened(), QDateTime::fromMSecsSinceEpoch(1'767'225'600'000, Qt::UTC));
     QCOMPARE(skills[0]->content(), u"# Brag sheet\n\nWrite down what you shipped, with links."_s);
     QCOMPARE(skills[1]->frontmatter().value(u"globs"_s), u"src/**/*.ts"_s);
+    // Kinds told by the file's name until the next scan says more.
+    QCOMPARE(skills[0]->kind(), SkillKind::Skill);
+    QCOMPARE(skills[1]->kind(), SkillKind::Rule);
     const QList<SkillCollection *> collections = store->collectionsBySortOrder();
     QCOMPARE(collections.size(), 2);
     QCOMPARE(collections[0]->skills(), skills);

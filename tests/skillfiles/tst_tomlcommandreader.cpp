@@ -36,15 +36,14 @@ void TomlCommandReaderTest::description_data()
     QTest::newRow("array before it, across lines")
         << u"tags = [\n  \"a]\",\n  'b',\n]\ndescription = \"d\"\n"_s << u"d"_s;
     QTest::newRow("quoted key") << u"\"description\" = \"q\"\n"_s << u"q"_s;
-    QTest::newRow("dotted key is skipped") << u"description.x = \"no\"\ndescription = \"y\""_s
-                                           << u"y"_s;
+    QTest::newRow("dotted key is skipped")
+        << u"description.x = \"no\"\ndescription = \"y\""_s << u"y"_s;
     QTest::newRow("unterminated string gives nothing") << u"description = \"open\n"_s << QString();
     QTest::newRow("bad escape gives nothing") << u"description = \"a\\qb\"\n"_s << QString();
     QTest::newRow("lone surrogate escape gives nothing")
         << u"description = \"\\uD800\"\n"_s << QString();
     QTest::newRow("not a string") << u"description = 42\n"_s << QString();
-    QTest::newRow("CR LF lines") << u"prompt = \"p\"\r\ndescription = \"crlf\"\r\n"_s
-                                 << u"crlf"_s;
+    QTest::newRow("CR LF lines") << u"prompt = \"p\"\r\ndescription = \"crlf\"\r\n"_s << u"crlf"_s;
 }
 
 void TomlCommandReaderTest::description()
