@@ -55,7 +55,7 @@ void LoadsCommandTest::session_data()
                                    u"shadowed skill pdf"_s };
     QTest::newRow("cursor") << u"cursor"_s
                             << QStringList { u"loaded instructions AGENTS.md"_s,
-                                   u"loaded skill pdf"_s, u"loaded skill lint"_s,
+                                   u"loaded skill lint"_s, u"loaded skill pdf"_s,
                                    u"loaded rule ts"_s, u"shadowed skill pdf"_s,
                                    u"ignored rule notes"_s };
 }
