@@ -7,6 +7,7 @@
 #include "exitcode.h"
 #include "historycommand.h"
 #include "listcommand.h"
+#include "loadscommand.h"
 #include "newcommand.h"
 #include "parsecommand.h"
 #include "scancommand.h"
@@ -34,6 +35,9 @@ Commands:
   check [--json] [PATH...]
                           scan, then list what is wrong with each skill file;
                           exits 1 when there is an error
+  loads TOOL [--project DIR] [--json]
+                          scan, then show what TOOL loads in a session started
+                          in DIR: files in load order, cuts, budgets
   parse FILE [--style frontmatter|heading|frontmatter-then-heading|toml]
                           print how FILE is read, as JSON (no store access)
   new NAME [--tool RAW]   create a skill from the tool's template, as the window's
@@ -114,6 +118,8 @@ int CommandLine::runCommand(const QStringList &arguments, QTextStream &out, QTex
         return HistoryCommand::runDiff(rest, context);
     if (command == u"restore")
         return HistoryCommand::runRestore(rest, context);
+    if (command == u"loads")
+        return LoadsCommand::run(rest, context);
 
     err << "quire: unknown command '" << command << "'\n\n" << usage();
     return ExitUsage;

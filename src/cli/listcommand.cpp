@@ -2,6 +2,7 @@
 
 #include "commandcontext.h"
 #include "exitcode.h"
+#include "harnessloads.h"
 #include "modelcontext.h"
 #include "skillcursor.h"
 #include "skillhealth.h"
@@ -9,6 +10,7 @@
 #include "skillquery.h"
 #include "terminaltext.h"
 
+#include <QDir>
 #include <QFileDevice>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -74,6 +76,15 @@ private:
 // stays the same however many skills the store holds.
 int streamJson(const SkillQuery &query, CommandContext &context)
 {
+    // What each harness loads depends on a file's neighbours, so it is worked
+    // out over every record; the records come without their bodies.
+    ModelContext *store = context.store();
+    if (!store)
+        return ExitUserError;
+    HarnessLoads loads(QDir::homePath());
+    const QList<Skill *> all = store->skills();
+    loads.compute({ all.cbegin(), all.cend() });
+
     auto opened = SkillCursor::open(ModelContext::defaultPath());
     if (!opened) {
         context.err() << "quire: " << TerminalText::line(opened.error().message) << '\n';
@@ -90,8 +101,11 @@ int streamJson(const SkillQuery &query, CommandContext &context)
         // Output that cannot be written ends the run; the caller reports it.
         if (!skill.value() || context.out().status() != QTextStream::Ok)
             break;
-        if (query.matches(*skill.value()))
-            output.append(SkillJson::toJson(*skill.value()));
+        if (query.matches(*skill.value())) {
+            const Skill *known = store->skillByResolvedPath(skill.value()->resolvedPath());
+            output.append(
+                SkillJson::toJson(*skill.value(), known ? loads.of(known) : QList<HarnessLoad>()));
+        }
     }
     output.finish();
     return ExitOk;
@@ -170,9 +184,13 @@ int ListCommand::run(const QStringList &arguments, CommandContext &context)
         = SkillQuery(*filter, search, health.get()).apply(store->skillsByName());
 
     if (json) {
+        // Worked out over the whole store: a file's neighbours decide its fate.
+        HarnessLoads loads(QDir::homePath());
+        const QList<Skill *> all = store->skills();
+        loads.compute({ all.cbegin(), all.cend() });
         JsonArrayOutput output(context.out());
         for (const Skill *skill : skills)
-            output.append(SkillJson::toJson(*skill));
+            output.append(SkillJson::toJson(*skill, loads.of(skill)));
         output.finish();
         return ExitOk;
     }

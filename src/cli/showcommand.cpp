@@ -2,10 +2,12 @@
 
 #include "commandcontext.h"
 #include "exitcode.h"
+#include "harnessloads.h"
 #include "modelcontext.h"
 #include "skilljson.h"
 #include "terminaltext.h"
 
+#include <QDir>
 #include <QJsonDocument>
 
 using namespace Qt::StringLiterals;
@@ -60,8 +62,11 @@ int ShowCommand::run(const QStringList &arguments, CommandContext &context)
         return ExitUserError;
     }
     if (json) {
-        context.out() << QString::fromUtf8(
-            QJsonDocument(SkillJson::toJson(*skill)).toJson(QJsonDocument::Indented));
+        HarnessLoads loads(QDir::homePath());
+        const QList<Skill *> all = store->skills();
+        loads.compute({ all.cbegin(), all.cend() });
+        context.out() << QString::fromUtf8(QJsonDocument(SkillJson::toJson(*skill, loads.of(skill)))
+                                               .toJson(QJsonDocument::Indented));
         return ExitOk;
     }
     QStringList tools;

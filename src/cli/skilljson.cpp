@@ -18,8 +18,23 @@ QJsonValue date(const QDateTime &value)
 
 } // namespace
 
-QJsonObject SkillJson::toJson(const Skill &skill)
+QJsonObject SkillJson::toJson(const HarnessLoad &load)
 {
+    return QJsonObject {
+        { u"tool"_s, ToolSources::rawValue(load.tool) },
+        { u"scope"_s, HarnessTable::rawValue(load.scope) },
+        { u"how"_s, HarnessTable::rawValue(load.how) },
+        { u"status"_s, HarnessLoad::rawValue(load.status) },
+        { u"note"_s, load.note },
+    };
+}
+
+QJsonObject SkillJson::toJson(const Skill &skill, const QList<HarnessLoad> &loadedBy)
+{
+    QJsonArray loads;
+    for (const HarnessLoad &load : loadedBy)
+        loads.append(toJson(load));
+
     QJsonObject frontmatter;
     const QMap<QString, QString> map = skill.frontmatter();
     for (auto it = map.cbegin(); it != map.cend(); ++it)
@@ -54,5 +69,6 @@ QJsonObject SkillJson::toJson(const Skill &skill)
         { u"installedPaths"_s, QJsonArray::fromStringList(skill.installedPaths()) },
         { u"projectName"_s, project ? QJsonValue(*project) : QJsonValue(QJsonValue::Null) },
         { u"kind"_s, SkillKinds::rawValue(skill.kind()) },
+        { u"loadedBy"_s, loads },
     };
 }

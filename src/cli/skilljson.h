@@ -1,6 +1,9 @@
 #pragma once
 
+#include "harnessload.h"
+
 #include <QJsonObject>
+#include <QList>
 
 class Skill;
 
@@ -9,5 +12,8 @@ class Skill;
 class SkillJson final
 {
 public:
-    static QJsonObject toJson(const Skill &skill);
+    // loadedBy: what each harness makes of it, worked out with its neighbours.
+    static QJsonObject toJson(const Skill &skill, const QList<HarnessLoad> &loadedBy);
+    // {"tool", "scope", "how", "status", "note"}
+    static QJsonObject toJson(const HarnessLoad &load);
 };

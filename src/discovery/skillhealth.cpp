@@ -8,10 +8,15 @@
 
 #include <QDir>
 
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
 SkillHealth::SkillHealth(ModelContext *context, QObject *parent, bool checkNow)
     : QObject(parent),
       m_context(context),
-      m_checker(std::make_unique<SkillHealthChecker>(QDir::homePath()))
+      m_checker(std::make_unique<SkillHealthChecker>(QDir::homePath())),
+      m_loads(QDir::homePath())
 {
     if (context) {
         connect(context, &ModelContext::skillsInserted, this, &SkillHealth::recheck);
@@ -33,6 +38,8 @@ SkillHealth::~SkillHealth() = default;
 QList<HealthFinding> SkillHealth::findings(const Skill *skill) const
 {
     QList<HealthFinding> all = m_own.value(skill) + m_duplicates.value(skill);
+    if (const auto it = m_unread.constFind(skill); it != m_unread.cend())
+        all.append(*it);
     HealthFinding::sort(all);
     return all;
 }
@@ -100,12 +107,30 @@ void SkillHealth::finish()
     // Clashes span the whole store: one changed name can start or end one
     // anywhere. Each skill's keys are kept, so this is one pass of hashing.
     m_duplicates = SkillDuplicateChecker::check(m_groupKeys);
+    m_loads.compute(m_own.keys());
+    m_unread.clear();
+    for (auto it = m_own.cbegin(); it != m_own.cend(); ++it) {
+        const QList<HarnessLoad> loads = m_loads.of(it.key());
+        // Only where some harness looks: a file in a place no harness knows is custom.
+        if (loads.isEmpty()
+            || !std::all_of(loads.cbegin(), loads.cend(),
+                [](const HarnessLoad &load) { return load.status == LoadStatus::Ignored; }))
+            continue;
+        QString why = loads.first().note;
+        m_unread.insert(it.key(),
+            { u"location.unread"_s, HealthFinding::Severity::Warning,
+                u"No harness reads this file: %1."_s.arg(why),
+                u"Move it where a harness reads it."_s, {} });
+    }
     m_worst.clear();
     m_attentionCount = 0;
     for (auto it = m_own.cbegin(); it != m_own.cend(); ++it) {
         std::optional<HealthFinding::Severity> worst;
-        const QList<HealthFinding> duplicates = m_duplicates.value(it.key());
-        for (const QList<HealthFinding> *list : { &it.value(), &duplicates }) {
+        QList<HealthFinding> duplicates = m_duplicates.value(it.key());
+        if (const auto unread = m_unread.constFind(it.key()); unread != m_unread.cend())
+            duplicates.append(*unread);
+        const QList<HealthFinding> *others = &duplicates;
+        for (const QList<HealthFinding> *list : { &it.value(), others }) {
             for (const HealthFinding &finding : *list) {
                 if (!worst || finding.severity < *worst)
                     worst = finding.severity;

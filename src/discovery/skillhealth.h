@@ -1,5 +1,6 @@
 #pragma once
 
+#include "harnessloads.h"
 #include "healthfinding.h"
 
 #include <QHash>
@@ -35,6 +36,9 @@ public:
     // An error or a warning: what the sidebar's "Needs attention" counts.
     bool needsAttention(const Skill *skill) const;
     int attentionCount() const { return m_attentionCount; }
+    // What every harness makes of the skill, as of the last check.
+    QList<HarnessLoad> loadedBy(const Skill *skill) const { return m_loads.of(skill); }
+    const HarnessLoads &loads() const { return m_loads; }
 
     // Every skill of the store checked afresh.
     void recheckAll();
@@ -57,6 +61,8 @@ private:
     QHash<const Skill *, QList<HealthFinding>> m_own;
     QHash<const Skill *, QStringList> m_groupKeys;
     QHash<const Skill *, QList<HealthFinding>> m_duplicates;
+    HarnessLoads m_loads;
+    QHash<const Skill *, HealthFinding> m_unread;
     QHash<const Skill *, HealthFinding::Severity> m_worst;
     int m_attentionCount = 0;
     SkillSlices *m_slices;

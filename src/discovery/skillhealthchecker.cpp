@@ -16,27 +16,6 @@ namespace {
 
 using Severity = HealthFinding::Severity;
 
-// Global folders Quire lists but whose harness never reads them.
-struct UnreadLocation
-{
-    QStringView homeSuffix;
-    QStringView sentence;
-    QStringView fix;
-};
-
-constexpr UnreadLocation unreadLocations[] = {
-    // Cursor's user rules are kept in its settings; rule files are read from projects only.
-    { u"/.cursor/rules",
-        u"Cursor does not read rule files in ~/.cursor/rules; its user rules live in its settings.",
-        u"Paste it into Cursor's user rules, or move it into a project." },
-    // Windsurf's global rules are the one file global_rules.md in its memories
-    // folder; .windsurf/rules is read inside a workspace only.
-    { u"/.windsurf/rules",
-        u"Windsurf does not read ~/.windsurf/rules; its global rules are "
-        u"~/.codeium/windsurf/memories/global_rules.md.",
-        u"Move it into global_rules.md or a project." },
-};
-
 // The Agent Skills keys; harnesses add their own, which are worth a note only.
 const QSet<QString> agentSkillKeys = { u"name"_s, u"description"_s, u"license"_s,
     u"compatibility"_s, u"metadata"_s, u"allowed-tools"_s };
@@ -108,10 +87,30 @@ qint64 codePoints(QStringView text)
     return n;
 }
 
-bool isNameCharacter(QChar c)
+// A lower-case letter of any script, a digit or a hyphen. A character that
+// has no case ("技") passes; one that has an upper-case form only if it is
+// already the lower one.
+bool isNameCharacter(char32_t c)
 {
-    const char16_t u = c.unicode();
-    return (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'-';
+    return c == U'-' || (QChar::isLetterOrNumber(c) && QChar::toLower(c) == c);
+}
+
+// A frontmatter value that a strict YAML reader may refuse, judged on what
+// the lenient parser kept, so that only these files are read again.
+bool mayTroubleStrictYaml(const QMap<QString, QString> &frontmatter)
+{
+    for (const QString &value : frontmatter) {
+        if (value.contains(u": "_s) || value.contains(u":\t"_s) || value.contains(u":\n"_s)
+            || value.endsWith(u':') || value.startsWith(u'@') || value.startsWith(u'`')
+            || value.startsWith(u'%'))
+            return true;
+    }
+    return false;
+}
+
+QString shortened(const QString &text, qsizetype most)
+{
+    return text.size() <= most ? text : text.first(most - 1) + u'…';
 }
 
 QString quoted(const QString &text)
@@ -152,12 +151,6 @@ Block readBlock(const Skill &skill)
     return block;
 }
 
-bool underAny(const QStringList &routes, const QString &folder)
-{
-    return std::any_of(routes.cbegin(), routes.cend(),
-        [&folder](const QString &route) { return route.startsWith(folder); });
-}
-
 // A file directly inside a folder whose path ends with folderSuffix.
 bool directlyIn(const QStringList &routes, QStringView folderSuffix)
 {
@@ -183,12 +176,6 @@ QList<HealthFinding> SkillHealthChecker::check(const Skill &skill)
     const bool readsFrontmatter = std::any_of(tools.cbegin(), tools.cend(),
         [](ToolSource tool) { return ToolSources::parseStyle(tool) != ParseStyle::Heading; });
 
-    for (const UnreadLocation &place : unreadLocations) {
-        if (underAny(routes, m_home + place.homeSuffix.toString() + u'/'))
-            out.append(finding(u"location.unread", Severity::Warning, place.sentence.toString(),
-                place.fix.toString()));
-    }
-
     Block block;
     if (readsFrontmatter)
         block = readBlock(skill);
@@ -210,12 +197,9 @@ QList<HealthFinding> SkillHealthChecker::check(const Skill &skill)
 
     if (!skill.isDirectory() && tools.contains(ToolSource::Cursor)
         && directlyIn(routes, u"/.cursor/rules")) {
+        // A plain .md there is not read at all, which the harness map reports.
         if (fileName.endsWith(u".mdc"))
             checkCursorRule(block.frontmatter, out);
-        else
-            out.append(finding(u"rule.plain-md", Severity::Note,
-                u"This is a plain .md file in a Cursor rules folder; only .mdc rules can say when they apply."_s,
-                u"Rename it to .mdc and add frontmatter."_s));
     }
 
     if (fileName == u"AGENTS.md") {
@@ -257,28 +241,33 @@ void SkillHealthChecker::checkAgentSkill(
     const Skill &skill, const QMap<QString, QString> &frontmatter, QList<HealthFinding> &out)
 {
     const QString folder = skill.filePath().section(u'/', -2, -2);
-    const QString name = scalar(frontmatter.value(u"name"_s));
+    const QString written = scalar(frontmatter.value(u"name"_s));
+    // Compatibility forms ("ﬁ", full-width letters) and composed or decomposed
+    // accents are one name to the harnesses, as to a reader.
+    const QString name = written.normalized(QString::NormalizationForm_KC);
+    const QList<uint> characters = name.toUcs4();
     if (name.isEmpty()) {
         out.append(finding(u"skill.name.missing", Severity::Error,
             u"The frontmatter has no name."_s, u"Add “name: %1”."_s.arg(folder)));
     } else {
-        if (name.size() > maxNameLength)
+        if (characters.size() > maxNameLength)
             out.append(finding(u"skill.name.format", Severity::Error,
-                u"The name is %1 characters long; at most 64 are allowed."_s.arg(name.size()),
+                u"The name is %1 characters long; at most 64 are allowed."_s.arg(characters.size()),
                 u"Shorten the name."_s));
-        else if (!std::all_of(name.cbegin(), name.cend(), isNameCharacter))
+        else if (!std::all_of(characters.cbegin(), characters.cend(),
+                     [](uint c) { return isNameCharacter(char32_t(c)); }))
             out.append(finding(u"skill.name.format", Severity::Error,
                 u"The name %1 may hold only lower-case letters, digits and hyphens."_s.arg(
-                    quoted(name)),
+                    quoted(written)),
                 u"Write it in lower case with hyphens."_s));
         else if (name.startsWith(u'-') || name.endsWith(u'-') || name.contains(u"--"))
             out.append(finding(u"skill.name.format", Severity::Error,
                 u"The name %1 starts or ends with a hyphen, or has two in a row."_s.arg(
-                    quoted(name)),
+                    quoted(written)),
                 u"Use single hyphens between words."_s));
-        if (name != folder)
+        if (name != folder.normalized(QString::NormalizationForm_KC))
             out.append(finding(u"skill.name.folder", Severity::Error,
-                u"The name %1 is not its folder's name %2."_s.arg(quoted(name), quoted(folder)),
+                u"The name %1 is not its folder's name %2."_s.arg(quoted(written), quoted(folder)),
                 u"Rename the folder or the name to match."_s));
     }
 
@@ -298,21 +287,29 @@ void SkillHealthChecker::checkAgentSkill(
             u"The compatibility text is %1 characters long; at most 500 are allowed."_s.arg(length),
             u"Shorten it."_s));
 
-    if (frontmatter.contains(u"metadata"_s)) {
-        FileFacts &facts = factsOf(skill);
-        if (!facts.metadata) {
-            const auto text = TextFileReader::readUtf8(skill.filePath());
-            facts.metadata = text ? metadataShape(QString(text.value()).replace(u"\r\n"_s, u"\n"_s))
-                                  : MetadataShape::Flat; // unreadable now: nothing to say
-        }
-        if (*facts.metadata == MetadataShape::Nested)
-            out.append(finding(u"skill.metadata.nested", Severity::Error,
-                u"The metadata holds a nested map or list; it must map keys to plain values."_s,
+    const bool hasMetadata = frontmatter.contains(u"metadata"_s);
+    if (hasMetadata || mayTroubleStrictYaml(frontmatter)) {
+        const BlockFacts &facts = blockFactsOf(skill);
+        // The reference validator takes a nested map; only the standard's
+        // wording asks for strings, so this is worth a warning, not more.
+        if (hasMetadata && facts.metadata == MetadataShape::Nested)
+            out.append(finding(u"skill.metadata.nested", Severity::Warning,
+                u"The metadata holds a nested map or list; the standard maps keys to plain values, so some harnesses may drop it."_s,
                 u"Flatten it to “key: value” lines."_s));
-        else if (*facts.metadata == MetadataShape::NotMap)
+        else if (hasMetadata && facts.metadata == MetadataShape::NotMap)
             out.append(finding(u"skill.metadata.nested", Severity::Error,
                 u"The metadata is not a map; it must map keys to plain values."_s,
                 u"Write it as indented “key: value” lines."_s));
+        if (const auto &trouble = facts.strictYaml) {
+            const QString reason = trouble->kind == StrictYamlCheck::Kind::ColonInValue
+                ? u"holds an unquoted “: ”, which YAML reads as the start of another key"_s
+                : u"starts with “%1”, which YAML keeps for itself"_s.arg(trouble->character);
+            out.append(finding(u"frontmatter.strict-yaml", Severity::Warning,
+                u"The value of %1 %2, so harnesses that read YAML strictly skip this skill."_s.arg(
+                    quoted(trouble->key), reason),
+                u"Put the value in double quotes: %1: %2"_s.arg(
+                    trouble->key, StrictYamlCheck::doubleQuoted(shortened(trouble->value, 60)))));
+        }
     }
 
     QStringList unknown;
@@ -360,6 +357,20 @@ SkillHealthChecker::FileFacts &SkillHealthChecker::factsOf(const Skill &skill)
         facts
             = FileFacts { skill.fileSize(), skill.fileModifiedDate(), std::nullopt, std::nullopt };
     return facts;
+}
+
+const SkillHealthChecker::BlockFacts &SkillHealthChecker::blockFactsOf(const Skill &skill)
+{
+    FileFacts &facts = factsOf(skill);
+    if (!facts.block) {
+        facts.block = BlockFacts {};
+        // Unreadable now: nothing to say until the next version is scanned.
+        if (const auto text = TextFileReader::readUtf8(skill.filePath())) {
+            const QString lf = QString(text.value()).replace(u"\r\n"_s, u"\n"_s);
+            facts.block = BlockFacts { metadataShape(lf), StrictYamlCheck::firstTrouble(lf) };
+        }
+    }
+    return *facts.block;
 }
 
 SkillHealthChecker::MetadataShape SkillHealthChecker::metadataShape(const QString &text)

@@ -6,6 +6,7 @@
 #include "cardstyle.h"
 #include "elidedlabel.h"
 #include "flowlayout.h"
+#include "loadedbypanel.h"
 #include "metadatatable.h"
 #include "metadatatexts.h"
 #include "skill.h"
@@ -220,6 +221,8 @@ void SkillCardView::setSkill(Skill *skill)
     }
     if (m_healthPanel)
         m_healthPanel->setSkill(skill);
+    if (m_loadedByPanel)
+        m_loadedByPanel->setSkill(skill);
     refresh();
     verticalScrollBar()->setValue(0);
 }
@@ -269,6 +272,15 @@ void SkillCardView::setHealth(SkillHealth *health)
 {
     if (m_healthPanel || !health)
         return;
+    QVBoxLayout *loadsBody = nullptr;
+    QWidget *loadsHolder = section(m_page, 12, &loadsBody);
+    loadsBody->setSpacing(12);
+    loadsBody->addWidget(sectionTitle(u"Loaded by"_s, u"checklist"_s, loadsHolder));
+    m_loadedByPanel = new LoadedByPanel(health, loadsHolder);
+    m_loadedByPanel->setSkill(m_skill);
+    loadsBody->addWidget(m_loadedByPanel);
+    m_extra->addWidget(loadsHolder);
+
     QVBoxLayout *body = nullptr;
     QWidget *holder = section(m_page, 12, &body);
     body->setSpacing(12);

@@ -10,6 +10,7 @@ class AppState;
 class ElidedLabel;
 class QLabel;
 class SkillHealth;
+class LoadedByPanel;
 class SkillHealthPanel;
 class QHBoxLayout;
 class QVBoxLayout;
@@ -30,6 +31,7 @@ public:
     // Shows the skill's findings in a "Health" group under the header.
     void setHealth(SkillHealth *health);
     SkillHealthPanel *healthPanel() const { return m_healthPanel; }
+    LoadedByPanel *loadedByPanel() const { return m_loadedByPanel; }
 
     // For tests: the parts as shown.
     QWidget *metadataSection() const { return m_metadata; }
@@ -71,6 +73,7 @@ private:
     QHBoxLayout *m_contentTitle = nullptr;
     QLabel *m_preview = nullptr;
     SkillHealthPanel *m_healthPanel = nullptr;
+    LoadedByPanel *m_loadedByPanel = nullptr;
     QLabel *m_resourceCount = nullptr;
     QWidget *m_edit = nullptr;
     QList<SkillArtifact> m_artifacts;
