@@ -138,8 +138,16 @@ Block readBlock(const Skill &skill)
     const QStringView first = QStringView(content).first(end < 0 ? content.size() : end);
     if (trimBlank(first) == u"---") {
         // A block that was read leaves only the body; an opening line still
-        // here had no closing one.
-        block.reading = Reading::Unclosed;
+        // here had no closing one, unless the file is one its harnesses read
+        // as plain text, which keeps a whole block in its body.
+        bool closed = false;
+        for (qsizetype from = end + 1; end >= 0 && from < content.size() && !closed;) {
+            const qsizetype next = content.indexOf(u'\n', from);
+            const qsizetype stop = next < 0 ? content.size() : next;
+            closed = trimBlank(QStringView(content).sliced(from, stop - from)) == u"---";
+            from = stop + 1;
+        }
+        block.reading = closed ? Reading::Absent : Reading::Unclosed;
     } else if (first.endsWith(u'\r') && trimBlank(first.chopped(1)) == u"---") {
         block.reading = Reading::CrLf;
         block.frontmatter

@@ -1,4 +1,5 @@
 #include "fakehome.h"
+#include "harnessloads.h"
 #include "memorystore.h"
 #include "modelcontext.h"
 #include "quirerun.h"
@@ -7,6 +8,7 @@
 #include "skillquery.h"
 #include "skillrecords.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
@@ -101,11 +103,14 @@ void ListStreamTest::sameDocumentAsWholeList()
 
     std::unique_ptr<ModelContext> store = openStoreAt(home.storePath());
     QVERIFY(store);
+    HarnessLoads loads(QDir::homePath());
+    const QList<Skill *> all = store->skills();
+    loads.compute({ all.cbegin(), all.cend() });
     QJsonArray whole;
     const QList<Skill *> listed
         = SkillQuery(*SkillQuery::parseFilter(filter), search).apply(store->skillsByName());
     for (const Skill *skill : listed)
-        whole.append(SkillJson::toJson(*skill));
+        whole.append(SkillJson::toJson(*skill, loads.of(skill)));
     QCOMPARE(run.out, QJsonDocument(whole).toJson(QJsonDocument::Indented));
     QCOMPARE(whole.isEmpty(), empty || search == u"zqxj");
 }
