@@ -24,7 +24,7 @@ QString CommandLine::usage()
 With no command, quire opens its window.
 
 Commands:
-  open [--filter F] [--search TEXT] [--select PATH] [--view card|editor] [--show WHAT]
+  open [--filter F] [--search TEXT] [--select PATH] [--view card|editor|history] [--show WHAT]
                           open the window in that state (for scripts); WHAT is
                           new-skill or settings:general|directories|about
   scan [--prune]          scan every tool's folders into the store; --prune then

@@ -4,6 +4,7 @@
 #include "appearance.h"
 #include "appstate.h"
 #include "contentview.h"
+#include "detailviewmode.h"
 #include "discoverysession.h"
 #include "modelcontext.h"
 #include "qtoptions.h"
@@ -72,8 +73,8 @@ std::optional<QuireApp::StartState> QuireApp::parseStartState(
         }
         *target = arguments.at(++i);
     }
-    if (!start.view.isEmpty() && start.view != u"card" && start.view != u"editor") {
-        error = u"unknown view '%1': use card or editor"_s.arg(start.view);
+    if (!start.view.isEmpty() && !DetailViewModes::fromRaw(start.view)) {
+        error = u"unknown view '%1': use card, editor or history"_s.arg(start.view);
         return std::nullopt;
     }
     if (!start.filter.isEmpty() && !SkillQuery::parseFilter(start.filter)) {
@@ -107,8 +108,10 @@ int QuireApp::run(const StartState &start)
     if (const auto filter = SkillQuery::parseFilter(start.filter))
         state->setSidebarFilter(*filter);
     state->setSearchText(start.search);
-    if (start.view == u"editor")
-        state->setDetailViewMode(DetailViewMode::Editor);
+    // The card is where a window starts anyway.
+    if (const auto mode = DetailViewModes::fromRaw(start.view);
+        mode && *mode != DetailViewMode::Card)
+        state->setDetailViewMode(*mode);
     ContentView *window = app.openWindow();
     if (!start.select.isEmpty()) {
         // The record may only exist once the first scan has run.
