@@ -76,14 +76,12 @@ private:
 // stays the same however many skills the store holds.
 int streamJson(const SkillQuery &query, CommandContext &context)
 {
-    // What each harness loads depends on a file's neighbours, so it is worked
-    // out over every record; the records come without their bodies.
+    // What each harness loads depends on every record; the records come
+    // without their bodies.
     ModelContext *store = context.store();
     if (!store)
         return ExitUserError;
-    HarnessLoads loads(QDir::homePath());
-    const QList<Skill *> all = store->skills();
-    loads.compute({ all.cbegin(), all.cend() });
+    const HarnessLoads loads = HarnessLoads::ofStore(*store, QDir::homePath());
 
     auto opened = SkillCursor::open(ModelContext::defaultPath());
     if (!opened) {
@@ -184,10 +182,7 @@ int ListCommand::run(const QStringList &arguments, CommandContext &context)
         = SkillQuery(*filter, search, health.get()).apply(store->skillsByName());
 
     if (json) {
-        // Worked out over the whole store: a file's neighbours decide its fate.
-        HarnessLoads loads(QDir::homePath());
-        const QList<Skill *> all = store->skills();
-        loads.compute({ all.cbegin(), all.cend() });
+        const HarnessLoads loads = HarnessLoads::ofStore(*store, QDir::homePath());
         JsonArrayOutput output(context.out());
         for (const Skill *skill : skills)
             output.append(SkillJson::toJson(*skill, loads.of(skill)));

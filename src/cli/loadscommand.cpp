@@ -124,9 +124,7 @@ int LoadsCommand::run(const QStringList &arguments, CommandContext &context)
     scanner.scanAll();
     if (!context.succeeded(scanner.lastSave(), u"loads"_s))
         return ExitUserError;
-    HarnessLoads loads(QDir::homePath());
-    const QList<Skill *> all = store->skills();
-    loads.compute({ all.cbegin(), all.cend() });
+    const HarnessLoads loads = HarnessLoads::ofStore(*store, QDir::homePath());
     QString root;
     if (!project.isEmpty()) {
         const auto found = projectRoot(project, loads, context.settings().customScanPaths());

@@ -62,9 +62,7 @@ int ShowCommand::run(const QStringList &arguments, CommandContext &context)
         return ExitUserError;
     }
     if (json) {
-        HarnessLoads loads(QDir::homePath());
-        const QList<Skill *> all = store->skills();
-        loads.compute({ all.cbegin(), all.cend() });
+        const HarnessLoads loads = HarnessLoads::ofStore(*store, QDir::homePath());
         context.out() << QString::fromUtf8(QJsonDocument(SkillJson::toJson(*skill, loads.of(skill)))
                                                .toJson(QJsonDocument::Indented));
         return ExitOk;

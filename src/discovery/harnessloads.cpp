@@ -1,5 +1,6 @@
 #include "harnessloads.h"
 
+#include "modelcontext.h"
 #include "skill.h"
 #include "textfilereader.h"
 
@@ -173,6 +174,14 @@ QString fileName(const QString &path)
 }
 
 } // namespace
+
+HarnessLoads HarnessLoads::ofStore(const ModelContext &store, const QString &homePath)
+{
+    HarnessLoads loads(homePath);
+    const QList<Skill *> all = store.skills();
+    loads.compute({ all.cbegin(), all.cend() });
+    return loads;
+}
 
 HarnessLoads::HarnessLoads(QString homePath) : m_home(std::move(homePath))
 {

@@ -8,6 +8,7 @@
 
 #include <optional>
 
+class ModelContext;
 class Skill;
 
 // Which harnesses load each record, and how, worked out from the harness
@@ -44,6 +45,9 @@ public:
     explicit HarnessLoads(QString homePath);
 
     void compute(const QList<const Skill *> &skills);
+    // Computed over every record of the store: a file's neighbours decide
+    // whether it loads.
+    static HarnessLoads ofStore(const ModelContext &store, const QString &homePath);
     // By harness in table order, global before project; empty for a record
     // no harness reads.
     QList<HarnessLoad> of(const Skill *skill) const;

@@ -103,9 +103,7 @@ void ListStreamTest::sameDocumentAsWholeList()
 
     std::unique_ptr<ModelContext> store = openStoreAt(home.storePath());
     QVERIFY(store);
-    HarnessLoads loads(QDir::homePath());
-    const QList<Skill *> all = store->skills();
-    loads.compute({ all.cbegin(), all.cend() });
+    const HarnessLoads loads = HarnessLoads::ofStore(*store, QDir::homePath());
     QJsonArray whole;
     const QList<Skill *> listed
         = SkillQuery(*SkillQuery::parseFilter(filter), search).apply(store->skillsByName());
