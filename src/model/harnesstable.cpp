@@ -300,7 +300,7 @@ QList<HarnessLimit> buildLimits()
         { Codex, K::Instructions, P, U::Bytes, 32 * 1024, S::AllFiles, E::Cut, u"All AGENTS.md files of a project share 32 KiB; the file that crosses it is cut and later ones dropped"_s }, // openai/codex project_doc.rs (project_doc_max_bytes)
         { Codex, K::Skill, both, U::Characters, 8000, S::Listing, E::Cut, u"The initial skill list holds about 8,000 characters"_s }, // developers.openai.com/codex/skills
         { Copilot, K::Instructions, both, U::Lines, 160, S::EachFile, E::Cut, u"The CLI reads about 160 lines of a long instructions file"_s }, // github/copilot-cli#2111
-        { std::nullopt, K::Skill, both, U::Lines, 500, S::EachFile, E::Advice, u"The Agent Skills standard advises a body under 500 lines"_s }, // agentskills/agentskills docs/specification.mdx
+        { std::nullopt, K::Skill, both, U::Lines, 500, S::EachFile, E::Advice, u"The Agent Skills standard advises a body under 500 lines"_s }, // agentskills.io, the Agent Skills standard (agentskills/agentskills docs)
     };
 }
 // clang-format on

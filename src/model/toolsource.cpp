@@ -126,32 +126,6 @@ QString symbolName(ToolSource tool)
     return {};
 }
 
-FolderLayout folderLayout(ToolSource tool)
-{
-    switch (tool) {
-    case ToolSource::Claude:
-    case ToolSource::Cursor:
-    case ToolSource::Windsurf:
-        return FolderLayout::SkillFolder;
-    case ToolSource::Codex:
-    case ToolSource::Amp:
-        return FolderLayout::Agents;
-    case ToolSource::Copilot:
-        return FolderLayout::SingleFile;
-    case ToolSource::Aider:
-    case ToolSource::Gemini:
-    case ToolSource::OpenCode:
-    case ToolSource::Kiro:
-    case ToolSource::Cline:
-    case ToolSource::Continue:
-    case ToolSource::Zed:
-    case ToolSource::Junie:
-    case ToolSource::Custom:
-        return FolderLayout::NotScanned;
-    }
-    return FolderLayout::NotScanned;
-}
-
 ParseStyle parseStyle(ToolSource tool)
 {
     switch (tool) {

@@ -27,7 +27,6 @@ enum class ToolSource {
     Custom,
 };
 
-enum class FolderLayout { SkillFolder, Agents, SingleFile, NotScanned };
 enum class ParseStyle {
     Frontmatter,
     Heading,
@@ -65,7 +64,6 @@ QString rawValue(ToolSource tool);
 std::optional<ToolSource> fromRaw(const QString &raw);
 QString displayName(ToolSource tool);
 QString symbolName(ToolSource tool);
-FolderLayout folderLayout(ToolSource tool);
 ParseStyle parseStyle(ToolSource tool);
 
 // Home-relative suffixes, appended to the home path as text.
